@@ -1,0 +1,42 @@
+// The format table: every fact about the eight formats, read by every room that needs
+// one. Nothing else in the program lists the eight formats.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace vexel {
+
+// Which archivers were found at start-up, per format and archive kind. Computed once
+// by the archiver discovery, read by the format list, the run start and the settings.
+struct ArchiverAvailability {
+    bool LHAAvailable = false, ZIPAvailable = false, CABAvailable = false,
+         BGAAvailable = false, RARAvailable = false, GCAAvailable = false,
+         ACEAvailable = false;
+    bool LHAExeAvailable = false, ZIPExeAvailable = false, CABExeAvailable = false,
+         BGAExeAvailable = false, RARExeAvailable = false, GCAExeAvailable = false;
+};
+
+enum class ArchiverKind { Library, CommandLine };
+
+struct FormatInfo {
+    std::string_view entryText;       // "LHA" ... the text of the format list
+    std::string_view typedExtension;  // ".lzh": selects the format alone; temp archive
+    std::string_view savedExtension;  // ".lzh", ".ZIP", ...: appended to the output name
+    ArchiverKind kind;
+    std::string_view archiverFile;    // the name the lookup searches ("unlha32.dll", "rar.exe")
+    bool ArchiverAvailability::*available;      // ordinary kind
+    bool ArchiverAvailability::*exeAvailable;   // self-extracting kind; null: never offered
+    std::string_view checkKeyOrdinary;          // "FT_Chk_NA_LHA"
+    std::string_view checkKeySelfExtracting;    // "FT_Chk_EA_LHA"
+    std::string_view missingMessage;            // shown when a typed extension names it
+};
+
+// The eight formats in the fixed list order LHA, ZIP, CAB, GZIP, BZIP2, RAR, GCA, ACE.
+std::span<const FormatInfo> formatTable();
+
+// The format whose entry text is exactly `entryText`, or null.
+const FormatInfo *findFormat(std::string_view entryText);
+
+} // namespace vexel

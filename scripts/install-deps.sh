@@ -1,0 +1,25 @@
+#!/bin/sh
+# Installs the Debian packages named on the command line that are not yet present.
+# Usage: scripts/install-deps.sh build|test|bench
+set -eu
+build="cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
+  libarchive-dev zlib1g-dev libbz2-dev fonts-noto-cjk"
+test="$build libgtest-dev libgmock-dev unzip 7zip lhasa liblhasa-dev libmspack-dev
+  cabextract gzip bzip2 xauth"
+bench="$test zip xz-utils gcab jlha-utils time"
+case "${1:-build}" in
+  build) wanted=$build ;;
+  test) wanted=$test ;;
+  bench) wanted=$bench ;;
+  *) echo "usage: $0 build|test|bench" >&2; exit 2 ;;
+esac
+missing=""
+for p in $wanted; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO=sudo
+export DEBIAN_FRONTEND=noninteractive
+# shellcheck disable=SC2086
+$SUDO apt-get install -y $missing || { $SUDO apt-get update && $SUDO apt-get install -y $missing; }

@@ -1,0 +1,7 @@
+#!/bin/sh
+# Installs what Vexel needs, builds it and starts it with the given files.
+set -eu
+here=$(cd "$(dirname "$0")/.." && pwd)
+"$here/scripts/install-deps.sh" build
+"$here/scripts/build.sh"
+exec "$here/build/bin/vexel" "$@"
