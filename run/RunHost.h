@@ -34,6 +34,10 @@ public:
 
     // A modal message box: title "Vexel", critical icon, OK button.
     virtual void showError(const std::string &text) = 0;
+
+    // Switches the progress window's start timer Tmr on and shows the progress window
+    // modally; returns when the window is hidden again at the end of the run.
+    virtual void runProgressModal() = 0;
 };
 
 } // namespace vexel
