@@ -1,0 +1,189 @@
+#include "run/windows/ProgressWnd.h"
+
+#include "run/FormatTable.h"
+#include "run/KryArc.h"
+#include "run/RunContext.h"
+#include "run/windows/ResultWnd.h"
+#include "run/windows/StatusWindowWatch.h"
+#include "run/windows/Twips.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+namespace vexel {
+
+namespace {
+
+constexpr int kTmrIntervalMs = 10;
+constexpr int kWndChkIntervalMs = 1;
+
+void setOnTop(QWidget *window, bool onTop)
+{
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+}
+
+QTimer *makeTimer(QObject *owner, const char *name, int intervalMs)
+{
+    auto *timer = new QTimer(owner);
+    timer->setObjectName(QString::fromLatin1(name));
+    timer->setInterval(intervalMs);
+    return timer;
+}
+
+} // namespace
+
+ProgressWnd::ProgressWnd(RunInputs &inputs, const RunSettings &settings, RunRequest &request,
+                         RunControl &control, RunState &state, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      inputs_(inputs), settings_(settings), request_(request), control_(control), state_(state)
+{
+    setObjectName(QStringLiteral("ProgressWnd"));
+    setWindowTitle(QStringLiteral("Vexel - 圧縮実行中"));
+    setFixedSize(twipsSize(4680, 1185));
+    buildControls();
+}
+
+void ProgressWnd::buildControls()
+{
+    MainMsg = new QLabel(QStringLiteral("ファイルを圧縮しています －"), this);
+    MainMsg->setObjectName(QStringLiteral("MainMsg"));
+    MainMsg->setGeometry(twipsRect(120, 120, 4335, 255));
+
+    Prg = new QLabel(QStringLiteral("-/-"), this);
+    Prg->setObjectName(QStringLiteral("Prg"));
+    Prg->setGeometry(twipsRect(2040, 480, 735, 255));
+
+    PrgCancel = new QPushButton(QStringLiteral("中止"), this);
+    PrgCancel->setObjectName(QStringLiteral("PrgCancel"));
+    PrgCancel->setGeometry(twipsRect(1440, 840, 1815, 300));
+    PrgCancel->setAutoDefault(false);
+    connect(PrgCancel, &QPushButton::clicked, this, &ProgressWnd::PrgCancel_Click);
+
+    Tmr = makeTimer(this, "Tmr", kTmrIntervalMs);
+    connect(Tmr, &QTimer::timeout, this, &ProgressWnd::Tmr_Timer);
+    WndChkTimer = makeTimer(this, "WndChkTimer", kWndChkIntervalMs);
+    connect(WndChkTimer, &QTimer::timeout, this, &ProgressWnd::WndChkTimer_Timer);
+}
+
+int ProgressWnd::formatEntryCount() const { return inputs_.formatEntryCount(); }
+std::string ProgressWnd::formatEntryText(int index) const { return inputs_.formatEntryText(index); }
+bool ProgressWnd::formatEntryChecked(int index) const { return inputs_.formatEntryChecked(index); }
+std::string ProgressWnd::outputName() const { return inputs_.outputName(); }
+bool ProgressWnd::dllVisible() const { return inputs_.dllVisible(); }
+bool ProgressWnd::alwaysOnTop() const { return inputs_.alwaysOnTop(); }
+void *ProgressWnd::mainWindowHandle() { return inputs_.mainWindowHandle(); }
+void *ProgressWnd::progressWindowHandle() { return static_cast<QWidget *>(this); }
+
+void ProgressWnd::setCounterText(const std::string &text) { Prg->setText(QString::fromStdString(text)); }
+void ProgressWnd::setMessageText(const std::string &text) { MainMsg->setText(QString::fromStdString(text)); }
+
+void ProgressWnd::setStatusWindowTimer(bool on)
+{
+    if (on)
+        WndChkTimer->start();
+    else
+        WndChkTimer->stop();
+}
+
+void ProgressWnd::processPendingEvents() { QCoreApplication::processEvents(); }
+
+void ProgressWnd::showError(const std::string &text)
+{
+    // Before a run starts (the run start's refusals) this window is hidden: the box
+    // then belongs to the main window.
+    QWidget *owner = isVisible() ? static_cast<QWidget *>(this) : parentWidget();
+    QMessageBox::critical(owner, QStringLiteral("Vexel"), QString::fromStdString(text));
+}
+
+void ProgressWnd::runProgressModal()
+{
+    // Set while hidden: changing the flags of a shown window hides it, which would end
+    // its modal display.
+    setOnTop(this, inputs_.alwaysOnTop());
+    shownForRun_ = true;
+    Tmr->start();
+    exec();
+    // A close before the first tick leaves the timer running: it must not fire later.
+    Tmr->stop();
+    WndChkTimer->stop();
+    shownForRun_ = false;
+}
+
+void ProgressWnd::Tmr_Timer()
+{
+    if (!isVisible())
+        return;
+    Tmr->stop();
+    RunContext ctx{*this, settings_, request_, control_, state_};
+    const bool abandoned = RunFormats(ctx);
+    hide();
+    if (!abandoned)
+        showResult();
+}
+
+void ProgressWnd::showResult()
+{
+    ResultWnd result(QString::fromStdString(state_.RunReport), parentWidget());
+    if (inputs_.alwaysOnTop())
+        setOnTop(&result, true);
+    result.exec();
+}
+
+void ProgressWnd::WndChkTimer_Timer()
+{
+    const FormatInfo *format = findFormat(control_.CurrentFormat);
+    if (format == nullptr || format->kind != ArchiverKind::Library)
+        return;
+    const QString title = statusWindowTitle(format->entryText);
+    if (title.isEmpty()) {
+        WndChkTimer->stop();
+        return;
+    }
+    QWidget *window = findShownTopLevelWindow(title);
+    if (window == nullptr)
+        return;   // not open yet: the next tick looks again
+    if (!inputs_.dllVisible())
+        window->hide();
+    else if (inputs_.alwaysOnTop())
+        keepOnTop(window);
+    WndChkTimer->stop();
+    statusWindow_ = window;
+    control_.StatusWindow = window;
+}
+
+QWidget *ProgressWnd::liveStatusWindow() const
+{
+    if (control_.StatusWindow == nullptr || statusWindow_.isNull())
+        return nullptr;
+    return statusWindow_.data() == control_.StatusWindow ? statusWindow_.data() : nullptr;
+}
+
+void ProgressWnd::PrgCancel_Click()
+{
+    if (QWidget *statusWindow = liveStatusWindow())
+        statusWindow->close();   // the library stops and its call fails
+    else if (control_.ArchiverProcess != 0)
+        EndArchiverProcess(control_);
+    else
+        control_.CancelRequested = true;   // the library hears it at its next callback
+}
+
+void ProgressWnd::closeEvent(QCloseEvent *event)
+{
+    if (!shownForRun_) {
+        QDialog::closeEvent(event);
+        return;
+    }
+    // The close box during a run: the window goes, the run is cancelled as by PrgCancel
+    // (which also ends a running command-line archiver), and the run ends by itself.
+    hide();
+    event->ignore();
+    PrgCancel_Click();
+}
+
+} // namespace vexel
