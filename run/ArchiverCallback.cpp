@@ -1,0 +1,29 @@
+#include "run/ArchiverCallback.h"
+
+#include "run/KryArc.h"
+
+#include <atomic>
+
+namespace vexel {
+
+namespace {
+
+// The libraries' calling convention gives the callback no context argument, so the
+// run it belongs to can only be found through a value outside it. One atomic pointer,
+// set just for the duration of a library call, keeps that to a single place; atomic
+// because the library may call back from its worker thread.
+std::atomic<const RunControl *> activeControl{nullptr};
+
+} // namespace
+
+ActiveRunControl::ActiveRunControl(const RunControl &control) { activeControl = &control; }
+
+ActiveRunControl::~ActiveRunControl() { activeControl = nullptr; }
+
+} // namespace vexel
+
+extern "C" int ArchiverCallback(void *, uint32_t, uint32_t, void *)
+{
+    const vexel::RunControl *control = vexel::activeControl.load();
+    return control != nullptr && control->CancelRequested.load() ? 0 : 1;
+}

@@ -1,0 +1,112 @@
+// RunFormats: one compression run from the list files to the saved archive.
+#include "run/KryArc.h"
+
+#include "platform/Files.h"
+#include "platform/RunFolder.h"
+#include "run/BaseFolder.h"
+#include "run/FormatTable.h"
+#include "run/ListFiles.h"
+#include "run/RunReport.h"
+
+#include <vector>
+
+namespace vexel {
+
+namespace {
+
+const char *const kAbandoned = "処理を中止しました";
+const char *const kNothingToCompress = "圧縮する形式がありませんでした";
+
+void deleteTemporaryFiles(const std::string &tempBase)
+{
+    if (platform::anyMatching(tempBase + ".*"))
+        platform::deleteMatching(tempBase + ".*");
+}
+
+// Every way a run can end early: tell the user, leave no temporary file, save nothing.
+bool abandon(RunContext &ctx, const std::string &message)
+{
+    ctx.host.showError(message);
+    deleteTemporaryFiles(ctx.state.TempBase);
+    return true;
+}
+
+bool takesPart(const RunContext &ctx, int entry)
+{
+    const std::string &single = ctx.request.SingleFormat;
+    if (!single.empty())
+        return ctx.host.formatEntryText(entry) == single;
+    return ctx.host.formatEntryChecked(entry);
+}
+
+void showFormatStarting(RunContext &ctx, int k, const std::string &formatName)
+{
+    ctx.host.setCounterText(std::to_string(k) + "/" + std::to_string(ctx.request.FormatCount));
+    ctx.host.setMessageText("ファイルを圧縮しています － " + formatName + "形式");
+    ctx.host.processPendingEvents();
+}
+
+// Makes every participating format's archive into ctx.state.Results (record 0 stays
+// empty). Returns false when one of them failed or was cancelled.
+bool makeArchives(RunContext &ctx)
+{
+    RunState &state = ctx.state;
+    const std::string listPath = state.TempBase + ".lst";
+    state.Results.assign(1, FormatResult{});
+    for (int entry = 0; entry < ctx.host.formatEntryCount(); ++entry) {
+        if (!takesPart(ctx, entry))
+            continue;
+        const std::string formatName = ctx.host.formatEntryText(entry);
+        const int k = static_cast<int>(state.Results.size());
+        showFormatStarting(ctx, k, formatName);
+        const FormatInfo *format = findFormat(formatName);
+        const std::string archivePath =
+            state.TempBase + (format ? std::string(format->typedExtension) : ".tmp");
+        FormatResult record;
+        if (RunArchiver(ctx, formatName, state.BaseFolder, archivePath, listPath, record,
+                        state.TempBase) != 0)
+            return false;
+        state.Results.push_back(record);
+    }
+    return true;
+}
+
+} // namespace
+
+bool RunFormats(RunContext &ctx)
+{
+    // The run folder and everything in it go away when this returns, however it ends.
+    const platform::RunFolder runFolder;
+    RunState &state = ctx.state;
+    if (!runFolder.ok()) {
+        ctx.host.showError("一時フォルダを作成できませんでした\n" + runFolder.error());
+        return true;
+    }
+    state.TempBase = runFolder.path() + "krytmp";
+    state.BaseFolder = BaseFolder(ctx.request.FileList);
+    // Relative names in the lists are also resolved from here by the archivers.
+    if (!state.BaseFolder.empty())
+        platform::setCurrentDirectory(state.BaseFolder);
+
+    std::string error;
+    if (!writeListFiles(state.TempBase, ctx.request.FileList, state.BaseFolder, &error))
+        return abandon(ctx, error);
+    if (!makeArchives(ctx))
+        return abandon(ctx, kAbandoned);
+    if (state.Results.size() == 1)
+        return abandon(ctx, kNothingToCompress);
+
+    const std::vector<FormatResult> made(state.Results.begin() + 1, state.Results.end());
+    const std::size_t winner = chooseWinner(made);
+    const bool typedExtension = !ctx.request.SingleFormat.empty();
+    const std::string destination = savedPath(ctx.request.SaveDir, ctx.host.outputName(),
+                                              made[winner].FormatName, typedExtension);
+    if (!platform::copyReplacing(made[winner].ArchivePath, destination, &error))
+        return abandon(ctx, "圧縮ファイルを保存できませんでした\n" + error);
+
+    state.RunReport = reportText(made, winner, destination, typedExtension);
+    deleteTemporaryFiles(state.TempBase);
+    return false;
+}
+
+} // namespace vexel
