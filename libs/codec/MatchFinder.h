@@ -1,0 +1,73 @@
+// Hash-chain match finder over a sliding window, fed a stream piece by piece.
+//
+// The finder owns a buffer of the recent input (at most 4 windows, at least
+// 256 KiB) and a cursor into it. Matches are searched at the cursor, among earlier
+// positions no more than `maxDistance` bytes back, using a hash of 3 bytes; the
+// finder therefore reports matches of 3 bytes or more. Shorter matches (LZX's
+// 2-byte matches, repeated offsets) are the caller's to look for with current()
+// and history(). Memory: the buffer plus 4 bytes per window byte and per hash slot,
+// whatever the stream length. Not thread-safe; one finder per stream.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace vexel::codec {
+
+struct LzMatch {
+    std::uint32_t length = 0;    // 0 = no match
+    std::uint32_t distance = 0;  // 1 = the byte just before the cursor
+};
+
+struct MatchFinderParams {
+    std::uint32_t windowSize = 1u << 16;  // power of two, 2^10 .. 2^21
+    std::uint32_t maxDistance = 1u << 16; // largest distance reported, <= windowSize
+    std::uint32_t maxMatch = 256;         // longest match reported, 3 .. 65535
+    std::uint32_t maxChain = 64;          // hash-chain entries looked at per search
+    std::uint32_t niceLength = 128;       // a match this long ends the search at once
+};
+
+class MatchFinder {
+public:
+    // Throws std::invalid_argument for parameters outside the ranges above.
+    explicit MatchFinder(const MatchFinderParams &params);
+
+    // Copies as much of `input` into the buffer as fits, sliding out history that is
+    // further back than the window first. Returns the number of bytes taken (0 only
+    // when the caller has left more than a window of unparsed bytes in the buffer).
+    std::size_t append(std::span<const std::uint8_t> input);
+
+    // Bytes from the cursor to the end of the input appended so far.
+    std::uint32_t available() const { return static_cast<std::uint32_t>(end_ - cursor_); }
+    // The byte at the cursor; history() bytes before it may be read too.
+    const std::uint8_t *current() const { return buffer_.data() + cursor_; }
+    std::uint32_t history() const;
+
+    // The longest match at the cursor (the closest of equal length), at most
+    // min(maxMatch, available()) long; then the cursor position is entered in the
+    // hash chains. Does not move the cursor.
+    LzMatch findAndInsert();
+    // Moves the cursor one byte on, without entering anything (use after findAndInsert).
+    void advance() { ++cursor_; }
+    // Enters `count` positions from the cursor into the chains and moves past them.
+    void skip(std::uint32_t count);
+
+    const MatchFinderParams &params() const { return params_; }
+
+private:
+    std::uint32_t hashAt(std::size_t pos) const;
+    void insert(std::size_t pos);
+    void slide();
+    std::uint32_t matchLength(std::size_t a, std::size_t b, std::uint32_t limit) const;
+
+    MatchFinderParams params_;
+    std::uint32_t hashBits_;
+    std::vector<std::uint8_t> buffer_;
+    std::vector<std::int32_t> head_;
+    std::vector<std::int32_t> chain_;  // indexed by position modulo the window
+    std::size_t cursor_ = 0;
+    std::size_t end_ = 0;
+};
+
+} // namespace vexel::codec

@@ -1,0 +1,159 @@
+#include "CodecTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace vexel::codec;
+using vexel::codec::test::expandTokens;
+using vexel::codec::test::mixedData;
+
+namespace {
+
+LzParserParams lhaLike(std::uint32_t window)
+{
+    LzParserParams p;
+    p.finder.windowSize = window;
+    p.finder.maxDistance = window;
+    p.finder.maxMatch = 256;
+    return p;
+}
+
+std::vector<LzToken> parseInPieces(const std::vector<std::uint8_t> &data, const LzParserParams &params,
+                                   std::size_t piece)
+{
+    LzParser parser(params);
+    std::vector<LzToken> tokens;
+    for (std::size_t at = 0; at < data.size(); at += piece) {
+        const std::size_t n = std::min(piece, data.size() - at);
+        parser.feed({data.data() + at, n}, tokens);
+    }
+    parser.finish(tokens);
+    return tokens;
+}
+
+void expectTokensWithinBounds(const std::vector<LzToken> &tokens, const LzParserParams &p)
+{
+    for (const LzToken &t : tokens) {
+        if (t.isLiteral())
+            continue;
+        ASSERT_GE(t.value, p.minMatch);
+        ASSERT_LE(t.value, p.finder.maxMatch);
+        ASSERT_LE(t.distance, p.finder.maxDistance);
+    }
+}
+
+} // namespace
+
+TEST(MatchFinder, FindsMatchAtTheFullWindowDistance)
+{
+    const std::uint32_t window = 8192;
+    std::vector<std::uint8_t> data = mixedData(window, 11);
+    std::mt19937 rng(5);
+    for (auto &b : data)
+        b = static_cast<std::uint8_t>(rng());
+    // The first 300 bytes come again exactly one window later.
+    std::vector<std::uint8_t> stream = data;
+    stream.insert(stream.end(), data.begin(), data.begin() + 300);
+
+    MatchFinder finder({window, window, 256, 4096, 256});
+    ASSERT_EQ(finder.append(stream), stream.size());
+    finder.skip(window);
+    const LzMatch m = finder.findAndInsert();
+    EXPECT_EQ(m.distance, window);
+    EXPECT_EQ(m.length, 256u);
+}
+
+TEST(MatchFinder, NeverReportsBeyondTheLargestDistance)
+{
+    const std::uint32_t window = 1024;
+    std::vector<std::uint8_t> stream(window + 1, 0);
+    std::mt19937 rng(9);
+    for (auto &b : stream)
+        b = static_cast<std::uint8_t>(rng());
+    stream.insert(stream.end(), stream.begin(), stream.begin() + 50);  // distance window+1
+
+    MatchFinder finder({window, window, 256, 4096, 256});
+    finder.append(stream);
+    finder.skip(window + 1);
+    EXPECT_EQ(finder.findAndInsert().length, 0u);
+}
+
+TEST(LzParser, TokensRebuildTheInputWhateverThePieceSizes)
+{
+    for (std::uint32_t window : {1u << 13, 1u << 16}) {
+        const auto params = lhaLike(window);
+        for (std::size_t size : {0u, 1u, 2u, 3u, 257u, 70000u, 600000u}) {
+            const auto data = mixedData(size, static_cast<std::uint32_t>(size + window));
+            for (std::size_t piece : {std::size_t{1000}, std::size_t{65536}, data.size() + 1}) {
+                const auto tokens = parseInPieces(data, params, piece);
+                expectTokensWithinBounds(tokens, params);
+                ASSERT_EQ(expandTokens(tokens), data) << size << " bytes, window " << window;
+            }
+        }
+    }
+}
+
+TEST(LzParser, LongRunBecomesFewMaximalMatches)
+{
+    const std::vector<std::uint8_t> run(65536, 'x');
+    const auto tokens = parseInPieces(run, lhaLike(1u << 13), 4096);
+    EXPECT_EQ(expandTokens(tokens), run);
+    EXPECT_LT(tokens.size(), 65536u / 256 + 4);
+}
+
+TEST(LzParser, ShortFarMatchesBecomeLiterals)
+{
+    auto params = lhaLike(1u << 16);
+    params.shortMatchMaxDistance = 100;
+    std::vector<std::uint8_t> data{'a', 'b', 'c'};
+    std::mt19937 rng(1);
+    for (int i = 0; i < 500; ++i)
+        data.push_back(static_cast<std::uint8_t>('d' + rng() % 200));
+    data.insert(data.end(), {'a', 'b', 'c', 0xFF});
+    const auto tokens = parseInPieces(data, params, data.size());
+    EXPECT_TRUE(std::all_of(tokens.end() - 4, tokens.end(), [](const LzToken &t) { return t.isLiteral(); }));
+}
+
+namespace {
+
+// Offers a match at a remembered distance when the finder found nothing, and
+// records what it is told was committed.
+class RepeatHook : public LzMatchHook {
+public:
+    void refine(const std::uint8_t *cur, std::uint32_t available, std::uint32_t history, LzMatch &best) override
+    {
+        ++refined;
+        if (best.length == 0 && lastDistance != 0 && lastDistance <= history && available >= 2 &&
+            cur[0] == cur[-static_cast<std::ptrdiff_t>(lastDistance)] &&
+            cur[1] == cur[1 - static_cast<std::ptrdiff_t>(lastDistance)])
+            best = {2, lastDistance};
+    }
+    void committed(const LzToken &t) override
+    {
+        committedTokens.push_back(t);
+        if (!t.isLiteral())
+            lastDistance = t.distance;
+    }
+    std::uint32_t lastDistance = 0;
+    std::size_t refined = 0;
+    std::vector<LzToken> committedTokens;
+};
+
+} // namespace
+
+TEST(LzParser, HookSeesEveryCommittedTokenAndMayOfferShortMatches)
+{
+    auto params = lhaLike(1u << 15);
+    params.minMatch = 2;
+    const auto data = mixedData(200000, 77);
+    RepeatHook hook;
+    LzParser parser(params, &hook);
+    std::vector<LzToken> tokens;
+    parser.feed(data, tokens);
+    parser.finish(tokens);
+    EXPECT_GT(hook.refined, 0u);
+    ASSERT_EQ(hook.committedTokens.size(), tokens.size());
+    EXPECT_EQ(expandTokens(tokens), data);
+    EXPECT_TRUE(std::any_of(tokens.begin(), tokens.end(), [](const LzToken &t) { return t.value == 2 && !t.isLiteral(); }));
+}
