@@ -1,0 +1,180 @@
+#include "LibraryRun.h"
+
+#include "StatusWindow.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace vexel::kit {
+namespace {
+
+// How often the caller's thread asks the host whether to go on and refreshes the
+// window; half the 100 ms that the calling convention promises.
+constexpr std::chrono::milliseconds kTick{50};
+
+struct WorkResult {
+    bool ok = false;
+    std::string reason;
+};
+
+WorkResult doWork(const ParsedCommand &command, const JobPlan &plan, Progress &progress)
+{
+    WorkResult result;
+    try {
+        std::vector<Member> members;
+        if (!collectMembers(command, plan.collect, &members, &result.reason, &progress))
+            return result;
+        progress.setTotal(totalBytes(members));
+        ArchiveOutput output(command.archivePath);
+        if (!output.open(&result.reason))
+            return result;
+        if (!plan.write(members, output, progress, &result.reason))
+            return result;
+        if (progress.stopRequested()) {
+            result.reason = "stopped by the user";
+            return result;
+        }
+        result.ok = output.commit(&result.reason);
+    } catch (const std::exception &e) {
+        result.reason = std::string("internal error: ") + e.what();
+    }
+    return result;
+}
+
+// Asks the host whether to go on; a 0 answer stops the work.
+void askOwner(const OwnerSlot *owner, CallbackState state, Progress &progress)
+{
+    if (!owner)
+        return;
+    const OwnerSlot::Owner o = owner->get();
+    if (o.callback && o.callback(o.window, kCallbackMessage, state, nullptr) == 0)
+        progress.requestStop();
+}
+
+bool onApplicationThread()
+{
+    const QCoreApplication *app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
+
+// Runs the worker while the caller's thread keeps its event loop (and the status window) alive.
+WorkResult runWithEventLoop(const std::function<WorkResult()> &work, const LibraryTraits &traits,
+                            const JobPlan &plan, const OwnerSlot *owner, Progress &progress)
+{
+    QEventLoop loop;
+    std::atomic<bool> finished{false};
+    WorkResult result;
+    std::unique_ptr<StatusWindow> window;
+    if (plan.showStatus && qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        window = std::make_unique<StatusWindow>(QString::fromUtf8(traits.statusTitle),
+                                                [&progress] { progress.requestStop(); });
+        window->show();
+    }
+    QTimer tick;
+    tick.setInterval(kTick);
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+        askOwner(owner, CallbackWorking, progress);
+        if (window)
+            window->showProgress(progress.snapshot());
+        if (finished.load())
+            loop.quit();
+    });
+    tick.start();
+    std::thread worker([&] {
+        result = work();
+        finished.store(true);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    if (!finished.load())
+        loop.exec();
+    worker.join();
+    return result;
+}
+
+WorkResult runAndWait(const std::function<WorkResult()> &work, const OwnerSlot *owner, Progress &progress)
+{
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    WorkResult result;
+    std::thread worker([&] {
+        WorkResult r = work();
+        std::lock_guard lock(mutex);
+        result = std::move(r);
+        finished = true;
+        done.notify_all();
+    });
+    std::unique_lock lock(mutex);
+    while (!done.wait_for(lock, kTick, [&] { return finished; })) {
+        lock.unlock();
+        askOwner(owner, CallbackWorking, progress);
+        lock.lock();
+    }
+    lock.unlock();
+    worker.join();
+    return result;
+}
+
+} // namespace
+
+void writeOutputLine(const std::string &text, char *output, std::uint32_t outputSize)
+{
+    if (!output || outputSize == 0)
+        return;
+    std::size_t n = std::min<std::size_t>(text.size(), outputSize - 1);
+    const std::size_t newline = text.find_first_of("\r\n");
+    if (newline != std::string::npos && newline < n)
+        n = newline;
+    // Never cut a UTF-8 sequence in half: back up over continuation bytes.
+    if (n < text.size())
+        while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
+            --n;
+    text.copy(output, n);
+    output[n] = '\0';
+}
+
+int runLibrary(const LibraryCall &call, const LibraryTraits &traits, const OwnerSlot *owner,
+               const PlanJob &plan)
+{
+    std::string reason;
+    ParsedCommand command;
+    JobPlan jobPlan;
+    try {
+        if (!call.commandLine) {
+            writeOutputLine("no command line", call.output, call.outputSize);
+            return 1;
+        }
+        if (!parseCommandLine(call.commandLine, traits.syntax, &command, &reason)
+            || !plan(command, &jobPlan, &reason)) {
+            writeOutputLine(reason, call.output, call.outputSize);
+            return 1;
+        }
+        Progress progress;
+        askOwner(owner, CallbackBegin, progress);
+        if (progress.stopRequested()) {
+            writeOutputLine("stopped by the user", call.output, call.outputSize);
+            return 1;
+        }
+        const auto work = [&] { return doWork(command, jobPlan, progress); };
+        const WorkResult result = onApplicationThread()
+            ? runWithEventLoop(work, traits, jobPlan, owner, progress)
+            : runAndWait(work, owner, progress);
+        writeOutputLine(result.ok ? std::string() : result.reason, call.output, call.outputSize);
+        return result.ok ? 0 : 1;
+    } catch (const std::exception &e) {
+        writeOutputLine(std::string("internal error: ") + e.what(), call.output, call.outputSize);
+        return 1;
+    }
+}
+
+} // namespace vexel::kit
