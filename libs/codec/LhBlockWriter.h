@@ -1,0 +1,21 @@
+// Writes one block of a -lhN- stream: the command count, the T, C and P code
+// tables, then the commands. Pure function of its inputs; thread-compatible.
+#pragma once
+
+#include "BitWriter.h"
+#include "LhFormat.h"
+#include "LzParser.h"
+
+#include <span>
+
+namespace vexel::codec {
+
+// `tokens` holds 1 .. 65535 commands whose lengths are 3..256 and distances
+// 1..2^dictBits (LzParser output with the method's limits). Throws
+// std::invalid_argument for an empty or oversized block.
+void writeLhBlock(BitWriter &out, std::span<const LzToken> tokens, const LhMethodInfo &method);
+
+// The exact number of bits writeLhBlock would write for `tokens`.
+std::uint64_t lhBlockBits(std::span<const LzToken> tokens, const LhMethodInfo &method);
+
+} // namespace vexel::codec

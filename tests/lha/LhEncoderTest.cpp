@@ -1,0 +1,121 @@
+#include "LhasaDecode.h"
+#include "codec/LhEncoder.h"
+#include "../codec/CodecTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace vexel::codec;
+using vexel::codec::test::mixedData;
+using vexel::test::lhasaDecode;
+
+namespace {
+
+std::vector<std::uint8_t> compress(LhMethod method, const std::vector<std::uint8_t> &data,
+                                   const LhEncoderOptions &options = {}, std::size_t piece = 1u << 20)
+{
+    LhEncoder enc(method, options);
+    std::vector<std::uint8_t> out;
+    for (std::size_t at = 0; at < data.size(); at += piece) {
+        enc.write({data.data() + at, std::min(piece, data.size() - at)});
+        enc.drainTo(out);
+    }
+    enc.finish();
+    enc.drainTo(out);
+    return out;
+}
+
+void expectRoundTrip(LhMethod method, const std::vector<std::uint8_t> &data, const LhEncoderOptions &options = {})
+{
+    const auto packed = compress(method, data, options);
+    std::size_t consumed = 0;
+    const auto id = lhMethodInfo(method).id;
+    const auto back = lhasaDecode(id, packed, data.size(), &consumed);
+    ASSERT_EQ(back.size(), data.size()) << id;
+    ASSERT_TRUE(back == data) << id << ", " << data.size() << " bytes";
+    EXPECT_LE(consumed, packed.size());
+}
+
+const LhMethod kMethods[] = {LhMethod::Lh5, LhMethod::Lh6, LhMethod::Lh7};
+
+} // namespace
+
+TEST(LhEncoder, SmallAndDegenerateInputs)
+{
+    for (LhMethod m : kMethods) {
+        expectRoundTrip(m, {});
+        expectRoundTrip(m, {'x'});
+        expectRoundTrip(m, {'a', 'b'});
+        expectRoundTrip(m, std::vector<std::uint8_t>(65536, 0));
+        expectRoundTrip(m, std::vector<std::uint8_t>(1000, 0xFF));
+        // One literal repeated: a one-symbol C table after the first block.
+        std::vector<std::uint8_t> alternating;
+        for (int i = 0; i < 50000; ++i)
+            alternating.push_back(i % 2 ? 'b' : 'a');
+        expectRoundTrip(m, alternating);
+    }
+}
+
+TEST(LhEncoder, OneSymbolTablesInEveryPosition)
+{
+    // Block of a single repeated match (C and P tables of one symbol each).
+    LhEncoderOptions tiny;
+    tiny.blockTokens = 1;
+    for (LhMethod m : kMethods) {
+        expectRoundTrip(m, mixedData(5000, 3), tiny);
+        expectRoundTrip(m, std::vector<std::uint8_t>(3000, 'q'), tiny);
+    }
+    LhEncoderOptions few;
+    few.blockTokens = 3;
+    expectRoundTrip(LhMethod::Lh5, mixedData(4000, 8), few);
+}
+
+TEST(LhEncoder, EmptyStreamIsEmpty)
+{
+    EXPECT_TRUE(compress(LhMethod::Lh7, {}).empty());
+}
+
+TEST(LhEncoder, MatchesAtTheFullDictionaryDistance)
+{
+    for (LhMethod m : kMethods) {
+        const std::size_t dict = std::size_t{1} << lhMethodInfo(m).dictBits;
+        std::mt19937 rng(static_cast<unsigned>(dict));
+        std::vector<std::uint8_t> data(dict);
+        for (auto &b : data)
+            b = static_cast<std::uint8_t>(rng());
+        const std::vector<std::uint8_t> head(data.begin(), data.begin() + 4000);
+        data.insert(data.end(), head.begin(), head.end());
+        const auto packed = compress(m, data);
+        // The repeat is coded as matches, not as 4000 random literals.
+        EXPECT_LT(packed.size(), dict + 2000);
+        expectRoundTrip(m, data);
+    }
+}
+
+TEST(LhEncoder, ManyBlocksAndPieceSizesGiveTheSameStream)
+{
+    const auto data = mixedData(700000, 21);
+    for (LhMethod m : kMethods) {
+        const auto whole = compress(m, data);
+        EXPECT_EQ(compress(m, data, {}, 777), whole);
+        expectRoundTrip(m, data);
+    }
+    LhEncoderOptions maxBlocks;
+    maxBlocks.blockTokens = 65535;
+    expectRoundTrip(LhMethod::Lh7, mixedData(900000, 4), maxBlocks);
+}
+
+TEST(LhEncoder, CompressesText)
+{
+    std::string text;
+    std::mt19937 rng(2);
+    const char *words[] = {"archive ", "member ", "header ", "the ", "of ", "window ", "block\n", "code "};
+    while (text.size() < 300000)
+        text += words[rng() % 8];
+    const std::vector<std::uint8_t> data(text.begin(), text.end());
+    for (LhMethod m : kMethods) {
+        EXPECT_LT(compress(m, data).size(), data.size() / 4);
+        expectRoundTrip(m, data);
+    }
+}
