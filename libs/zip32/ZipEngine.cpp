@@ -1,0 +1,303 @@
+// zip32.so: the ZIP engine. minizip writes the container (local headers patched in place,
+// so no data descriptors are needed); zlib deflates. Each file is first deflated into
+// memory up to kProbeBytes: a file that ends within that window is written deflated or
+// stored, whichever is smaller; a longer file is judged on that window and then streamed
+// in the chosen method, so memory stays bounded whatever the file's size.
+#include "ZipEngine.h"
+
+#include <minizip/zip.h>
+#include <zlib.h>
+
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kProbeBytes = 1 << 20;
+constexpr std::size_t kOutChunk = 256 * 1024;
+constexpr uLong kVersionMadeByUnix = (3 << 8) | 30; // host Unix, ZIP 3.0
+constexpr uLong kUtf8NameFlag = 0x0800;
+// Zip64 for members whose deflated size could reach 4 GiB: deflate may grow data by
+// 5 bytes per 16 KiB, so leave a margin well above that.
+constexpr std::uint64_t kZip64From = 0xFFFFFFFFull - (0xFFFFFFFFull >> 10);
+
+enum class Mode { Probing, Deflating, Storing };
+
+uLong dosDateTime(std::int64_t unixSeconds)
+{
+    const std::time_t t = static_cast<std::time_t>(unixSeconds);
+    std::tm local{};
+    if (!localtime_r(&t, &local) || local.tm_year < 80)
+        return (1u << 21) | (1u << 16); // 1980-01-01 00:00
+    if (local.tm_year > 207)
+        return (127u << 25) | (12u << 21) | (31u << 16) | (23u << 11) | (59u << 5) | 29u;
+    return (static_cast<uLong>(local.tm_year - 80) << 25) | (static_cast<uLong>(local.tm_mon + 1) << 21) |
+           (static_cast<uLong>(local.tm_mday) << 16) | (static_cast<uLong>(local.tm_hour) << 11) |
+           (static_cast<uLong>(local.tm_min) << 5) | static_cast<uLong>(local.tm_sec / 2);
+}
+
+// The "UT" extended timestamp (0x5455): flags 1 (modification time), 32-bit UTC seconds.
+// The same 9 bytes serve the local and the central header.
+std::vector<unsigned char> timestampExtra(std::int64_t mtime)
+{
+    if (mtime < INT32_MIN || mtime > INT32_MAX)
+        return {};
+    const auto t = static_cast<std::uint32_t>(static_cast<std::int32_t>(mtime));
+    return {0x55, 0x54, 5, 0, 1, static_cast<unsigned char>(t), static_cast<unsigned char>(t >> 8),
+            static_cast<unsigned char>(t >> 16), static_cast<unsigned char>(t >> 24)};
+}
+
+bool isAscii(const std::string &s)
+{
+    for (unsigned char c : s)
+        if (c >= 0x80)
+            return false;
+    return true;
+}
+
+} // namespace
+
+struct ZipEngine {
+    zipFile zip = nullptr;
+    int level = 6;
+    std::string error;
+
+    // The member being written.
+    std::string name;
+    ZipEngineMember member{};
+    bool inMember = false;
+    Mode mode = Mode::Probing;
+    z_stream z{};
+    bool zReady = false;
+    std::vector<unsigned char> heldRaw;    // input kept while probing
+    std::vector<unsigned char> heldPacked; // its deflated form
+    uLong crc = 0;
+    std::uint64_t received = 0;
+
+    bool fail(const std::string &why)
+    {
+        if (error.empty())
+            error = why;
+        return false;
+    }
+    bool deflateInto(const unsigned char *data, std::size_t size, int flush, std::vector<unsigned char> *out);
+    bool openEntry(int method);
+    bool writeEntry(const unsigned char *data, std::size_t size);
+    bool closeEntry();
+    bool settleMethod();
+    void endDeflate();
+};
+
+bool ZipEngine::deflateInto(const unsigned char *data, std::size_t size, int flush, std::vector<unsigned char> *out)
+{
+    z.next_in = const_cast<unsigned char *>(data);
+    z.avail_in = static_cast<uInt>(size);
+    unsigned char buffer[64 * 1024];
+    while (true) {
+        z.next_out = buffer;
+        z.avail_out = sizeof buffer;
+        const int rc = deflate(&z, flush);
+        if (rc == Z_STREAM_ERROR)
+            return fail("deflate failed");
+        out->insert(out->end(), buffer, buffer + (sizeof buffer - z.avail_out));
+        if (flush == Z_FINISH ? rc == Z_STREAM_END : (z.avail_in == 0 && z.avail_out != 0))
+            return true;
+    }
+}
+
+bool ZipEngine::openEntry(int method)
+{
+    zip_fileinfo info{};
+    info.dosDate = dosDateTime(member.mtime);
+    const std::uint32_t type = member.isFolder ? S_IFDIR : S_IFREG;
+    const std::uint32_t permissions = member.mode ? (member.mode & 07777) : (member.isFolder ? 0755 : 0644);
+    info.external_fa = (static_cast<uLong>(type | permissions) << 16) | (member.isFolder ? 0x10 : 0);
+    const std::vector<unsigned char> extra = timestampExtra(member.mtime);
+    const int zip64 = member.size >= kZip64From ? 1 : 0;
+    const int rc = zipOpenNewFileInZip4_64(
+        zip, name.c_str(), &info, extra.data(), static_cast<uInt>(extra.size()), extra.data(),
+        static_cast<uInt>(extra.size()), nullptr, method, method ? level : 0, 1, -MAX_WBITS, 8,
+        Z_DEFAULT_STRATEGY, nullptr, 0, kVersionMadeByUnix, isAscii(name) ? 0 : kUtf8NameFlag, zip64);
+    return rc == ZIP_OK || fail("cannot write the member header of " + name);
+}
+
+bool ZipEngine::writeEntry(const unsigned char *data, std::size_t size)
+{
+    while (size > 0) {
+        const unsigned n = static_cast<unsigned>(std::min<std::size_t>(size, kOutChunk));
+        if (zipWriteInFileInZip(zip, data, n) != ZIP_OK)
+            return fail("cannot write the data of " + name);
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+bool ZipEngine::closeEntry()
+{
+    inMember = false;
+    return zipCloseFileInZipRaw64(zip, received, crc) == ZIP_OK || fail("cannot complete the member " + name);
+}
+
+void ZipEngine::endDeflate()
+{
+    if (zReady)
+        deflateEnd(&z);
+    zReady = false;
+}
+
+// Ends the probe of a long file: streams on deflated when the window shrank, stored otherwise.
+bool ZipEngine::settleMethod()
+{
+    if (!deflateInto(nullptr, 0, Z_BLOCK, &heldPacked)) // the window's blocks, emitted
+        return false;
+    if (heldPacked.size() < heldRaw.size()) {
+        mode = Mode::Deflating;
+        if (!openEntry(Z_DEFLATED) || !writeEntry(heldPacked.data(), heldPacked.size()))
+            return false;
+    } else {
+        mode = Mode::Storing;
+        endDeflate();
+        if (!openEntry(0) || !writeEntry(heldRaw.data(), heldRaw.size()))
+            return false;
+    }
+    std::vector<unsigned char>().swap(heldRaw);
+    std::vector<unsigned char>().swap(heldPacked);
+    return true;
+}
+
+extern "C" {
+
+ZipEngine *ZipEngineCreate(const char *path, int level, char *reason, size_t reasonSize)
+{
+    auto *engine = new ZipEngine;
+    engine->level = level < 0 ? 0 : (level > 9 ? 9 : level);
+    engine->zip = zipOpen64(path, APPEND_STATUS_CREATE);
+    if (!engine->zip) {
+        if (reason && reasonSize > 0)
+            std::snprintf(reason, reasonSize, "cannot create the archive %s: %s", path, std::strerror(errno));
+        delete engine;
+        return nullptr;
+    }
+    return engine;
+}
+
+int ZipEngineBeginMember(ZipEngine *engine, const ZipEngineMember *member)
+{
+    if (!engine->error.empty())
+        return 0;
+    if (engine->inMember)
+        return engine->fail("a member was started before the previous one ended");
+    engine->member = *member;
+    engine->name = member->name ? member->name : "";
+    if (engine->name.empty())
+        return engine->fail("a member has no name");
+    engine->crc = crc32(0, nullptr, 0);
+    engine->received = 0;
+    if (member->isFolder) {
+        if (engine->name.back() != '/')
+            engine->name.push_back('/');
+        engine->member.size = 0;
+        return engine->openEntry(0) && engine->closeEntry();
+    }
+    engine->inMember = true;
+    if (engine->level == 0) {
+        engine->mode = Mode::Storing;
+        return engine->openEntry(0);
+    }
+    engine->mode = Mode::Probing;
+    engine->z = z_stream{};
+    if (deflateInit2(&engine->z, engine->level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        return engine->fail("cannot start deflate");
+    engine->zReady = true;
+    return 1;
+}
+
+int ZipEngineWriteData(ZipEngine *engine, const void *data, size_t size)
+{
+    if (!engine->error.empty())
+        return 0;
+    if (!engine->inMember)
+        return engine->fail("data without a member");
+    if (engine->received + size > engine->member.size)
+        return engine->fail("more data than announced for " + engine->name);
+    const auto *bytes = static_cast<const unsigned char *>(data);
+    for (size_t done = 0; done < size;) { // crc32 takes at most 4 GiB a call
+        const uInt n = static_cast<uInt>(std::min<size_t>(size - done, 1u << 30));
+        engine->crc = crc32(engine->crc, bytes + done, n);
+        done += n;
+    }
+    engine->received += size;
+    switch (engine->mode) {
+    case Mode::Storing:
+        return engine->writeEntry(bytes, size);
+    case Mode::Deflating: {
+        std::vector<unsigned char> packed;
+        return engine->deflateInto(bytes, size, Z_NO_FLUSH, &packed) &&
+               engine->writeEntry(packed.data(), packed.size());
+    }
+    case Mode::Probing:
+        engine->heldRaw.insert(engine->heldRaw.end(), bytes, bytes + size);
+        if (!engine->deflateInto(bytes, size, Z_NO_FLUSH, &engine->heldPacked))
+            return 0;
+        if (engine->heldRaw.size() >= kProbeBytes && engine->received < engine->member.size)
+            return engine->settleMethod();
+        return 1;
+    }
+    return 0;
+}
+
+int ZipEngineEndMember(ZipEngine *engine)
+{
+    if (!engine->error.empty())
+        return 0;
+    if (!engine->inMember)
+        return engine->fail("no member to end");
+    if (engine->received != engine->member.size)
+        return engine->fail("less data than announced for " + engine->name);
+    bool ok = true;
+    if (engine->mode == Mode::Probing) {
+        ok = engine->deflateInto(nullptr, 0, Z_FINISH, &engine->heldPacked);
+        if (ok && engine->heldPacked.size() < engine->heldRaw.size())
+            ok = engine->openEntry(Z_DEFLATED) && engine->writeEntry(engine->heldPacked.data(), engine->heldPacked.size());
+        else if (ok)
+            ok = engine->openEntry(0) && engine->writeEntry(engine->heldRaw.data(), engine->heldRaw.size());
+        engine->heldRaw.clear();
+        engine->heldPacked.clear();
+    } else if (engine->mode == Mode::Deflating) {
+        std::vector<unsigned char> packed;
+        ok = engine->deflateInto(nullptr, 0, Z_FINISH, &packed) && engine->writeEntry(packed.data(), packed.size());
+    }
+    engine->endDeflate();
+    return (ok && engine->closeEntry()) ? 1 : 0;
+}
+
+int ZipEngineFinish(ZipEngine *engine)
+{
+    if (!engine->error.empty())
+        return 0;
+    if (engine->inMember)
+        return engine->fail("the last member was not ended");
+    const int rc = zipClose(engine->zip, nullptr);
+    engine->zip = nullptr;
+    return rc == ZIP_OK ? 1 : engine->fail("cannot write the central directory");
+}
+
+const char *ZipEngineError(const ZipEngine *engine) { return engine->error.c_str(); }
+
+void ZipEngineDestroy(ZipEngine *engine)
+{
+    if (!engine)
+        return;
+    engine->endDeflate();
+    if (engine->zip)
+        zipClose(engine->zip, nullptr);
+    delete engine;
+}
+
+uint16_t ZipEngineVersion(void) { return 100; }
+
+} // extern "C"

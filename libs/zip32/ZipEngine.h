@@ -1,0 +1,61 @@
+/*
+ * ZipEngine.h: the C interface of zip32.so, Vexel's ZIP engine.
+ *
+ * zip32.so writes ZIP archives: the container through minizip, member data deflated by
+ * zlib at the requested level, stored instead when deflate would not make it smaller.
+ * Names are UTF-8 (with the UTF-8 flag when not plain ASCII); each member carries its
+ * modification time (DOS time plus the exact UTC "UT" extra field) and Unix permissions;
+ * Zip64 is used for members and archives beyond 4 GiB.
+ *
+ * One engine writes one archive, from one thread at a time. Every function returning int
+ * returns 1 on success and 0 on failure, after which ZipEngineError() tells why and the
+ * only useful call left is ZipEngineDestroy().
+ */
+#ifndef VEXEL_ZIPENGINE_H
+#define VEXEL_ZIPENGINE_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(__GNUC__)
+#define ZIPENGINE_EXPORT __attribute__((visibility("default")))
+#else
+#define ZIPENGINE_EXPORT
+#endif
+
+typedef struct ZipEngine ZipEngine;
+
+typedef struct ZipEngineMember {
+    const char *name;  /* UTF-8, "/" separators, relative; no trailing "/" needed for folders */
+    int isFolder;      /* nonzero: a folder entry, no data follows */
+    uint64_t size;     /* the number of data bytes that will follow */
+    int64_t mtime;     /* seconds since the epoch, UTC */
+    uint32_t mode;     /* Unix permission bits */
+} ZipEngineMember;
+
+/* Creates (truncates) the archive at `path`; level 0 stores everything, 1..9 deflate.
+ * Returns null on failure with a reason in `reason` (may be null). */
+ZIPENGINE_EXPORT ZipEngine *ZipEngineCreate(const char *path, int level, char *reason, size_t reasonSize);
+/* Starts a member; for a folder the member is complete at once. */
+ZIPENGINE_EXPORT int ZipEngineBeginMember(ZipEngine *engine, const ZipEngineMember *member);
+/* Adds data to the current file member; in all exactly the size given at its start. */
+ZIPENGINE_EXPORT int ZipEngineWriteData(ZipEngine *engine, const void *data, size_t size);
+/* Completes the current file member. */
+ZIPENGINE_EXPORT int ZipEngineEndMember(ZipEngine *engine);
+/* Writes the central directory and closes the archive. */
+ZIPENGINE_EXPORT int ZipEngineFinish(ZipEngine *engine);
+ZIPENGINE_EXPORT const char *ZipEngineError(const ZipEngine *engine);
+/* Frees the engine; an unfinished archive is closed as it stands (the caller removes it). */
+ZIPENGINE_EXPORT void ZipEngineDestroy(ZipEngine *engine);
+/* The engine's version, hundreds being the major version. */
+ZIPENGINE_EXPORT uint16_t ZipEngineVersion(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
