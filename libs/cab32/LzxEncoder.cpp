@@ -1,0 +1,196 @@
+#include "LzxEncoder.h"
+
+#include "CabFormat.h"
+#include "LzxE8.h"
+
+#include <numeric>
+#include <stdexcept>
+
+namespace cab {
+
+using namespace lzx;
+using vexel::codec::BitPacking;
+using vexel::codec::BitWriter;
+using vexel::codec::LzToken;
+
+namespace {
+
+// A frame coded in LZX may grow by this much before storing it is the better choice.
+constexpr std::size_t kStoredFrameOverhead = 16;
+
+} // namespace
+
+LzxEncoder::LzxEncoder(const Options &options)
+    : options_(options)
+{
+    if (options.windowBits < kMinWindowBits || options.windowBits > kMaxWindowBits)
+        throw std::invalid_argument("LZX window must be 2^15 to 2^21 bytes");
+    if (options_.framesPerBlock == 0)
+        options_.framesPerBlock = 1;
+}
+
+LzxEncoder::~LzxEncoder() = default;
+
+std::uint16_t LzxEncoder::method() const
+{
+    return lzxMethod(options_.windowBits);
+}
+
+void LzxEncoder::beginFolder(FrameSink sink)
+{
+    sink_ = std::move(sink);
+    vexel::codec::LzParserParams params;
+    params.finder.windowSize = 1u << options_.windowBits;
+    // The reader refuses the last three positions of the window.
+    params.finder.maxDistance = params.finder.windowSize - 3;
+    params.finder.maxMatch = kMaxMatch;
+    params.finder.maxChain = options_.maxChain;
+    params.finder.niceLength = options_.niceLength;
+    params.minMatch = kMinMatch;
+    chooser_ = std::make_unique<LzxMatchChooser>();
+    parser_ = std::make_unique<vexel::codec::LzParser>(params, chooser_.get());
+    tokens_.clear();
+    pending_.clear();
+    frameSizes_.clear();
+    blockStart_ = tokenEnd_ = 0;
+    frameIndex_ = 0;
+    headerWritten_ = false;
+    offsets_ = {};
+    trees_ = {};
+}
+
+void LzxEncoder::addFrame(const std::uint8_t *data, std::size_t size)
+{
+    if (frameIndex_ == 0)
+        e8_ = options_.e8 == E8Mode::On || (options_.e8 == E8Mode::Auto && looksLikeX86Code(data, size));
+    const std::size_t at = pending_.size();
+    pending_.insert(pending_.end(), data, data + size);
+    if (e8_)
+        translateE8Frame(pending_.data() + at, size, frameIndex_);
+    frameSizes_.push_back(std::uint32_t(size));
+    frameIndex_++;
+
+    const std::size_t before = tokens_.size();
+    parser_->feed(std::span(pending_).subspan(at), tokens_);
+    for (std::size_t i = before; i < tokens_.size(); ++i)
+        tokenEnd_ += tokens_[i].isLiteral() ? 1 : tokens_[i].value;
+    encodeReadyBlocks(false);
+}
+
+void LzxEncoder::endFolder()
+{
+    if (parser_) {
+        parser_->finish(tokens_);
+        encodeReadyBlocks(true);
+    }
+    parser_.reset();
+    chooser_.reset();
+}
+
+void LzxEncoder::encodeReadyBlocks(bool final)
+{
+    while (!frameSizes_.empty()) {
+        const std::uint32_t frames = std::min<std::uint32_t>(options_.framesPerBlock, std::uint32_t(frameSizes_.size()));
+        if (!final && frames < options_.framesPerBlock)
+            return;
+        const std::uint64_t blockEnd = blockStart_ + std::accumulate(frameSizes_.begin(), frameSizes_.begin() + frames, 0ull);
+        // Without the whole block parsed, wait for the next frame's lookahead.
+        if (!final && tokenEnd_ < blockEnd)
+            return;
+        encodeBlock(frames);
+    }
+}
+
+void LzxEncoder::appendPiece(std::vector<LzxItem> &items, std::uint64_t pos, std::uint32_t distance,
+                             std::uint32_t length)
+{
+    if (length == 1) // a match cut down to one byte is sent as that byte
+        items.push_back({0, pending_[pos - blockStart_], 0});
+    else
+        items.push_back(offsets_.code(distance, std::uint16_t(length)));
+}
+
+// The block's tokens as items, with matches cut at frame ends (readers want every
+// match to end inside its frame); a match reaching past the block leaves its rest
+// as the first token of the next block.
+std::vector<LzxItem> LzxEncoder::takeBlockItems(std::uint64_t blockEnd)
+{
+    std::vector<LzxItem> items;
+    std::uint64_t pos = blockStart_;
+    std::size_t used = 0;
+    for (; used < tokens_.size() && pos < blockEnd; ++used) {
+        const LzToken &t = tokens_[used];
+        if (t.isLiteral()) {
+            items.push_back({0, std::uint8_t(t.value), 0});
+            ++pos;
+            continue;
+        }
+        std::uint32_t left = t.value;
+        while (left > 0 && pos < blockEnd) {
+            const std::uint64_t frameEnd = (pos / kFrameSize + 1) * kFrameSize;
+            const std::uint32_t piece = std::uint32_t(std::min<std::uint64_t>(left, frameEnd - pos));
+            appendPiece(items, pos, t.distance, piece);
+            pos += piece;
+            left -= piece;
+        }
+        if (left > 0) { // the rest belongs to the next block
+            tokens_[used] = left == 1 ? LzToken{0, pending_[pos - blockStart_]} : LzToken{t.distance, std::uint16_t(left)};
+            break;
+        }
+    }
+    tokens_.erase(tokens_.begin(), tokens_.begin() + std::ptrdiff_t(used));
+    return items;
+}
+
+BitWriter LzxEncoder::newFrameWriter()
+{
+    BitWriter out(BitPacking::MsbFirstLe16Words);
+    if (!headerWritten_) {
+        out.put(e8_ ? 1 : 0, 1);
+        if (e8_)
+            out.put(kE8TranslationSize, 32);
+    }
+    return out;
+}
+
+void LzxEncoder::encodeBlock(std::uint32_t frameCount)
+{
+    const std::span<const std::uint32_t> sizes(frameSizes_.data(), frameCount);
+    const std::uint64_t blockBytes = std::accumulate(sizes.begin(), sizes.end(), 0ull);
+    const RepeatedOffsets offsetsBefore = offsets_;
+    const TreeLengths treesBefore = trees_;
+
+    const std::vector<LzxItem> items = takeBlockItems(blockStart_ + blockBytes);
+    BitWriter out = newFrameWriter();
+    FramePayloads frames = writeCompressedBlock(out, items, sizes, mainTreeSize(options_.windowBits), trees_);
+
+    std::size_t packed = 0;
+    bool fits = true;
+    for (const auto &f : frames) {
+        packed += f.size();
+        fits = fits && f.size() <= kMaxDataSize;
+    }
+    if (!fits || packed > blockBytes + kStoredFrameOverhead * frameCount) {
+        // Storing is smaller here (or the only way to keep every frame within the
+        // readers' limit): the reader then keeps the trees and offsets of before.
+        offsets_ = offsetsBefore;
+        trees_ = treesBefore;
+        frames.clear();
+        out = newFrameWriter();
+        std::size_t at = 0;
+        for (std::uint32_t size : sizes) {
+            frames.push_back(writeUncompressedFrame(out, std::span(pending_).subspan(at, size), offsets_));
+            at += size;
+        }
+    }
+    headerWritten_ = true;
+    std::size_t i = 0;
+    for (const auto &f : frames)
+        sink_(f.data(), f.size(), sizes[i++]);
+
+    pending_.erase(pending_.begin(), pending_.begin() + std::ptrdiff_t(blockBytes));
+    frameSizes_.erase(frameSizes_.begin(), frameSizes_.begin() + frameCount);
+    blockStart_ += blockBytes;
+}
+
+} // namespace cab

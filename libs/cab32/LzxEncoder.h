@@ -1,0 +1,60 @@
+// LZX for cabinet folders: one LZX stream per folder with a 2^windowBits-byte window.
+// Frames are parsed with the codec kit's lazy parser (plus LZX's repeated offsets),
+// gathered into blocks of a few frames, and each block is written verbatim or with
+// aligned offsets, whichever is smaller, or stored frame by frame when it would not
+// shrink. Memory: about five windows, whatever the folder's size.
+#pragma once
+
+#include "FolderEncoder.h"
+#include "LzxBlockWriter.h"
+#include "LzxMatchChooser.h"
+#include "codec/LzParser.h"
+
+#include <memory>
+
+namespace cab {
+
+class LzxEncoder final : public FolderEncoder {
+public:
+    enum class E8Mode { Auto, Off, On };
+    struct Options {
+        int windowBits = 21;  // 15..21
+        E8Mode e8 = E8Mode::Auto; // Auto: on when the folder starts with x86 code
+        std::uint32_t framesPerBlock = 2;
+        std::uint32_t maxChain = 64;   // hash-chain entries looked at per position
+        std::uint32_t niceLength = 128; // a match this long ends the search
+    };
+
+    // Throws std::invalid_argument for a window outside 15..21.
+    explicit LzxEncoder(const Options &options);
+    ~LzxEncoder() override;
+
+    std::uint16_t method() const override;
+    void beginFolder(FrameSink sink) override;
+    void addFrame(const std::uint8_t *data, std::size_t size) override;
+    void endFolder() override;
+
+private:
+    void encodeReadyBlocks(bool final);
+    std::vector<lzx::LzxItem> takeBlockItems(std::uint64_t blockEnd);
+    void appendPiece(std::vector<lzx::LzxItem> &items, std::uint64_t pos, std::uint32_t distance, std::uint32_t length);
+    void encodeBlock(std::uint32_t frameCount);
+    vexel::codec::BitWriter newFrameWriter();
+
+    Options options_;
+    FrameSink sink_;
+    std::unique_ptr<lzx::LzxMatchChooser> chooser_;
+    std::unique_ptr<vexel::codec::LzParser> parser_;
+    std::vector<vexel::codec::LzToken> tokens_; // parsed, not yet coded; the first starts at blockStart_
+    std::vector<std::uint8_t> pending_;         // the (translated) stream from blockStart_ on
+    std::vector<std::uint32_t> frameSizes_;     // frames from blockStart_ on
+    std::uint64_t blockStart_ = 0;
+    std::uint64_t tokenEnd_ = 0;                // stream position the tokens reach
+    std::uint32_t frameIndex_ = 0;              // frames received in this folder
+    bool e8_ = false;
+    bool headerWritten_ = false;
+    lzx::RepeatedOffsets offsets_;
+    lzx::TreeLengths trees_;
+};
+
+} // namespace cab
