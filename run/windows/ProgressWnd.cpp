@@ -176,7 +176,7 @@ void ProgressWnd::PrgCancel_Click()
 void ProgressWnd::closeEvent(QCloseEvent *event)
 {
     if (!shownForRun_) {
-        QDialog::closeEvent(event);
+        event->accept();   // the program is ending: the window goes for good
         return;
     }
     // The close box during a run: the window goes, the run is cancelled as by PrgCancel
