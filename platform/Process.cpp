@@ -1,0 +1,180 @@
+// Shell scripts in their own process group, waited for without spinning.
+#include "platform/Process.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <mutex>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace vexel::platform {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Between two looks at the child the waiter sleeps this long: short enough for a
+// responsive window and a prompt end, long enough that waiting costs no CPU.
+constexpr auto kWaitSlice = std::chrono::milliseconds(20);
+// A group asked to end with SIGTERM gets this long before SIGKILL.
+constexpr auto kTerminateGrace = std::chrono::seconds(2);
+
+// Groups sent SIGTERM and when they are due for SIGKILL. endProcessGroup returns at
+// once (it runs from a button's handler inside the wait loop); the loop finishes the job.
+std::mutex pendingMutex;
+std::map<std::int64_t, Clock::time_point> pendingKills;
+
+// Signals a Qt program may ignore or handle that a script must see with their defaults.
+constexpr int kDefaultSignals[] = {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGCHLD,
+                                   SIGALRM, SIGUSR1, SIGUSR2, SIGTSTP, SIGTTIN, SIGTTOU};
+
+int exitCodeOf(int status)
+{
+    if (WIFEXITED(status))
+        return WEXITSTATUS(status);
+    if (WIFSIGNALED(status))
+        return 128 + WTERMSIG(status);
+    return -1;
+}
+
+// Standard input is always /dev/null: in its own process group a script reading the
+// terminal would be stopped, and an archiver asking a question must not wait forever.
+bool prepareFiles(posix_spawn_file_actions_t *actions, bool showOutput)
+{
+    if (posix_spawn_file_actions_addopen(actions, 0, "/dev/null", O_RDONLY, 0) != 0)
+        return false;
+    if (showOutput)
+        return true;
+    return posix_spawn_file_actions_addopen(actions, 1, "/dev/null", O_WRONLY, 0) == 0
+        && posix_spawn_file_actions_adddup2(actions, 1, 2) == 0;
+}
+
+bool prepareAttributes(posix_spawnattr_t *attributes)
+{
+    sigset_t defaults, none;
+    sigemptyset(&defaults);
+    for (int signal : kDefaultSignals)
+        sigaddset(&defaults, signal);
+    sigemptyset(&none);
+    return posix_spawnattr_setflags(attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF
+                                                    | POSIX_SPAWN_SETSIGMASK) == 0
+        && posix_spawnattr_setpgroup(attributes, 0) == 0
+        && posix_spawnattr_setsigdefault(attributes, &defaults) == 0
+        && posix_spawnattr_setsigmask(attributes, &none) == 0;
+}
+
+// SIGKILL for a group whose grace time is over; forgets groups that are gone.
+void killOverdueGroup(std::int64_t pid, bool leaderEnded)
+{
+    std::lock_guard lock(pendingMutex);
+    const auto pending = pendingKills.find(pid);
+    if (pending == pendingKills.end())
+        return;
+    // Once the leader has ended, what is left of the group was asked to end already.
+    if (leaderEnded || Clock::now() >= pending->second) {
+        ::kill(static_cast<pid_t>(-pid), SIGKILL);
+        if (leaderEnded)
+            pendingKills.erase(pending);
+    }
+}
+
+// True once the child has ended; it is left unreaped, so its id (and with it the group
+// id) cannot be handed to another process while what is left of the group is killed.
+bool hasEnded(std::int64_t pid, bool *lost)
+{
+    for (;;) {
+        siginfo_t info{};
+        if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0)
+            return info.si_pid == pid;
+        if (errno != EINTR) {
+            *lost = true;   // not our child, or already collected
+            return true;
+        }
+    }
+}
+
+int reap(std::int64_t pid)
+{
+    int status = 0;
+    while (::waitpid(static_cast<pid_t>(pid), &status, 0) < 0) {
+        if (errno != EINTR)
+            return -1;
+    }
+    return exitCodeOf(status);
+}
+
+void forgetGroup(std::int64_t pid)
+{
+    std::lock_guard lock(pendingMutex);
+    pendingKills.erase(pid);
+}
+
+} // namespace
+
+std::int64_t startScript(const std::string &script, bool showOutput, std::string *error)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attributes);
+    pid_t pid = 0;
+    int result = EINVAL;
+    if (prepareFiles(&actions, showOutput) && prepareAttributes(&attributes)) {
+        char shell[] = "/bin/sh";
+        std::string scriptCopy = script;
+        char *argv[] = {shell, scriptCopy.data(), nullptr};
+        result = posix_spawn(&pid, shell, &actions, &attributes, argv, environ);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    if (result != 0) {
+        if (error)
+            *error = "/bin/sh " + script + ": " + std::strerror(result);
+        return 0;
+    }
+    return pid;
+}
+
+int waitForExit(std::int64_t pid, const std::function<void()> &whileWaiting)
+{
+    if (pid <= 0)
+        return -1;
+    for (;;) {
+        bool lost = false;
+        if (hasEnded(pid, &lost)) {
+            if (lost) {
+                forgetGroup(pid);
+                return -1;
+            }
+            killOverdueGroup(pid, true);
+            return reap(pid);
+        }
+        killOverdueGroup(pid, false);
+        if (whileWaiting)
+            whileWaiting();
+        std::this_thread::sleep_for(kWaitSlice);
+    }
+}
+
+void endProcessGroup(std::int64_t pid)
+{
+    // pid 0 or 1 would make kill() reach our own group or every process we may signal.
+    if (pid <= 1)
+        return;
+    {
+        std::lock_guard lock(pendingMutex);
+        pendingKills.emplace(pid, Clock::now() + kTerminateGrace);
+    }
+    ::kill(static_cast<pid_t>(-pid), SIGTERM);
+    ::kill(static_cast<pid_t>(-pid), SIGCONT);   // a stopped member must run to see SIGTERM
+}
+
+} // namespace vexel::platform

@@ -1,0 +1,174 @@
+#include "platform/Process.h"
+
+#include "platform/Files.h"
+#include "platform/RunFolder.h"
+#include "tests/platform/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <thread>
+
+using namespace vexel;
+using namespace vexel::platform;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// True while `pid` is a live process (a zombie counts as gone).
+bool processAlive(int pid)
+{
+    const std::string stat = test::readFile("/proc/" + std::to_string(pid) + "/stat");
+    const auto close = stat.rfind(')');
+    return close != std::string::npos && stat.size() > close + 2 && stat[close + 2] != 'Z';
+}
+
+// Waits up to a few seconds for a pid written by a script.
+int pidWrittenTo(const std::string &path)
+{
+    for (int i = 0; i < 250 && fileSize(path) <= 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const std::string text = test::readFile(path);
+    return text.empty() ? 0 : std::stoi(text);
+}
+
+} // namespace
+
+class ProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(scratch.ok()) << scratch.error(); }
+
+    std::string script(const std::string &name, const std::string &body)
+    {
+        const std::string path = scratch.path() + name;
+        test::writeFile(path, body);
+        return path;
+    }
+    int run(const std::string &body)
+    {
+        std::string error;
+        const std::int64_t pid = startScript(script("s.bat", body), false, &error);
+        EXPECT_GT(pid, 0) << error;
+        return waitForExit(pid, {});
+    }
+
+    RunFolder scratch;
+};
+
+TEST_F(ProcessTest, ExitCodesAndSignalsAreReported)
+{
+    EXPECT_EQ(run("exit 0\n"), 0);
+    EXPECT_EQ(run("exit 3\n"), 3);
+    EXPECT_EQ(run("exit 255\n"), 255);
+    EXPECT_EQ(run("kill -KILL $$\n"), 128 + SIGKILL);
+    EXPECT_NE(run("this-command-does-not-exist\n"), 0);
+    EXPECT_EQ(waitForExit(0, {}), -1);
+}
+
+TEST_F(ProcessTest, ScriptNamesWithBlanksQuotesDollarsAndBackquotesRunAsIs)
+{
+    test::ScopedCurrentDirectory keep;
+    ASSERT_TRUE(setCurrentDirectory(scratch.path()));
+    const std::string folder = "a b\"c'd $HOME `touch injected` $(touch injected2)/";
+    const std::string path = script(folder + "k r$y`x`.bat", "echo ran > \"$(dirname \"$0\")/out\"\n");
+    std::string error;
+    const std::int64_t pid = startScript(path, false, &error);
+    ASSERT_GT(pid, 0) << error;
+    EXPECT_EQ(waitForExit(pid, {}), 0);
+    EXPECT_EQ(test::readFile(scratch.path() + folder + "out"), "ran\n");
+    EXPECT_FALSE(fileExists(scratch.path() + "injected"));
+    EXPECT_FALSE(fileExists(scratch.path() + "injected2"));
+}
+
+TEST_F(ProcessTest, ScriptRunsInItsOwnGroupWithoutInput)
+{
+    const std::string out = scratch.path() + "out";
+    // Field 5 of /proc/<pid>/stat is the process group; `read` must meet end of input.
+    EXPECT_EQ(run("set -- $(cat /proc/$$/stat)\n"
+                  "if [ \"$1\" = \"$5\" ]; then echo own; else echo shared; fi > '" + out + "'\n"
+                  "read line; echo \"read=$?\" >> '" + out + "'\n"),
+              0);
+    EXPECT_EQ(test::readFile(out), "own\nread=1\n");
+}
+
+TEST_F(ProcessTest, WaitingCallsBackBetweenSleepsInsteadOfSpinning)
+{
+    std::string error;
+    const std::int64_t pid = startScript(script("s.bat", "sleep 0.3\n"), false, &error);
+    ASSERT_GT(pid, 0) << error;
+    int calls = 0;
+    EXPECT_EQ(waitForExit(pid, [&] { ++calls; }), 0);
+    // 300 ms in slices of about 20 ms: a handful of calls, not thousands.
+    EXPECT_GE(calls, 3);
+    EXPECT_LE(calls, 40);
+}
+
+TEST_F(ProcessTest, EndProcessGroupEndsASleepingGrandchild)
+{
+    const std::string pidFile = scratch.path() + "grandchild";
+    std::string error;
+    const std::int64_t pid = startScript(
+        script("s.bat", "sh -c 'echo $$ > \"" + pidFile + "\"; exec sleep 30'\necho after > /dev/null\n"),
+        false, &error);
+    ASSERT_GT(pid, 0) << error;
+    const int grandchild = pidWrittenTo(pidFile);
+    ASSERT_GT(grandchild, 0);
+
+    const auto start = Clock::now();
+    bool ended = false;
+    const int code = waitForExit(pid, [&] {
+        if (!ended)
+            endProcessGroup(pid);
+        ended = true;
+    });
+    EXPECT_EQ(code, 128 + SIGTERM);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+    for (int i = 0; i < 50 && processAlive(grandchild); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(processAlive(grandchild));
+}
+
+TEST_F(ProcessTest, AGroupThatIgnoresTerminationIsKilledAfterTheGraceTime)
+{
+    const std::string pidFile = scratch.path() + "grandchild";
+    std::string error;
+    // The ignored SIGTERM is inherited by the grandchild.
+    const std::int64_t pid = startScript(
+        script("s.bat", "trap '' TERM\nsh -c 'echo $$ > \"" + pidFile + "\"; exec sleep 30'\n"),
+        false, &error);
+    ASSERT_GT(pid, 0) << error;
+    const int grandchild = pidWrittenTo(pidFile);
+    ASSERT_GT(grandchild, 0);
+
+    const auto start = Clock::now();
+    endProcessGroup(pid);
+    EXPECT_EQ(waitForExit(pid, {}), 128 + SIGKILL);
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(1500)) << "SIGTERM got a grace time";
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
+    for (int i = 0; i < 50 && processAlive(grandchild); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(processAlive(grandchild));
+}
+
+TEST_F(ProcessTest, WhatIsLeftOfACancelledGroupGoesWithItsLeader)
+{
+    const std::string pidFile = scratch.path() + "grandchild";
+    std::string error;
+    // The leader ends at once on SIGTERM; its child ignores SIGTERM and would live on.
+    const std::int64_t pid = startScript(
+        script("s.bat", "sh -c 'trap \"\" TERM; echo $$ > \"" + pidFile + "\"; exec sleep 30' &\n"
+                        "trap 'exit 7' TERM\nwait\n"),
+        false, &error);
+    ASSERT_GT(pid, 0) << error;
+    const int grandchild = pidWrittenTo(pidFile);
+    ASSERT_GT(grandchild, 0);
+
+    endProcessGroup(pid);
+    EXPECT_EQ(waitForExit(pid, {}), 7);
+    for (int i = 0; i < 50 && processAlive(grandchild); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(processAlive(grandchild));
+}
