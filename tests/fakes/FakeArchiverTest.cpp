@@ -177,8 +177,9 @@ TEST_F(FakeLibraryTest, StatusWindowsFollowTheDisplaySwitchAndCloseStops)
             timerRan = true;   // the host's events run during the call
             seen = c.title && topLevelTitled(c.title);
             for (const char *title : {kLhaStatusTitle, kZipStatusTitle, kCabStatusTitle}) {
-                if (title != c.title)
+                if (title != c.title) {
                     EXPECT_EQ(topLevelTitled(title), nullptr) << c.switches;
+                }
             }
         });
         std::string output;
