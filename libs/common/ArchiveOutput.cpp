@@ -79,6 +79,16 @@ bool ArchiveOutput::writeAt(std::uint64_t offset, const void *data, std::size_t 
     return true;
 }
 
+bool ArchiveOutput::truncate(std::uint64_t size, std::string *reason)
+{
+    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) {
+        *reason = systemReason("cannot write the archive", archivePath_);
+        return false;
+    }
+    size_ = size;
+    return true;
+}
+
 bool ArchiveOutput::commit(std::string *reason)
 {
     if (fd_ < 0) {

@@ -29,6 +29,8 @@ public:
     // Overwrites bytes already written (headers patched after their data).
     bool writeAt(std::uint64_t offset, const void *data, std::size_t size, std::string *reason);
     std::uint64_t size() const { return size_; }
+    // Cuts the file back to `size` bytes (a member rewritten in another form).
+    bool truncate(std::uint64_t size, std::string *reason);
 
     // Closes the file and moves it onto the archive path.
     bool commit(std::string *reason);

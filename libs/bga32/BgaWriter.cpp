@@ -1,0 +1,132 @@
+#include "BgaWriter.h"
+
+#include "BgaNames.h"
+#include "DosTime.h"
+#include "InputFile.h"
+#include "PayloadEncoder.h"
+
+namespace vexel::bga {
+namespace {
+
+constexpr std::uint64_t kMemberLimit = 0xFFFFFFFFull; // sizes are 32-bit fields
+
+class MemberWriter {
+public:
+    MemberWriter(Kind kind, int level, NameEncoding encoding, kit::ArchiveOutput &output, kit::Progress &progress)
+        : kind_(kind), level_(level), encoding_(encoding), output_(output), progress_(progress)
+    {
+    }
+
+    bool write(const kit::Member &member, std::string *reason)
+    {
+        EncodedName name;
+        if (!encodeName(member, encoding_, &name, reason))
+            return false;
+        MemberHeader header;
+        header.folderPart = name.folderPart;
+        header.filePart = name.filePart;
+        if (member.isFolder) { // as Bga32 writes them: no date, arc type 1, no payload
+            header.attribute = kAttrFolder;
+            header.arcType = kArcCompressed;
+            return writeHeader(header, reason);
+        }
+        const kit::DosDateTime dos = kit::toDosDateTime(member.mtime);
+        header.dosDate = dos.date;
+        header.dosTime = dos.time;
+        header.attribute = kAttrArchive | ((member.mode & 0200) ? 0 : kAttrReadOnly);
+        header.originalSize = static_cast<std::uint32_t>(member.size);
+        if (member.size == 0 || level_ == 0)
+            return writeStored(member, header, reason);
+        bool smaller = false;
+        if (!writeCompressed(member, header, &smaller, reason))
+            return false;
+        return smaller || writeStored(member, header, reason);
+    }
+
+private:
+    bool writeHeader(const MemberHeader &header, std::string *reason)
+    {
+        const std::vector<std::uint8_t> bytes = encodeHeader(kind_, header);
+        return output_.write(bytes.data(), bytes.size(), reason);
+    }
+
+    bool writeStored(const kit::Member &member, MemberHeader header, std::string *reason)
+    {
+        header.arcType = kArcStored;
+        header.packedSize = header.originalSize;
+        if (!writeHeader(header, reason))
+            return false;
+        return kit::readMember(member, progress_, [&](const std::uint8_t *data, std::size_t size, std::string *why) {
+            return output_.write(data, size, why);
+        }, reason);
+    }
+
+    // Streams the compressed payload after a provisional header and patches the header
+    // at the end. Gives up (and cuts the archive back) as soon as the payload reaches
+    // the original size: the member is then stored instead.
+    bool writeCompressed(const kit::Member &member, MemberHeader header, bool *smaller, std::string *reason)
+    {
+        const std::uint64_t start = output_.size();
+        if (!writeHeader(header, reason))
+            return false;
+        const std::uint64_t payloadStart = output_.size();
+        auto encoder = kind_ == Kind::Gza ? makeGzipEncoder(level_) : makeBzip2Encoder(level_);
+        std::vector<std::uint8_t> packed;
+        bool grew = false;
+        const auto flush = [&](std::string *why) {
+            const bool ok = output_.write(packed.data(), packed.size(), why);
+            packed.clear();
+            if (output_.size() - payloadStart >= member.size)
+                grew = true;
+            return ok;
+        };
+        const bool read = kit::readMember(member, progress_, [&](const std::uint8_t *data, std::size_t size, std::string *why) {
+            if (!encoder->add(data, size, &packed, why) || !flush(why))
+                return false;
+            if (grew)
+                *why = {}; // not an error: the caller stores the member instead
+            return !grew;
+        }, reason);
+        if (!read && !grew)
+            return false;
+        if (!grew && !(encoder->finish(&packed, reason) && flush(reason)))
+            return false;
+        if (grew) {
+            *smaller = false;
+            return output_.truncate(start, reason);
+        }
+        header.arcType = kArcCompressed;
+        header.packedSize = static_cast<std::uint32_t>(output_.size() - payloadStart);
+        const std::vector<std::uint8_t> bytes = encodeHeader(kind_, header);
+        *smaller = true;
+        return output_.writeAt(start, bytes.data(), bytes.size(), reason);
+    }
+
+    Kind kind_;
+    int level_;
+    NameEncoding encoding_;
+    kit::ArchiveOutput &output_;
+    kit::Progress &progress_;
+};
+
+} // namespace
+
+bool writeArchive(Kind kind, int level, const std::vector<kit::Member> &members, kit::ArchiveOutput &output,
+                  kit::Progress &progress, std::string *reason)
+{
+    for (const kit::Member &m : members) {
+        if (m.size >= kMemberLimit) {
+            *reason = m.diskPath + " is 4 GiB or larger, more than a GZA/BZA member can hold";
+            return false;
+        }
+    }
+    MemberWriter writer(kind, level, chooseEncoding(members), output, progress);
+    for (const kit::Member &m : members) {
+        progress.beginMember(m.storedName);
+        if (!writer.write(m, reason))
+            return false;
+    }
+    return true;
+}
+
+} // namespace vexel::bga
