@@ -1,0 +1,51 @@
+// A RunHost without windows for the run's tests: it serves a chosen format list and
+// output name and records everything the run asks of it, in order.
+#pragma once
+
+#include "run/RunHost.h"
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vexel {
+
+class RecordingHost : public RunHost {
+public:
+    std::vector<std::pair<std::string, bool>> formats;   // FileType: text, check mark
+    std::string output = "data";
+    bool display = false;
+    std::vector<std::string> events;     // "Prg 1/2", "MainMsg ...", "pending", "timer on"...
+    std::vector<std::string> errors;     // texts of the message boxes
+    std::function<void()> onPendingEvents;   // what a click during the run would do
+
+    int mainWindow = 0, progressWindow = 0;   // their addresses serve as window handles
+
+    int formatEntryCount() const override { return static_cast<int>(formats.size()); }
+    std::string formatEntryText(int index) const override { return formats[index].first; }
+    bool formatEntryChecked(int index) const override { return formats[index].second; }
+    std::string outputName() const override { return output; }
+    bool dllVisible() const override { return display; }
+    bool alwaysOnTop() const override { return false; }
+    void *mainWindowHandle() override { return &mainWindow; }
+    void *progressWindowHandle() override { return &progressWindow; }
+
+    void setCounterText(const std::string &text) override { events.push_back("Prg " + text); }
+    void setMessageText(const std::string &text) override { events.push_back("MainMsg " + text); }
+    void setStatusWindowTimer(bool on) override
+    {
+        events.push_back(on ? "timer on" : "timer off");
+    }
+    void processPendingEvents() override
+    {
+        if (events.empty() || events.back() != "pending")
+            events.push_back("pending");
+        if (onPendingEvents)
+            onPendingEvents();
+    }
+    void showError(const std::string &text) override { errors.push_back(text); }
+    void runProgressModal() override {}
+};
+
+} // namespace vexel

@@ -1,0 +1,76 @@
+// One format's archive: the stale archive, an archiver that cannot be loaded, and the
+// callback through which a cancel reaches a library.
+#include "RunFixture.h"
+#include "run/ArchiverCallback.h"
+#include "run/FormatTable.h"
+
+namespace vexel {
+namespace {
+
+class RunArchiverTest : public RunFixture {
+protected:
+    std::string tempBase = tmp + "krytmp";
+    FormatResult record;
+
+    int run(const std::string &format)
+    {
+        const FormatInfo *info = findFormat(format);
+        return RunArchiver(ctx, format, source, tempBase + std::string(info->typedExtension),
+                           tempBase + ".lst", record, tempBase);
+    }
+};
+
+TEST_F(RunArchiverTest, StaleArchiveIsDeletedBeforeTheCall)
+{
+    writeFile(tempBase + ".lzh", "left over from an earlier run");
+    writeFile(tempBase + ".lst", "\"a b.txt\"\n");
+    qputenv(fakes::kNoArchiveEnv, "lzh");
+    EXPECT_EQ(run("LHA"), 1);
+    EXPECT_FALSE(platform::fileExists(tempBase + ".lzh"));
+    EXPECT_TRUE(record.ArchivePath.empty());
+}
+
+TEST_F(RunArchiverTest, MadeArchiveIsRecorded)
+{
+    writeFile(tempBase + ".lst", "\"a b.txt\"\n");
+    qputenv(fakes::kSizesEnv, "gza=321");
+    ASSERT_EQ(run("GZIP"), 0);
+    EXPECT_EQ(record.ArchivePath, tempBase + ".gza");
+    EXPECT_EQ(record.FormatName, "GZIP");
+    EXPECT_EQ(record.ArchiveSize, 321);
+    EXPECT_EQ(control.CurrentFormat, "GZIP");
+    EXPECT_EQ(host.events.back(), "timer off");
+}
+
+TEST_F(RunArchiverTest, LibraryThatCannotBeLoadedFailsTheFormat)
+{
+    const std::string broken = top + "broken/";
+    std::filesystem::create_directories(broken);
+    writeFile(broken + "cab32.so", "not a shared object");
+    platform::setProgramFolderForTesting(broken);
+    EXPECT_EQ(run("CAB"), 1);
+    EXPECT_EQ(host.events.back(), "timer off");
+}
+
+TEST_F(RunArchiverTest, CommandLineArchiverNotInstalledFails)
+{
+    qputenv("PATH", "/nonexistent");
+    EXPECT_EQ(run("GCA"), 1);
+    EXPECT_EQ(control.ArchiverProcess, 0);
+}
+
+TEST(ArchiverCallbackTest, AnswersForTheActiveRunOnly)
+{
+    RunControl control;
+    EXPECT_EQ(ArchiverCallback(nullptr, 0, 0, nullptr), 1);
+    {
+        const ActiveRunControl active(control);
+        EXPECT_EQ(ArchiverCallback(nullptr, 0, 0, nullptr), 1);
+        control.CancelRequested = true;
+        EXPECT_EQ(ArchiverCallback(nullptr, 0, 0, nullptr), 0);
+    }
+    EXPECT_EQ(ArchiverCallback(nullptr, 0, 0, nullptr), 1);
+}
+
+} // namespace
+} // namespace vexel
