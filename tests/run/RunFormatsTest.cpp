@@ -68,6 +68,21 @@ TEST_F(RunFormatsTest, LibrariesGetTheirCommandLines)
     EXPECT_EQ(std::count(host.events.begin(), host.events.end(), "timer on"), 0);
 }
 
+TEST_F(RunFormatsTest, DisplayOnLetsLibrariesShowTheirStatus)
+{
+    offer({{"LHA", true}, {"CAB", true}, {"GZIP", true}});
+    host.display = true;
+    ASSERT_FALSE(RunFormats(ctx));
+
+    const std::string tail = "\" \"" + source + "\" @" + state.TempBase + ".lst";
+    const auto made = calls();
+    ASSERT_EQ(made.size(), 3u);
+    EXPECT_EQ(made[0].arguments.at(0), "a -x1 -r2 -y1 -gm -jm2 \"" + state.TempBase + ".lzh" + tail);
+    EXPECT_EQ(made[1].arguments.at(0), "-a -r -mz \"" + state.TempBase + ".cab" + tail);
+    EXPECT_EQ(made[2].arguments.at(0), "a -r -l9 \"" + state.TempBase + ".gza" + tail);
+    EXPECT_EQ(std::count(host.events.begin(), host.events.end(), "timer on"), 3);
+}
+
 TEST_F(RunFormatsTest, EqualSizesKeepTheEarlierFormat)
 {
     offer({{"ZIP", true}, {"CAB", true}});
