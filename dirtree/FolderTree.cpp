@@ -32,19 +32,11 @@ void FolderTree::setPath(const QString &newPath) {
     if (!ready())
         return;
     const QString target = GetRealPath(newPath);
-    bool chainStarted = false;
+    // Folders above the root that holds the path have no node, and neither has anything
+    // below a folder that could not be read: the target is then not found.
     for (qsizetype i = 0; i < target.size(); ++i) {
-        if (target[i] != '/')
-            continue;
         const QString key = target.left(i + 1);
-        // The chain starts at the root that holds the path ("/" or a mounted volume).
-        if (!nodes_->contains(key)) {
-            if (chainStarted)
-                return;
-            continue;
-        }
-        chainStarted = true;
-        if (hasPlaceholder(key, Qt::CaseInsensitive))
+        if (target[i] == '/' && hasPlaceholder(key, Qt::CaseInsensitive))
             readPlaceholderNode(key);
     }
     if (!nodes_->contains(target))

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -119,7 +120,7 @@ private slots:
     void unreadableFolderIsReportedAndCollapsed();
     void folderWithoutPermissionOnDiskIsReported();
     void f5AloneRefreshesAndKeepsOnlyNeededImages();
-    void pathOutsideEveryRootChangesNothing();
+    void pathWithoutANodeOnItsChainChangesNothing();
     void readingPathWithoutSelectionReturnsTheCurrentPath();
     void inertUntilBothControlsAreSetAndNeverDuplicatesRoots();
     void siblingsDifferingOnlyInCaseAreBothShown();
@@ -280,24 +281,27 @@ void DirTreeWindowTest::unreadableFolderIsReportedAndCollapsed() {
 }
 
 void DirTreeWindowTest::folderWithoutPermissionOnDiskIsReported() {
-    Fixture f({"locked/inside"});
-    const QString locked = f.root + "locked";
-    QVERIFY(QFile::setPermissions(locked, {}));
-    if (!QDir(locked).entryList().isEmpty()) {
-        QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QSKIP("running with privileges that read a mode-000 folder anyway");
-    }
+    Fixture f({"locked/inside", "open"});
+    const QString locked = f.root + "locked/";
     f.bind();
-    f.expand(f.root);
-    // A folder that cannot be read shows a plus box only when the probe finds a subfolder;
-    // give it a placeholder the way an older listing would have.
-    if (f.item(locked + '/')->childCount() == 0)
-        f.item(locked + '/')->addChild(new QTreeWidgetItem(QStringList{placeholderText}));
-    f.click(locked + '/');
+    f.tree->setPath(f.root + "open");
+    QVERIFY(f.hasPlaceholderOnly(locked));   // readable when its parent was listed
+    QVERIFY(QFile::setPermissions(locked, {}));
+    const auto restore = qScopeGuard([&] {
+        QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    });
+    if (!QDir(locked).entryList().isEmpty())
+        QSKIP("running with privileges that read a mode-000 folder anyway");
+
+    f.expand(locked);
     QCOMPARE(f.messages.size(), 1);
     QVERIFY(f.messages[0].endsWith(": &HD"));
+    QVERIFY(!f.item(locked)->isExpanded());
+    f.click(locked);
+    QCOMPARE(f.messages.size(), 2);
     QCOMPARE(f.changes->count(), 0);
-    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(f.tree->Path(), f.root + "open/");
+    QCOMPARE(f.messages.size(), 3);   // reading Path probes the selected folder again
 }
 
 void DirTreeWindowTest::f5AloneRefreshesAndKeepsOnlyNeededImages() {
@@ -327,8 +331,8 @@ void DirTreeWindowTest::f5AloneRefreshesAndKeepsOnlyNeededImages() {
     QCOMPARE(f.images.count(), fresh.images.count());
 }
 
-void DirTreeWindowTest::pathOutsideEveryRootChangesNothing() {
-    Fixture f({"Alpha"});
+void DirTreeWindowTest::pathWithoutANodeOnItsChainChangesNothing() {
+    Fixture f({"Alpha", "Locked/inner"});
     QTemporaryDir elsewhere;
     QVERIFY(QDir().mkpath(elsewhere.path() + "/x"));
     f.bind();
@@ -337,6 +341,12 @@ void DirTreeWindowTest::pathOutsideEveryRootChangesNothing() {
     f.tree->setPath(elsewhere.path() + "/x");
     QCOMPARE(f.selectedKey(), f.root + "Alpha/");
     QCOMPARE(f.nodeCount(), nodes);
+    QCOMPARE(f.tree->Path(), f.root + "Alpha/");
+
+    // A folder on the chain that cannot be listed leaves no node for the target either.
+    f.source->listFailures[f.root + "Locked/"] = EACCES;
+    f.tree->setPath(f.root + "Locked/inner");
+    QCOMPARE(f.selectedKey(), f.root + "Alpha/");
     QCOMPARE(f.tree->Path(), f.root + "Alpha/");
 }
 
