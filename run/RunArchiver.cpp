@@ -15,7 +15,9 @@ namespace vexel {
 
 namespace {
 
-// The exit code that marks a cancelled command-line archiver.
+// The exit code reserved for a cancelled command-line archiver. A POSIX exit status
+// stops at 255, so a cancel is really recognised by the mark EndArchiverProcess leaves
+// in the run control; the code stays for a wait that reports it.
 constexpr int kCancelExitCode = 12345;
 
 void *ownerHandle(RunHost &host, OwnerWindow owner)

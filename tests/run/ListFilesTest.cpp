@@ -1,25 +1,16 @@
 // The list files' exact bytes, and the one shell-quoting helper they and the
 // archiver scripts rely on.
+#include "FileBytes.h"
 #include "run/ListFiles.h"
 #include "run/ShellQuote.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace vexel {
 namespace {
-
-std::string bytesOf(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 class ListFiles : public ::testing::Test {
 protected:

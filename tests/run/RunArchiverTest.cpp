@@ -1,7 +1,11 @@
 // One format's archive: the stale archive, an archiver that cannot be loaded, and the
 // callback through which a cancel reaches a library.
+#include "FileBytes.h"
 #include "RunFixture.h"
+#include "archivers/FindArchiver.h"
 #include "run/ArchiverCallback.h"
+#include "run/ArchiverCommands.h"
+#include "run/ListFiles.h"
 #include "run/FormatTable.h"
 
 namespace vexel {
@@ -40,6 +44,21 @@ TEST_F(RunArchiverTest, MadeArchiveIsRecorded)
     EXPECT_EQ(record.ArchiveSize, 321);
     EXPECT_EQ(control.CurrentFormat, "GZIP");
     EXPECT_EQ(host.events.back(), "timer off");
+}
+
+// The script is the list files' head with the archiver line after it; the archiver is
+// the fake rar that the lookup finds on PATH.
+TEST_F(RunArchiverTest, ScriptIsTheHeadAndTheArchiverLine)
+{
+    std::string error;
+    ASSERT_TRUE(writeListFiles(tempBase, {source + "a b.txt"}, source, &error)) << error;
+    ASSERT_EQ(run("RAR"), 0);
+    std::string folder;
+    ASSERT_TRUE(FindArchiver("rar.exe", folder));
+    EXPECT_EQ(folder, VEXEL_FAKE_BIN_DIR);
+    EXPECT_EQ(bytesOf(tempBase + ".bat"),
+              bytesOf(tempBase + ".btt") + archiverScriptLine("RAR", folder, tempBase) + "\n");
+    EXPECT_EQ(control.ArchiverProcess, 0);
 }
 
 TEST_F(RunArchiverTest, LibraryThatCannotBeLoadedFailsTheFormat)
