@@ -11,6 +11,7 @@ namespace {
 // Search depth: deep enough to find the long matches a 64 KiB window offers while
 // keeping -lh7- well above 10 MB/s on text.
 constexpr std::uint32_t kDefaultChain = 96;
+constexpr std::uint32_t kDefaultNice = 64;
 // Large blocks amortise the tables; 16 Ki commands still adapt to changing data.
 constexpr std::uint32_t kDefaultBlockTokens = 16384;
 
@@ -21,7 +22,8 @@ LzParserParams parserParams(const LhMethodInfo &m, const LhEncoderOptions &o)
     p.finder.maxDistance = 1u << m.dictBits;
     p.finder.maxMatch = lh::kMaxMatch;
     p.finder.maxChain = o.maxChain ? o.maxChain : kDefaultChain;
-    p.finder.niceLength = lh::kMaxMatch;
+    p.finder.niceLength = o.niceLength ? o.niceLength : kDefaultNice;
+    p.finder.structure = MatchStructure::BinaryTree;
     p.minMatch = lh::kMinMatch;
     // A 3-byte match costs its length code, a position code and up to dictBits-1
     // extra bits; beyond 4 KiB back that rarely beats three literals.

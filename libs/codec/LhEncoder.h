@@ -18,6 +18,7 @@ namespace vexel::codec {
 struct LhEncoderOptions {
     std::uint32_t maxChain = 0;     // 0: the method's default search depth
     std::uint32_t blockTokens = 0;  // 0: the default block size (<= 65535)
+    std::uint32_t niceLength = 0;   // 0: the default; a match this long ends a search
 };
 
 class LhEncoder {

@@ -10,7 +10,9 @@ namespace vexel::codec {
 namespace {
 
 constexpr std::int32_t kNone = -1;
-constexpr std::uint32_t kHashBytes = 3;
+constexpr std::uint32_t kShortBytes = 3;  // shortest match found
+constexpr std::uint32_t kHashBytes = 4;   // bytes hashed for the chains
+constexpr std::uint32_t kShortHashBits = 14;
 
 std::uint32_t hashBitsFor(std::uint32_t windowSize)
 {
@@ -21,75 +23,7 @@ std::uint32_t hashBitsFor(std::uint32_t windowSize)
 
 } // namespace
 
-MatchFinder::MatchFinder(const MatchFinderParams &params) : params_(params)
-{
-    const std::uint32_t w = params.windowSize;
-    if (w < (1u << 10) || w > (1u << 21) || !std::has_single_bit(w))
-        throw std::invalid_argument("window size must be a power of two from 1 KiB to 2 MiB");
-    if (params.maxDistance == 0 || params.maxDistance > w)
-        throw std::invalid_argument("largest distance must lie within the window");
-    if (params.maxMatch < kHashBytes || params.maxMatch > 65535)
-        throw std::invalid_argument("longest match out of range");
-    if (params_.maxChain == 0)
-        params_.maxChain = 1;
-    hashBits_ = hashBitsFor(w);
-    buffer_.resize(std::max<std::size_t>(4 * std::size_t{w}, 1u << 18));
-    head_.assign(std::size_t{1} << hashBits_, kNone);
-    chain_.assign(w, kNone);
-}
-
-std::uint32_t MatchFinder::history() const
-{
-    return static_cast<std::uint32_t>(std::min<std::uint64_t>(cursor_, params_.windowSize));
-}
-
-std::size_t MatchFinder::append(std::span<const std::uint8_t> input)
-{
-    if (end_ + input.size() > buffer_.size())
-        slide();
-    const std::size_t n = std::min(input.size(), buffer_.size() - end_);
-    if (n != 0)
-        std::memcpy(buffer_.data() + end_, input.data(), n);
-    end_ += n;
-    return n;
-}
-
-void MatchFinder::slide()
-{
-    // Keep a whole window of history before the cursor. Shifting by a multiple of
-    // the window keeps chain_ (indexed modulo the window) in place.
-    const std::size_t w = params_.windowSize;
-    if (cursor_ <= w)
-        return;
-    const std::size_t shift = (cursor_ - w) / w * w;
-    if (shift == 0)
-        return;
-    std::memmove(buffer_.data(), buffer_.data() + shift, end_ - shift);
-    cursor_ -= shift;
-    end_ -= shift;
-    const auto s = static_cast<std::int32_t>(shift);
-    auto rebase = [s](std::int32_t &p) { p = p >= s ? p - s : kNone; };
-    std::for_each(head_.begin(), head_.end(), rebase);
-    std::for_each(chain_.begin(), chain_.end(), rebase);
-}
-
-std::uint32_t MatchFinder::hashAt(std::size_t pos) const
-{
-    const std::uint8_t *p = buffer_.data() + pos;
-    const std::uint32_t v = std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2];
-    return (v * 2654435761u) >> (32 - hashBits_);
-}
-
-void MatchFinder::insert(std::size_t pos)
-{
-    if (end_ - pos < kHashBytes)
-        return;
-    const std::uint32_t h = hashAt(pos);
-    chain_[pos & (params_.windowSize - 1)] = head_[h];
-    head_[h] = static_cast<std::int32_t>(pos);
-}
-
-std::uint32_t MatchFinder::matchLength(std::size_t a, std::size_t b, std::uint32_t limit) const
+inline std::uint32_t MatchFinder::matchLength(std::size_t a, std::size_t b, std::uint32_t limit) const
 {
     const std::uint8_t *pa = buffer_.data() + a;
     const std::uint8_t *pb = buffer_.data() + b;
@@ -107,31 +41,135 @@ std::uint32_t MatchFinder::matchLength(std::size_t a, std::size_t b, std::uint32
     return n;
 }
 
+MatchFinder::MatchFinder(const MatchFinderParams &params) : params_(params)
+{
+    const std::uint32_t w = params.windowSize;
+    if (w < (1u << 10) || w > (1u << 21) || !std::has_single_bit(w))
+        throw std::invalid_argument("window size must be a power of two from 1 KiB to 2 MiB");
+    if (params.maxDistance == 0 || params.maxDistance > w)
+        throw std::invalid_argument("largest distance must lie within the window");
+    if (params.maxMatch < kShortBytes || params.maxMatch > 65535)
+        throw std::invalid_argument("longest match out of range");
+    if (params_.maxChain == 0)
+        params_.maxChain = 1;
+    // The ring must hold positions maxDistance back, beside the cursor's own slot.
+    ring_ = std::bit_ceil(params.maxDistance + 1);
+    hashBits_ = hashBitsFor(w);
+    buffer_.resize(std::max<std::size_t>(4 * std::size_t{ring_}, 1u << 18));
+    head_.assign(std::size_t{1} << hashBits_, kNone);
+    if (params.structure == MatchStructure::HashChains) {
+        head3_.assign(std::size_t{1} << kShortHashBits, kNone);
+        links_.assign(ring_, kNone);
+    } else {
+        links_.assign(2 * std::size_t{ring_}, kNone);
+    }
+}
+
+std::uint32_t MatchFinder::history() const
+{
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(cursor_, params_.maxDistance));
+}
+
+std::size_t MatchFinder::append(std::span<const std::uint8_t> input)
+{
+    if (end_ + input.size() > buffer_.size())
+        slide();
+    const std::size_t n = std::min(input.size(), buffer_.size() - end_);
+    if (n != 0)
+        std::memcpy(buffer_.data() + end_, input.data(), n);
+    end_ += n;
+    return n;
+}
+
+void MatchFinder::slide()
+{
+    // Keep a whole ring of history before the cursor. Shifting by a multiple of the
+    // ring keeps links_ (indexed by position modulo the ring) in place.
+    const std::size_t w = ring_;
+    if (cursor_ <= w)
+        return;
+    const std::size_t shift = (cursor_ - w) / w * w;
+    if (shift == 0)
+        return;
+    std::memmove(buffer_.data(), buffer_.data() + shift, end_ - shift);
+    cursor_ -= shift;
+    end_ -= shift;
+    const auto s = static_cast<std::int32_t>(shift);
+    auto rebase = [s](std::int32_t &p) { p = p >= s ? p - s : kNone; };
+    std::for_each(head_.begin(), head_.end(), rebase);
+    std::for_each(head3_.begin(), head3_.end(), rebase);
+    std::for_each(links_.begin(), links_.end(), rebase);
+}
+
+std::uint32_t MatchFinder::hashAt(std::size_t pos) const
+{
+    std::uint32_t v;
+    std::memcpy(&v, buffer_.data() + pos, 4);
+    return (v * 2654435761u) >> (32 - hashBits_);
+}
+
+std::uint32_t MatchFinder::hash3At(std::size_t pos, std::uint32_t bits) const
+{
+    const std::uint8_t *p = buffer_.data() + pos;
+    const std::uint32_t v = std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2];
+    return (v * 2654435761u) >> (32 - bits);
+}
+
+void MatchFinder::insert(std::size_t pos)
+{
+    if (end_ - pos < kShortBytes)
+        return;
+    head3_[hash3At(pos, kShortHashBits)] = static_cast<std::int32_t>(pos);
+    if (end_ - pos < kHashBytes)
+        return;
+    const std::uint32_t h = hashAt(pos);
+    links_[pos & (ring_ - 1)] = head_[h];
+    head_[h] = static_cast<std::int32_t>(pos);
+}
+
+
 LzMatch MatchFinder::findAndInsert()
+{
+    if (params_.structure == MatchStructure::BinaryTree)
+        return treeInsert(true);
+    return chainFindAndInsert();
+}
+
+LzMatch MatchFinder::chainFindAndInsert()
 {
     LzMatch best;
     const std::uint32_t limit = std::min(params_.maxMatch, available());
-    if (limit < kHashBytes) {
+    if (limit < kShortBytes)
         return best;
-    }
     const std::size_t cur = cursor_;
     const std::uint8_t *data = buffer_.data();
-    std::uint32_t bestLen = kHashBytes - 1;
-    std::int32_t cand = head_[hashAt(cur)];
+    std::uint32_t bestLen = kShortBytes - 1;
+    // The most recent position with the same 3 bytes gives the short matches ...
+    const std::int32_t recent = head3_[hash3At(cur, kShortHashBits)];
+    if (recent != kNone && cur - static_cast<std::size_t>(recent) <= params_.maxDistance) {
+        const std::uint32_t len = matchLength(static_cast<std::size_t>(recent), cur, limit);
+        if (len >= kShortBytes) {
+            bestLen = len;
+            best = {len, static_cast<std::uint32_t>(cur - static_cast<std::size_t>(recent))};
+        }
+    }
+    // ... and the chain of positions with the same 4 bytes the longer ones: far
+    // fewer candidates than a 3-byte chain on text, where "the " and "e t" abound.
+    std::int32_t cand = limit >= kHashBytes && bestLen < limit ? head_[hashAt(cur)] : kNone;
     for (std::uint32_t steps = params_.maxChain; cand != kNone && steps != 0; --steps) {
         const std::size_t distance = cur - static_cast<std::size_t>(cand);
-        if (distance > params_.maxDistance)
+        if (distance > params_.maxDistance || bestLen >= params_.niceLength)
             break;
         if (data[cand + bestLen] == data[cur + bestLen] && data[cand] == data[cur]) {
             const std::uint32_t len = matchLength(static_cast<std::size_t>(cand), cur, limit);
             if (len > bestLen) {
                 bestLen = len;
                 best = {len, static_cast<std::uint32_t>(distance)};
-                if (len >= params_.niceLength || len == limit)
+                if (len == limit)
                     break;
             }
         }
-        const std::int32_t next = chain_[static_cast<std::size_t>(cand) & (params_.windowSize - 1)];
+        const std::int32_t next = links_[static_cast<std::size_t>(cand) & (ring_ - 1)];
         if (next >= cand)
             break;  // the slot was reused by a newer position: the chain ends here
         cand = next;
@@ -140,10 +178,69 @@ LzMatch MatchFinder::findAndInsert()
     return best;
 }
 
+LzMatch MatchFinder::treeInsert(bool wanted)
+{
+    // The positions sharing a 3-byte hash form a binary search tree ordered by the
+    // bytes that follow them, newest at the root. Walking down from the root to
+    // place the cursor visits exactly the candidates that share the longest prefixes
+    // with it, and re-links the tree around the cursor as its new root.
+    LzMatch best;
+    const std::uint32_t limit = std::min(params_.maxMatch, available());
+    if (limit < kShortBytes)
+        return best;
+    const std::uint32_t lenLimit = std::min(limit, params_.niceLength);
+    const std::size_t cur = cursor_;
+    const std::uint8_t *data = buffer_.data();
+    const std::uint32_t h = hash3At(cur, hashBits_);
+    std::int32_t cand = head_[h];
+    head_[h] = static_cast<std::int32_t>(cur);
+    std::int32_t *smallerSlot = &links_[2 * (cur & (ring_ - 1))];      // takes the next smaller node
+    std::int32_t *largerSlot = &links_[2 * (cur & (ring_ - 1)) + 1];   // takes the next larger node
+    std::uint32_t smallerLen = 0, largerLen = 0;  // prefix shared with every node on that side
+    std::uint32_t bestLen = kShortBytes - 1;
+    for (std::uint32_t steps = params_.maxChain;; --steps) {
+        if (cand == kNone || steps == 0 || cur - static_cast<std::size_t>(cand) > params_.maxDistance) {
+            *smallerSlot = *largerSlot = kNone;
+            break;
+        }
+        std::int32_t *node = &links_[2 * (static_cast<std::size_t>(cand) & (ring_ - 1))];
+        std::uint32_t len = std::min(smallerLen, largerLen);
+        len += matchLength(static_cast<std::size_t>(cand) + len, cur + len, lenLimit - len);
+        if (len > bestLen) {
+            bestLen = len;
+            best = {len, static_cast<std::uint32_t>(cur - static_cast<std::size_t>(cand))};
+        }
+        if (len == lenLimit) {
+            // The candidate equals the cursor as far as the tree looks: the cursor
+            // takes its place, with its subtrees.
+            *smallerSlot = node[0];
+            *largerSlot = node[1];
+            break;
+        }
+        if (data[cand + len] < data[cur + len]) {
+            *smallerSlot = cand;
+            smallerSlot = &node[1];
+            cand = node[1];
+            smallerLen = len;
+        } else {
+            *largerSlot = cand;
+            largerSlot = &node[0];
+            cand = node[0];
+            largerLen = len;
+        }
+    }
+    if (wanted && best.length == lenLimit && lenLimit < limit)
+        best.length += matchLength(cur - best.distance + lenLimit, cur + lenLimit, limit - lenLimit);
+    return best;
+}
+
 void MatchFinder::skip(std::uint32_t count)
 {
     for (std::uint32_t i = 0; i < count && cursor_ < end_; ++i) {
-        insert(cursor_);
+        if (params_.structure == MatchStructure::BinaryTree)
+            treeInsert(false);
+        else
+            insert(cursor_);
         advance();
     }
 }

@@ -1,12 +1,13 @@
-// Hash-chain match finder over a sliding window, fed a stream piece by piece.
+// Match finder over a sliding window, fed a stream piece by piece.
 //
-// The finder owns a buffer of the recent input (at most 4 windows, at least
-// 256 KiB) and a cursor into it. Matches are searched at the cursor, among earlier
-// positions no more than `maxDistance` bytes back, using a hash of 3 bytes; the
-// finder therefore reports matches of 3 bytes or more. Shorter matches (LZX's
-// 2-byte matches, repeated offsets) are the caller's to look for with current()
-// and history(). Memory: the buffer plus 4 bytes per window byte and per hash slot,
-// whatever the stream length. Not thread-safe; one finder per stream.
+// The finder owns a buffer of the recent input (4 times the power of two above
+// maxDistance, at least 256 KiB) and a cursor into it. Matches are searched at the
+// cursor among earlier positions at most `maxDistance` bytes back, in hash chains or
+// binary trees (MatchStructure); either way the finder reports matches of 3 bytes or
+// more. Shorter matches (LZX's 2-byte matches, repeated offsets) are the caller's to
+// look for with current() and history(). Memory: the buffer, 4 (chains) or 8 (trees)
+// bytes per ring position and 4 bytes per hash slot, whatever the stream length.
+// Not thread-safe; one finder per stream.
 #pragma once
 
 #include <cstdint>
@@ -20,12 +21,23 @@ struct LzMatch {
     std::uint32_t distance = 0;  // 1 = the byte just before the cursor
 };
 
+enum class MatchStructure {
+    // Chains of positions sharing a 4-byte hash, plus the newest position sharing
+    // 3 bytes: fast for shallow searches.
+    HashChains,
+    // A binary tree per 3-byte hash, ordered by the bytes that follow: finds the
+    // longest match in few steps even where candidates abound (text), at the price
+    // of a tree update at every position, skipped ones included.
+    BinaryTree,
+};
+
 struct MatchFinderParams {
     std::uint32_t windowSize = 1u << 16;  // power of two, 2^10 .. 2^21
     std::uint32_t maxDistance = 1u << 16; // largest distance reported, <= windowSize
     std::uint32_t maxMatch = 256;         // longest match reported, 3 .. 65535
-    std::uint32_t maxChain = 64;          // hash-chain entries looked at per search
+    std::uint32_t maxChain = 64;          // candidates looked at per search (chain or tree)
     std::uint32_t niceLength = 128;       // a match this long ends the search at once
+    MatchStructure structure = MatchStructure::HashChains;
 };
 
 class MatchFinder {
@@ -57,6 +69,10 @@ public:
 
 private:
     std::uint32_t hashAt(std::size_t pos) const;
+    std::uint32_t hash3At(std::size_t pos, std::uint32_t bits) const;
+    LzMatch chainFindAndInsert();
+    // Enters the cursor in its tree; returns the longest match met when `wanted`.
+    LzMatch treeInsert(bool wanted);
     void insert(std::size_t pos);
     void slide();
     std::uint32_t matchLength(std::size_t a, std::size_t b, std::uint32_t limit) const;
@@ -64,8 +80,12 @@ private:
     MatchFinderParams params_;
     std::uint32_t hashBits_;
     std::vector<std::uint8_t> buffer_;
-    std::vector<std::int32_t> head_;
-    std::vector<std::int32_t> chain_;  // indexed by position modulo the window
+    std::uint32_t ring_;               // power of two above maxDistance
+    std::vector<std::int32_t> head_;   // chains: newest per 4-byte hash; tree: root per 3-byte hash
+    std::vector<std::int32_t> head3_;  // chains: newest position per 3-byte hash
+    // Chains: the previous position with the same hash; tree: the two children.
+    // Indexed by position modulo the ring.
+    std::vector<std::int32_t> links_;
     std::size_t cursor_ = 0;
     std::size_t end_ = 0;
 };

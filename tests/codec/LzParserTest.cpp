@@ -10,9 +10,12 @@ using vexel::codec::test::mixedData;
 
 namespace {
 
-LzParserParams lhaLike(std::uint32_t window)
+const MatchStructure kStructures[] = {MatchStructure::HashChains, MatchStructure::BinaryTree};
+
+LzParserParams lhaLike(std::uint32_t window, MatchStructure structure = MatchStructure::HashChains)
 {
     LzParserParams p;
+    p.finder.structure = structure;
     p.finder.windowSize = window;
     p.finder.maxDistance = window;
     p.finder.maxMatch = 256;
@@ -56,12 +59,14 @@ TEST(MatchFinder, FindsMatchAtTheFullWindowDistance)
     std::vector<std::uint8_t> stream = data;
     stream.insert(stream.end(), data.begin(), data.begin() + 300);
 
-    MatchFinder finder({window, window, 256, 4096, 256});
-    ASSERT_EQ(finder.append(stream), stream.size());
-    finder.skip(window);
-    const LzMatch m = finder.findAndInsert();
-    EXPECT_EQ(m.distance, window);
-    EXPECT_EQ(m.length, 256u);
+    for (MatchStructure structure : kStructures) {
+        MatchFinder finder({window, window, 256, 4096, 256, structure});
+        ASSERT_EQ(finder.append(stream), stream.size());
+        finder.skip(window);
+        const LzMatch m = finder.findAndInsert();
+        EXPECT_EQ(m.distance, window);
+        EXPECT_EQ(m.length, 256u);
+    }
 }
 
 TEST(MatchFinder, NeverReportsBeyondTheLargestDistance)
@@ -73,16 +78,20 @@ TEST(MatchFinder, NeverReportsBeyondTheLargestDistance)
         b = static_cast<std::uint8_t>(rng());
     stream.insert(stream.end(), stream.begin(), stream.begin() + 50);  // distance window+1
 
-    MatchFinder finder({window, window, 256, 4096, 256});
-    finder.append(stream);
-    finder.skip(window + 1);
-    EXPECT_EQ(finder.findAndInsert().length, 0u);
+    for (MatchStructure structure : kStructures) {
+        MatchFinder finder({window, window, 256, 4096, 256, structure});
+        finder.append(stream);
+        finder.skip(window + 1);
+        EXPECT_EQ(finder.findAndInsert().length, 0u);
+    }
 }
 
 TEST(LzParser, TokensRebuildTheInputWhateverThePieceSizes)
 {
-    for (std::uint32_t window : {1u << 13, 1u << 16}) {
-        const auto params = lhaLike(window);
+    for (std::uint32_t window : {1u << 13, 1u << 16})
+    for (MatchStructure structure : kStructures) {
+        auto params = lhaLike(window, structure);
+        params.finder.niceLength = 32;  // matches longer than the tree looks are extended
         for (std::size_t size : {0u, 1u, 2u, 3u, 257u, 70000u, 600000u}) {
             const auto data = mixedData(size, static_cast<std::uint32_t>(size + window));
             for (std::size_t piece : {std::size_t{1000}, std::size_t{65536}, data.size() + 1}) {
@@ -97,9 +106,36 @@ TEST(LzParser, TokensRebuildTheInputWhateverThePieceSizes)
 TEST(LzParser, LongRunBecomesFewMaximalMatches)
 {
     const std::vector<std::uint8_t> run(65536, 'x');
-    const auto tokens = parseInPieces(run, lhaLike(1u << 13), 4096);
-    EXPECT_EQ(expandTokens(tokens), run);
-    EXPECT_LT(tokens.size(), 65536u / 256 + 4);
+    for (MatchStructure structure : kStructures) {
+        auto params = lhaLike(1u << 13, structure);
+        params.finder.niceLength = 16;
+        const auto tokens = parseInPieces(run, params, 4096);
+        EXPECT_EQ(expandTokens(tokens), run);
+        EXPECT_LT(tokens.size(), 65536u / 256 + 4);
+    }
+}
+
+TEST(MatchFinder, UnboundedTreeSearchFindsTheLongestMatch)
+{
+    const std::uint32_t window = 4096;
+    for (std::uint32_t seed = 0; seed < 3; ++seed) {
+        const auto s = mixedData(20000, seed);
+        MatchFinder finder({window, window, 256, 1u << 30, 256, MatchStructure::BinaryTree});
+        finder.append(s);
+        for (std::size_t pos = 0; pos < s.size(); ++pos) {
+            const LzMatch m = finder.findAndInsert();
+            const std::size_t limit = std::min<std::size_t>(256, s.size() - pos);
+            std::uint32_t longest = 0;
+            for (std::size_t d = 1; d <= std::min<std::size_t>(pos, window); ++d) {
+                std::uint32_t len = 0;
+                while (len < limit && s[pos - d + len] == s[pos + len])
+                    ++len;
+                longest = std::max(longest, len);
+            }
+            ASSERT_EQ(m.length, longest >= 3 ? longest : 0) << "seed " << seed << " at " << pos;
+            finder.advance();
+        }
+    }
 }
 
 TEST(LzParser, ShortFarMatchesBecomeLiterals)
