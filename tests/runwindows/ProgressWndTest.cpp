@@ -3,7 +3,7 @@
 #include "run/StartRun.h"
 #include "run/windows/ProgressWnd.h"
 
-#include "MessageBoxCatcher.h"
+#include "ModalAnswerer.h"
 #include "TestMainWindow.h"
 
 #include <QCloseEvent>
@@ -14,7 +14,7 @@
 #include <QtTest>
 
 using namespace vexel;
-using vexel::test::MessageBoxCatcher;
+using vexel::test::ModalAnswerer;
 using vexel::test::TestMainWindow;
 
 namespace {
@@ -84,7 +84,7 @@ private slots:
         f.main.setFormats({{"LHA", false}, {"ZIP", false}});
         ArchiverAvailability available;
         available.LHAAvailable = true;
-        MessageBoxCatcher catcher;
+        ModalAnswerer catcher;
 
         f.main.setOutputName("a.gza");
         QVERIFY(StartRun(f.wnd, available, f.request, f.control));

@@ -1,0 +1,383 @@
+// Whole runs started as the start button starts them, driven by the progress window
+// and ended in the result window, against the fake archivers: the labels, the three
+// kinds of cancel, the libraries' status windows and a second run in the same window.
+#include "platform/SearchPath.h"
+#include "run/StartRun.h"
+#include "run/windows/ProgressWnd.h"
+#include "tests/fakes/FakeArchiver.h"
+
+#include "ModalAnswerer.h"
+#include "TestMainWindow.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+
+using namespace vexel;
+using vexel::test::ModalAnswerer;
+using vexel::test::TestMainWindow;
+
+namespace {
+
+// Archivers that would work for 8 s are cancelled long before: a cancel that does not
+// reach them shows as a failed time limit rather than as a hanging test.
+constexpr qint64 kPromptMs = 2000;
+const QString kAbandoned = QStringLiteral("処理を中止しました");
+
+ArchiverAvailability everythingAvailable()
+{
+    ArchiverAvailability a;
+    for (const FormatInfo &f : formatTable())
+        a.*f.available = true;
+    return a;
+}
+
+// A source file, a save folder and a private TMPDIR; the fake archivers on the lookup's
+// path; the main window stand-in and the state objects; everything restored afterwards.
+struct RunSetting {
+    QTemporaryDir root;
+    QString source = root.path() + "/src";
+    QString save = root.path() + "/save/";
+    QString tmp = root.path() + "/tmp";
+    QString log = root.path() + "/fake.log";
+    QByteArray savedPath = qgetenv("PATH");
+    QString savedDirectory = QDir::currentPath();
+
+    TestMainWindow main;
+    RunSettings settings;
+    RunRequest request;
+    RunControl control;
+    RunState state;
+    ProgressWnd wnd{main, settings, request, control, state, &main};
+    ArchiverAvailability availability = everythingAvailable();
+    ModalAnswerer answerer;
+
+    // Called on every turn of the event loop while a run is on (during library calls,
+    // between formats and while waiting for a command-line archiver).
+    std::function<void()> duringRun;
+    QTimer probe;
+
+    RunSetting()
+    {
+        QDir().mkpath(source);
+        QDir().mkpath(save);
+        QDir().mkpath(tmp);
+        QFile file(source + "/a.txt");
+        file.open(QIODevice::WriteOnly);
+        file.write("alpha");
+        file.close();
+        qputenv("TMPDIR", tmp.toUtf8());
+        qputenv("PATH", QByteArray(VEXEL_FAKE_BIN_DIR) + ":" + savedPath);
+        qputenv(fakes::kLogEnv, log.toUtf8());
+        platform::setProgramFolderForTesting(VEXEL_FAKE_LIB_DIR);
+        request.FileList = {(source + "/a.txt").toStdString()};
+        request.SaveDir = save.toStdString();
+        probe.setInterval(0);
+        QObject::connect(&probe, &QTimer::timeout, [this] {
+            if (duringRun)
+                duringRun();
+        });
+    }
+
+    ~RunSetting()
+    {
+        for (const char *name : {fakes::kLogEnv, fakes::kSizesEnv, fakes::kWorkEnv, "TMPDIR"})
+            qunsetenv(name);
+        qputenv("PATH", savedPath);
+        platform::setProgramFolderForTesting("");
+        QDir::setCurrent(savedDirectory);
+    }
+
+    // Starts a run as the start button does; returns StartRun's answer.
+    bool start(const QString &outputName)
+    {
+        main.setOutputName(outputName);
+        probe.start();
+        const bool refused = StartRun(wnd, availability, request, control);
+        probe.stop();
+        return refused;
+    }
+
+    QString prg() const { return wnd.findChild<QLabel *>("Prg")->text(); }
+    QString mainMsg() const { return wnd.findChild<QLabel *>("MainMsg")->text(); }
+    void clickCancel() { wnd.findChild<QPushButton *>("PrgCancel")->click(); }
+    QStringList saved() const { return QDir(save).entryList(QDir::Files); }
+    QStringList leftInTmp() const
+    {
+        return QDir(tmp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
+    QStringList calledPrograms() const
+    {
+        QStringList programs;
+        for (const fakes::FakeCall &call : fakes::readFakeLog(log.toStdString()))
+            programs << QString::fromStdString(call.program);
+        return programs;
+    }
+};
+
+// Asserts a run that the user cancelled: one message, no report, nothing saved or left.
+void expectAbandoned(const RunSetting &s)
+{
+    QCOMPARE(s.answerer.texts(), QStringList{kAbandoned});
+    QCOMPARE(s.answerer.reports.size(), size_t(0));
+    QVERIFY(s.saved().isEmpty());
+    QVERIFY(s.leftInTmp().isEmpty());
+    QVERIFY(!s.wnd.isVisible());
+}
+
+} // namespace
+
+class RunThroughWindowsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void labelsFollowTheFormatsAndTheReportIsShown()
+    {
+        RunSetting s;
+        s.main.setFormats({{"LHA", true}, {"ZIP", false}, {"CAB", true}, {"GZIP", true}});
+        qputenv(fakes::kSizesEnv, "lzh=3000,cab=2000,gza=2500");
+        QList<QPair<QString, QString>> seen;
+        bool visibleThroughout = true;
+        s.duringRun = [&] {
+            const QPair<QString, QString> labels{s.prg(), s.mainMsg()};
+            if (seen.isEmpty() || seen.last() != labels) {
+                seen << labels;
+                visibleThroughout = visibleThroughout && s.wnd.isVisible();
+            }
+        };
+
+        QVERIFY(!s.start("data"));
+
+        const QString busy = QStringLiteral("ファイルを圧縮しています － ");
+        const QList<QPair<QString, QString>> expected{{"1/3", busy + "LHA形式"},
+                                                      {"2/3", busy + "CAB形式"},
+                                                      {"3/3", busy + "GZIP形式"}};
+        QCOMPARE(seen.mid(seen.size() - 3), expected);
+        QVERIFY(visibleThroughout);
+        QVERIFY(s.answerer.messages.empty());
+        QCOMPARE(s.answerer.reports.size(), size_t(1));
+        QCOMPARE(s.answerer.reports[0].text, QString::fromStdString(s.state.RunReport));
+        QVERIFY(s.answerer.reports[0].text.contains(
+            QStringLiteral("一番圧縮率の高かったCAB形式で保存しました。")));
+        QCOMPARE(s.saved(), QStringList{"data.CAB"});
+        QVERIFY(!s.wnd.isVisible());
+    }
+
+    void typedExtensionRunsItsFormatAloneWhateverTheMarks()
+    {
+        RunSetting s;
+        s.main.setFormats({{"LHA", true}, {"ZIP", false}, {"CAB", true}});
+        QVERIFY(!s.start("Backup.ZIP"));
+        QCOMPARE(s.calledPrograms(), QStringList{"Zip"});
+        QCOMPARE(s.saved(), QStringList{"Backup.ZIP"});
+        QCOMPARE(s.prg(), QStringLiteral("1/1"));
+    }
+
+    void cancelBetweenFormatsIsForgotten()
+    {
+        RunSetting s;
+        s.main.setFormats({{"LHA", true}, {"GZIP", true}});
+        bool cancelled = false;
+        s.duringRun = [&] {
+            // The second format is announced but its archiver has not started yet.
+            if (!cancelled && s.prg() == "2/2" && s.control.CurrentFormat == "LHA") {
+                s.clickCancel();
+                cancelled = s.control.CancelRequested;
+            }
+        };
+        QVERIFY(!s.start("data"));
+        QVERIFY(cancelled);
+        QVERIFY(s.answerer.messages.empty());
+        QCOMPARE(s.answerer.reports.size(), size_t(1));
+        QCOMPARE(s.calledPrograms(), QStringList({"Unlha", "Bga"}));
+    }
+
+    void cancelDuringALibraryCallStopsItAndAbandonsTheRun()
+    {
+        RunSetting s;
+        s.main.setDllVisible(false);   // LHA shows no status window: the callback hears it
+        s.main.setFormats({{"LHA", true}, {"CAB", true}});
+        qputenv(fakes::kWorkEnv, "lzh=8000");
+        QElapsedTimer inCall, sinceCancel;
+        s.duringRun = [&] {
+            if (s.control.CurrentFormat != "LHA" || sinceCancel.isValid())
+                return;
+            if (!inCall.isValid()) {
+                inCall.start();
+            } else if (inCall.elapsed() > 100) {
+                sinceCancel.start();
+                s.clickCancel();
+            }
+        };
+        QVERIFY(!s.start("data"));   // the start itself was not refused
+        QVERIFY(sinceCancel.isValid() && sinceCancel.elapsed() < kPromptMs);
+        expectAbandoned(s);
+        QCOMPARE(s.calledPrograms(), QStringList{"Unlha"});
+    }
+
+    void zipStatusWindowIsHiddenWithTheDisplayOffAndCancelClosesIt()
+    {
+        RunSetting s;
+        s.main.setDllVisible(false);
+        s.main.setFormats({{"ZIP", true}});
+        qputenv(fakes::kWorkEnv, "zip=8000");
+        QPointer<QWidget> status;
+        bool hiddenWhenFound = false;
+        QElapsedTimer sinceCancel;
+        s.duringRun = [&] {
+            if (status || s.control.StatusWindow == nullptr)
+                return;
+            status = static_cast<QWidget *>(s.control.StatusWindow);
+            hiddenWhenFound = !status->isVisible() &&
+                              status->windowTitle() == QStringLiteral("ZIP32J.DLL Status");
+            sinceCancel.start();
+            s.clickCancel();
+        };
+        QVERIFY(!s.start("data"));
+        QVERIFY(hiddenWhenFound);
+        QVERIFY(sinceCancel.isValid() && sinceCancel.elapsed() < kPromptMs);
+        QVERIFY(!s.control.CancelRequested);   // closing the window is what stopped it
+        QVERIFY(status.isNull());              // the library has destroyed it
+        expectAbandoned(s);
+    }
+
+    void alwaysOnTopRaisesProgressStatusAndResultWindows()
+    {
+        RunSetting s;
+        s.main.setDllVisible(true);
+        s.main.setAlwaysOnTop(true);
+        s.main.setFormats({{"CAB", true}});
+        qputenv(fakes::kWorkEnv, "cab=300");
+        bool statusShownOnTop = false, progressOnTop = false;
+        s.duringRun = [&] {
+            progressOnTop = s.wnd.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            if (auto *status = static_cast<QWidget *>(s.control.StatusWindow))
+                statusShownOnTop = status->isVisible() &&
+                                   status->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        };
+        QVERIFY(!s.start("data"));
+        QVERIFY(progressOnTop);
+        QVERIFY(statusShownOnTop);
+        QCOMPARE(s.answerer.reports.size(), size_t(1));
+        QVERIFY(s.answerer.reports[0].onTop);
+
+        // The same window without the option is an ordinary window again.
+        s.main.setAlwaysOnTop(false);
+        QVERIFY(!s.start("again"));
+        QVERIFY(!progressOnTop);
+        QVERIFY(!s.answerer.reports[1].onTop);
+    }
+
+    void cancelEndsACommandLineArchiverWithinTwoSeconds_data()
+    {
+        QTest::addColumn<bool>("byCloseBox");
+        QTest::newRow("PrgCancel") << false;
+        QTest::newRow("close box") << true;
+    }
+    void cancelEndsACommandLineArchiverWithinTwoSeconds()
+    {
+        QFETCH(bool, byCloseBox);
+        RunSetting s;
+        s.main.setFormats({{"RAR", true}, {"GCA", true}});
+        qputenv(fakes::kWorkEnv, "rar=8000");
+        QElapsedTimer sinceCancel;
+        QElapsedTimer running;
+        s.duringRun = [&] {
+            if (s.control.ArchiverProcess == 0 || sinceCancel.isValid())
+                return;
+            if (!running.isValid())
+                running.start();
+            else if (running.elapsed() > 300) {   // the fake is asleep by now
+                sinceCancel.start();
+                if (byCloseBox)
+                    s.wnd.close();
+                else
+                    s.clickCancel();
+            }
+        };
+        QVERIFY(!s.start("data"));
+        QVERIFY(sinceCancel.isValid());
+        QVERIFY2(sinceCancel.elapsed() < kPromptMs, qPrintable(QString::number(sinceCancel.elapsed())));
+        expectAbandoned(s);
+        QCOMPARE(s.calledPrograms(), QStringList{"rar"});
+        QCOMPARE(s.control.ArchiverProcess, 0);
+    }
+
+    void theSameWindowServesASecondRun()
+    {
+        RunSetting s;
+        s.main.setFormats({{"LHA", true}});
+        QVERIFY(!s.start("first"));
+        s.main.setFormats({{"LHA", false}, {"ZIP", true}, {"BZIP2", true}});
+        qputenv(fakes::kSizesEnv, "zip=900,bza=800");
+        QStringList counters;
+        s.duringRun = [&] {
+            if (counters.isEmpty() || counters.last() != s.prg())
+                counters << s.prg();
+        };
+        QVERIFY(!s.start("second"));
+        QCOMPARE(counters.mid(counters.size() - 2), QStringList({"1/2", "2/2"}));
+        QCOMPARE(s.answerer.reports.size(), size_t(2));
+        QVERIFY(s.answerer.reports[1].text.contains(QStringLiteral("BZIP2形式で保存しました。")));
+        QCOMPARE(s.saved(), QStringList({"first.lzh", "second.bza"}));
+    }
+
+    // A long library call must not freeze the window: it repaints, its timers run and
+    // its cancel button answers long before the call would have ended.
+    void aLongLibraryCallKeepsTheWindowAliveAndCancellable()
+    {
+        RunSetting s;
+        s.main.setDllVisible(false);
+        s.main.setFormats({{"GZIP", true}});
+        qputenv(fakes::kWorkEnv, "gza=10000");
+        int paints = 0, ticks = 0;
+        struct PaintCounter : QObject {
+            int &count;
+            explicit PaintCounter(int &c) : count(c) {}
+            bool eventFilter(QObject *, QEvent *e) override
+            {
+                if (e->type() == QEvent::Paint)
+                    ++count;
+                return false;
+            }
+        } counter(paints);
+        s.wnd.installEventFilter(&counter);
+        QTimer repaint;
+        QObject::connect(&repaint, &QTimer::timeout, [&] {
+            ++ticks;
+            s.wnd.update();
+        });
+        QElapsedTimer inCall, sinceCancel;
+        int paintsBeforeCancel = 0, ticksBeforeCancel = 0;
+        s.duringRun = [&] {
+            if (s.control.CurrentFormat != "GZIP" || sinceCancel.isValid())
+                return;
+            if (!inCall.isValid()) {
+                inCall.start();
+                paints = 0;
+                repaint.start(50);
+            } else if (inCall.elapsed() > 1000) {
+                paintsBeforeCancel = paints;
+                ticksBeforeCancel = ticks;
+                sinceCancel.start();
+                s.clickCancel();
+            }
+        };
+        QVERIFY(!s.start("data"));
+        repaint.stop();
+        QVERIFY2(ticksBeforeCancel >= 10, qPrintable(QString::number(ticksBeforeCancel)));
+        QVERIFY2(paintsBeforeCancel >= 10, qPrintable(QString::number(paintsBeforeCancel)));
+        QVERIFY(sinceCancel.isValid());
+        QVERIFY(sinceCancel.elapsed() < 1000);
+        expectAbandoned(s);
+    }
+};
+
+QTEST_MAIN(RunThroughWindowsTest)
+#include "RunThroughWindowsTest.moc"
