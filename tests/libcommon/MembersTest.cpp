@@ -1,0 +1,173 @@
+// Member collection from response files: folders, wildcards, recursion, links, failures.
+#include "Members.h"
+#include "Progress.h"
+
+#include "TestTree.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace vexel::kit;
+using namespace vexel::testsupport;
+namespace fs = std::filesystem;
+
+namespace {
+
+class MembersTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        base = tmp.path() + "base/";
+        writeFile(base + "X/a.txt", "aaa");
+        writeFile(base + "X/b.c", "b");
+        writeFile(base + "X/noext", "n");
+        writeFile(base + "X/sub/deep/d.txt", "dd");
+        fs::create_directories(base + "X/empty");
+        writeFile(base + "top.txt", "top");
+    }
+
+    // Names as "name" or "name/" for folders, in collection order.
+    std::vector<std::string> collect(const std::string &listText, bool recurse, std::string *reason = nullptr,
+                                     const std::string &baseFolder = "")
+    {
+        writeFile(tmp.path() + "k.lst", listText);
+        ParsedCommand command;
+        command.archivePath = tmp.path() + "a.zip";
+        command.baseFolder = baseFolder.empty() ? base : baseFolder;
+        if (baseFolder == "-")
+            command.baseFolder.clear();
+        command.listFile = tmp.path() + "k.lst";
+        std::vector<Member> members;
+        std::string why;
+        if (!collectMembers(command, CollectOptions{recurse, true}, &members, &why)) {
+            if (reason)
+                *reason = why;
+            return {"(failed)"};
+        }
+        std::vector<std::string> names;
+        for (const Member &m : members)
+            names.push_back(m.storedName + (m.isFolder ? "/" : ""));
+        return names;
+    }
+
+    TempFolder tmp;
+    std::string base;
+};
+
+using Names = std::vector<std::string>;
+
+TEST_F(MembersTest, DroppedFolderGivesItselfAndEverythingBelowWithRecursion)
+{
+    EXPECT_EQ(collect("\"X/*.*\"\r\n", true),
+              (Names{"X/", "X/a.txt", "X/b.c", "X/empty/", "X/noext", "X/sub/", "X/sub/deep/", "X/sub/deep/d.txt"}));
+    EXPECT_EQ(collect("\"X/*.*\"\n", false), (Names{"X/", "X/a.txt", "X/b.c", "X/empty/", "X/noext", "X/sub/"}));
+    EXPECT_EQ(collect("X\n", true), collect("\"X/*.*\"\n", true)) << "a folder named alone is X/*.*";
+}
+
+TEST_F(MembersTest, EmptyDroppedFolderSurvives)
+{
+    EXPECT_EQ(collect("\"X/empty/*.*\"\n", true), (Names{"X/empty/"}));
+}
+
+TEST_F(MembersTest, ListFileLinesQuotedOrNotWithEitherLineEnd)
+{
+    EXPECT_EQ(collect("\"top.txt\"\r\n\r\nX/a.txt\n\"X/b.c\"", true), (Names{"top.txt", "X/a.txt", "X/b.c"}));
+    EXPECT_EQ(collect("\"top.txt\"\n\"top.txt\"\n\"X/*.*\"\n\"X/a.txt\"\n", false).size(), 7u)
+        << "each stored name appears once";
+}
+
+TEST_F(MembersTest, WildcardsAndTheBaseFolderContents)
+{
+    EXPECT_EQ(collect("\"X/*.txt\"\n", true), (Names{"X/a.txt"}));
+    EXPECT_EQ(collect("\"*.*\"\n", false), (Names{"X/", "top.txt"})) << "the base folder itself has no name";
+    std::string reason;
+    EXPECT_EQ(collect("\"X/*.zzz\"\n", true, &reason), (Names{"(failed)"}));
+    EXPECT_NE(reason.find("*.zzz"), std::string::npos) << reason;
+}
+
+TEST_F(MembersTest, StoredNamesNeverLeaveTheArchiveRoot)
+{
+    EXPECT_EQ(collect("\"../base/top.txt\"\n", true), (Names{"base/top.txt"}));
+    EXPECT_EQ(collect("\"" + base + "top.txt\"\n", true, nullptr, "-"), (Names{base.substr(1) + "top.txt"}));
+    EXPECT_EQ(collect("\"" + base + "top.txt\"\n", true), (Names{"top.txt"})) << "a full path below the base";
+}
+
+TEST_F(MembersTest, MissingOrBrokenEntriesFailWithTheirNames)
+{
+    std::string reason;
+    EXPECT_EQ(collect("\"top.txt\"\n\"vanished file.txt\"\n", true, &reason), (Names{"(failed)"}));
+    EXPECT_NE(reason.find("vanished file.txt"), std::string::npos) << reason;
+
+    fs::create_symlink(base + "nowhere", base + "X/dangling");
+    EXPECT_EQ(collect("\"X/*.*\"\n", true, &reason), (Names{"(failed)"}));
+    EXPECT_NE(reason.find("dangling"), std::string::npos) << reason;
+
+    ParsedCommand command;
+    command.archivePath = "a.zip";
+    command.listFile = tmp.path() + "no such list.lst";
+    std::vector<Member> members;
+    EXPECT_FALSE(collectMembers(command, CollectOptions{}, &members, &reason));
+    EXPECT_NE(reason.find("no such list.lst"), std::string::npos) << reason;
+}
+
+TEST_F(MembersTest, UnreadableFileOrFolderFailsWithItsName)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads every file";
+    ::chmod((base + "X/a.txt").c_str(), 0);
+    std::string reason;
+    EXPECT_EQ(collect("\"X/*.*\"\n", true, &reason), (Names{"(failed)"}));
+    EXPECT_NE(reason.find("a.txt"), std::string::npos) << reason;
+    ::chmod((base + "X/a.txt").c_str(), 0644);
+    ::chmod((base + "X/sub").c_str(), 0);
+    EXPECT_EQ(collect("\"X/*.*\"\n", true, &reason), (Names{"(failed)"}));
+    EXPECT_NE(reason.find("sub"), std::string::npos) << reason;
+}
+
+TEST_F(MembersTest, LinkedFoldersAreNeverFollowedIntoALoop)
+{
+    fs::create_directory_symlink(base + "X", base + "X/sub/back to X");
+    fs::create_symlink(base + "top.txt", base + "X/link to top");
+    const Names names = collect("\"X/*.*\"\n", true);
+    EXPECT_LT(names.size(), 20u);
+    EXPECT_NE(std::find(names.begin(), names.end(), "X/link to top"), names.end()) << "a linked file is stored";
+    EXPECT_NE(std::find(names.begin(), names.end(), "X/sub/back to X/"), names.end());
+}
+
+TEST_F(MembersTest, MembersCarrySizeTimeAndMode)
+{
+    ::chmod((base + "X/a.txt").c_str(), 0751);
+    writeFile(tmp.path() + "k.lst", "\"X/a.txt\"\n");
+    ParsedCommand command;
+    command.archivePath = "a.zip";
+    command.baseFolder = base;
+    command.listFile = tmp.path() + "k.lst";
+    std::vector<Member> members;
+    std::string reason;
+    ASSERT_TRUE(collectMembers(command, CollectOptions{}, &members, &reason)) << reason;
+    ASSERT_EQ(members.size(), 1u);
+    EXPECT_EQ(members[0].diskPath, base + "X/a.txt");
+    EXPECT_EQ(members[0].size, 3u);
+    EXPECT_EQ(members[0].mode, 0751u);
+    EXPECT_GT(members[0].mtime, 1600000000);
+}
+
+TEST_F(MembersTest, StopRequestEndsTheWalk)
+{
+    writeFile(tmp.path() + "k.lst", "\"X/*.*\"\n");
+    ParsedCommand command;
+    command.archivePath = "a.zip";
+    command.baseFolder = base;
+    command.listFile = tmp.path() + "k.lst";
+    Progress progress;
+    progress.requestStop();
+    std::vector<Member> members;
+    std::string reason;
+    EXPECT_FALSE(collectMembers(command, CollectOptions{true, true}, &members, &reason, &progress));
+    EXPECT_NE(reason.find("stopped"), std::string::npos);
+}
+
+} // namespace
