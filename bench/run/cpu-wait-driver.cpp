@@ -4,6 +4,7 @@
 #include "platform/Files.h"
 #include "platform/Process.h"
 #include "platform/RunFolder.h"
+#include "run/ShellQuote.h"
 
 #include <QCoreApplication>
 
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <string>
 #include <sys/resource.h>
+#include <vector>
 
 namespace {
 
@@ -21,14 +23,6 @@ double cpuSeconds()
     getrusage(RUSAGE_SELF, &usage);
     const auto seconds = [](const timeval &t) { return t.tv_sec + t.tv_usec / 1e6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-std::string quoted(const std::string &text)
-{
-    std::string out = "'";
-    for (char c : text)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
 }
 
 } // namespace
@@ -45,14 +39,15 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s\n", folder.error().c_str());
         return 1;
     }
+    // The script the run writes for RAR: change to the base folder, run the archiver.
+    using vexel::shellQuote;
     const std::string base = folder.path() + "krytmp";
+    const std::vector<std::string> script{
+        "cd " + shellQuote(folder.path()),
+        shellQuote(argv[1]) + " a -r " + shellQuote(base + ".rar") + " " + shellQuote("@" + base + ".kst")};
     std::string error;
     if (!vexel::platform::writeTextLines(base + ".kst", {"krytmp.kst"}, &error)
-        || !vexel::platform::writeTextLines(base + ".bat",
-                                            {"cd " + quoted(folder.path()),
-                                             quoted(argv[1]) + " a -r " + quoted(base + ".rar")
-                                                 + " " + quoted("@" + base + ".kst")},
-                                            &error)) {
+        || !vexel::platform::writeTextLines(base + ".bat", script, &error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }

@@ -6,6 +6,7 @@
 #include "platform/Files.h"
 #include "platform/Process.h"
 #include "platform/RunFolder.h"
+#include "run/ShellQuote.h"
 #include "tests/platform/TestFiles.h"
 
 #include <QApplication>
@@ -216,14 +217,8 @@ protected:
         std::string error;
         ASSERT_TRUE(platform::writeTextLines(list, {"f \"1\".txt"}, &error)) << error;
     }
-    // One argument in single quotes, as the run's script writes paths.
-    static std::string quoted(const std::string &text)
-    {
-        std::string out = "'";
-        for (char c : text)
-            out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        return out + "'";
-    }
+    // One argument quoted as the run's script quotes paths.
+    static std::string quoted(const std::string &text) { return shellQuote(text); }
     int run(const std::string &commandLine, std::int64_t *pid = nullptr)
     {
         const std::string script = scratch.path() + "krytmp.bat";

@@ -55,7 +55,29 @@ protected:
         return waitForExit(pid, {});
     }
 
+    // Starts a script whose `sh -c '... GRANDCHILD ...'` part records the grandchild's pid.
+    std::int64_t startWithGrandchild(std::string body)
+    {
+        const std::string marker = "GRANDCHILD";
+        body.replace(body.find(marker), marker.size(), "echo $$ > \"" + pidFile + "\"");
+        std::string error;
+        const std::int64_t pid = startScript(script("s.bat", body), false, &error);
+        EXPECT_GT(pid, 0) << error;
+        grandchild = pidWrittenTo(pidFile);
+        EXPECT_GT(grandchild, 0);
+        return pid;
+    }
+    // A killed process may stay a zombie for a moment until its parent collects it.
+    bool grandchildGoneSoon() const
+    {
+        for (int i = 0; i < 50 && processAlive(grandchild); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return !processAlive(grandchild);
+    }
+
     RunFolder scratch;
+    const std::string pidFile = scratch.path() + "grandchild";
+    int grandchild = 0;
 };
 
 TEST_F(ProcessTest, ExitCodesAndSignalsAreReported)
@@ -108,15 +130,8 @@ TEST_F(ProcessTest, WaitingCallsBackBetweenSleepsInsteadOfSpinning)
 
 TEST_F(ProcessTest, EndProcessGroupEndsASleepingGrandchild)
 {
-    const std::string pidFile = scratch.path() + "grandchild";
-    std::string error;
-    const std::int64_t pid = startScript(
-        script("s.bat", "sh -c 'echo $$ > \"" + pidFile + "\"; exec sleep 30'\necho after > /dev/null\n"),
-        false, &error);
-    ASSERT_GT(pid, 0) << error;
-    const int grandchild = pidWrittenTo(pidFile);
+    const std::int64_t pid = startWithGrandchild("sh -c 'GRANDCHILD; exec sleep 30'\necho after\n");
     ASSERT_GT(grandchild, 0);
-
     const auto start = Clock::now();
     bool ended = false;
     const int code = waitForExit(pid, [&] {
@@ -126,49 +141,29 @@ TEST_F(ProcessTest, EndProcessGroupEndsASleepingGrandchild)
     });
     EXPECT_EQ(code, 128 + SIGTERM);
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
-    for (int i = 0; i < 50 && processAlive(grandchild); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_FALSE(processAlive(grandchild));
+    EXPECT_TRUE(grandchildGoneSoon());
 }
 
 TEST_F(ProcessTest, AGroupThatIgnoresTerminationIsKilledAfterTheGraceTime)
 {
-    const std::string pidFile = scratch.path() + "grandchild";
-    std::string error;
     // The ignored SIGTERM is inherited by the grandchild.
-    const std::int64_t pid = startScript(
-        script("s.bat", "trap '' TERM\nsh -c 'echo $$ > \"" + pidFile + "\"; exec sleep 30'\n"),
-        false, &error);
-    ASSERT_GT(pid, 0) << error;
-    const int grandchild = pidWrittenTo(pidFile);
+    const std::int64_t pid = startWithGrandchild("trap '' TERM\nsh -c 'GRANDCHILD; exec sleep 30'\n");
     ASSERT_GT(grandchild, 0);
-
     const auto start = Clock::now();
     endProcessGroup(pid);
     EXPECT_EQ(waitForExit(pid, {}), 128 + SIGKILL);
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(1500)) << "SIGTERM got a grace time";
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
-    for (int i = 0; i < 50 && processAlive(grandchild); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_FALSE(processAlive(grandchild));
+    EXPECT_TRUE(grandchildGoneSoon());
 }
 
 TEST_F(ProcessTest, WhatIsLeftOfACancelledGroupGoesWithItsLeader)
 {
-    const std::string pidFile = scratch.path() + "grandchild";
-    std::string error;
     // The leader ends at once on SIGTERM; its child ignores SIGTERM and would live on.
-    const std::int64_t pid = startScript(
-        script("s.bat", "sh -c 'trap \"\" TERM; echo $$ > \"" + pidFile + "\"; exec sleep 30' &\n"
-                        "trap 'exit 7' TERM\nwait\n"),
-        false, &error);
-    ASSERT_GT(pid, 0) << error;
-    const int grandchild = pidWrittenTo(pidFile);
+    const std::int64_t pid = startWithGrandchild(
+        "sh -c 'trap \"\" TERM; GRANDCHILD; exec sleep 30' &\ntrap 'exit 7' TERM\nwait\n");
     ASSERT_GT(grandchild, 0);
-
     endProcessGroup(pid);
     EXPECT_EQ(waitForExit(pid, {}), 7);
-    for (int i = 0; i < 50 && processAlive(grandchild); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_FALSE(processAlive(grandchild));
+    EXPECT_TRUE(grandchildGoneSoon());
 }
