@@ -4,7 +4,7 @@
 #include "run/windows/ProgressWnd.h"
 
 #include "ModalAnswerer.h"
-#include "TestMainWindow.h"
+#include "ProgressWindowParts.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -15,7 +15,6 @@
 
 using namespace vexel;
 using vexel::test::ModalAnswerer;
-using vexel::test::TestMainWindow;
 
 namespace {
 
@@ -36,17 +35,7 @@ protected:
     }
 };
 
-struct Fixture {
-    TestMainWindow main;
-    RunSettings settings;
-    RunRequest request;
-    RunControl control;
-    RunState state;
-    ProgressWnd wnd{main, settings, request, control, state, &main};
-
-    QTimer *timer(const char *name) { return wnd.findChild<QTimer *>(name); }
-    void clickCancel() { wnd.findChild<QPushButton *>("PrgCancel")->click(); }
-};
+using Fixture = vexel::test::ProgressWindowParts;
 
 } // namespace
 

@@ -3,11 +3,10 @@
 // kinds of cancel, the libraries' status windows and a second run in the same window.
 #include "platform/SearchPath.h"
 #include "run/StartRun.h"
-#include "run/windows/ProgressWnd.h"
 #include "tests/fakes/FakeArchiver.h"
 
 #include "ModalAnswerer.h"
-#include "TestMainWindow.h"
+#include "ProgressWindowParts.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -21,7 +20,6 @@
 
 using namespace vexel;
 using vexel::test::ModalAnswerer;
-using vexel::test::TestMainWindow;
 
 namespace {
 
@@ -40,7 +38,7 @@ ArchiverAvailability everythingAvailable()
 
 // A source file, a save folder and a private TMPDIR; the fake archivers on the lookup's
 // path; the main window stand-in and the state objects; everything restored afterwards.
-struct RunSetting {
+struct RunSetting : vexel::test::ProgressWindowParts {
     QTemporaryDir root;
     QString source = root.path() + "/src";
     QString save = root.path() + "/save/";
@@ -49,12 +47,6 @@ struct RunSetting {
     QByteArray savedPath = qgetenv("PATH");
     QString savedDirectory = QDir::currentPath();
 
-    TestMainWindow main;
-    RunSettings settings;
-    RunRequest request;
-    RunControl control;
-    RunState state;
-    ProgressWnd wnd{main, settings, request, control, state, &main};
     ArchiverAvailability availability = everythingAvailable();
     ModalAnswerer answerer;
 
@@ -104,9 +96,6 @@ struct RunSetting {
         return refused;
     }
 
-    QString prg() const { return wnd.findChild<QLabel *>("Prg")->text(); }
-    QString mainMsg() const { return wnd.findChild<QLabel *>("MainMsg")->text(); }
-    void clickCancel() { wnd.findChild<QPushButton *>("PrgCancel")->click(); }
     QStringList saved() const { return QDir(save).entryList(QDir::Files); }
     QStringList leftInTmp() const
     {
