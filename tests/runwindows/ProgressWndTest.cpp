@@ -177,6 +177,16 @@ private slots:
         QVERIFY(f.control.CancelRequested);
     }
 
+    void escapeDoesNotHideTheWindowOfARun()
+    {
+        Fixture f;
+        f.wnd.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.wnd));
+        QTest::keyClick(&f.wnd, Qt::Key_Escape);
+        QVERIFY(f.wnd.isVisible());
+        QVERIFY(!f.control.CancelRequested);
+    }
+
     void closeOutsideARunClosesNormally()
     {
         Fixture f;
