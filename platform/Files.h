@@ -7,6 +7,7 @@
 
 namespace vexel::platform {
 
+// True when something other than a folder is at `path` (links are followed).
 bool fileExists(const std::string &path);
 
 // Size in bytes, or -1 when there is no such file.

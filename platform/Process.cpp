@@ -51,9 +51,12 @@ int exitCodeOf(int status)
 
 // Standard input is always /dev/null: in its own process group a script reading the
 // terminal would be stopped, and an archiver asking a question must not wait forever.
+// Nothing else of Vexel's is passed on: an archiver that outlives a cancel must not
+// keep a pipe or a window-system connection of ours open.
 bool prepareFiles(posix_spawn_file_actions_t *actions, bool showOutput)
 {
-    if (posix_spawn_file_actions_addopen(actions, 0, "/dev/null", O_RDONLY, 0) != 0)
+    if (posix_spawn_file_actions_addopen(actions, 0, "/dev/null", O_RDONLY, 0) != 0
+        || posix_spawn_file_actions_addclosefrom_np(actions, 3) != 0)
         return false;
     if (showOutput)
         return true;

@@ -93,6 +93,16 @@ TEST_F(FilesTest, CopyReplacingCopiesEveryByteOverAnExistingFile)
     EXPECT_EQ(std::distance(fs::directory_iterator(at("save")), fs::directory_iterator()), 1);
 }
 
+TEST_F(FilesTest, CopyReplacingWorksForNamesOfTheLongestLength)
+{
+    const std::string longest = std::string(251, 'n') + ".ZIP";   // 255 bytes, the limit
+    test::writeFile(at("krytmp.zip"), "archive");
+    std::string error;
+    ASSERT_TRUE(copyReplacing(at("krytmp.zip"), at(longest), &error)) << error;
+    EXPECT_EQ(test::readFile(at(longest)), "archive");
+    EXPECT_EQ(entries(), (std::set<std::string>{"krytmp.zip", longest}));
+}
+
 TEST_F(FilesTest, FailedCopyKeepsTheOldDestinationAndLeavesNothingBehind)
 {
     test::writeFile(at("save/data.ZIP"), "the old archive");

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <thread>
 
@@ -105,14 +106,19 @@ TEST_F(ProcessTest, ScriptNamesWithBlanksQuotesDollarsAndBackquotesRunAsIs)
     EXPECT_FALSE(fileExists(scratch.path() + "injected2"));
 }
 
-TEST_F(ProcessTest, ScriptRunsInItsOwnGroupWithoutInput)
+TEST_F(ProcessTest, ScriptRunsInItsOwnGroupWithoutInputOrOurDescriptors)
 {
+    const int inherited = ::fcntl(::open("/dev/null", O_RDONLY), F_DUPFD, 5);   // no CLOEXEC
+    ASSERT_GE(inherited, 5);
     const std::string out = scratch.path() + "out";
     // Field 5 of /proc/<pid>/stat is the process group; `read` must meet end of input.
     EXPECT_EQ(run("set -- $(cat /proc/$$/stat)\n"
                   "if [ \"$1\" = \"$5\" ]; then echo own; else echo shared; fi > '" + out + "'\n"
-                  "read line; echo \"read=$?\" >> '" + out + "'\n"),
+                  "read line; echo \"read=$?\" >> '" + out + "'\n"
+                  "[ -e /proc/$$/fd/" + std::to_string(inherited) + " ] && echo leaked >> '" + out + "'\n"
+                  "exit 0\n"),
               0);
+    ::close(inherited);
     EXPECT_EQ(test::readFile(out), "own\nread=1\n");
 }
 
