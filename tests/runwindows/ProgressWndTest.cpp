@@ -1,7 +1,6 @@
 // The progress window on its own: its layout, the run start's refusals, the search for
 // a library's status window and the three kinds of cancel.
 #include "run/StartRun.h"
-#include "run/windows/ProgressWnd.h"
 
 #include "ModalAnswerer.h"
 #include "ProgressWindowParts.h"
@@ -9,8 +8,6 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPointer>
-#include <QPushButton>
-#include <QTimer>
 #include <QtTest>
 
 using namespace vexel;

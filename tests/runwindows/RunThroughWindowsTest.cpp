@@ -11,8 +11,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLabel>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
