@@ -61,7 +61,7 @@ bool makeArchives(RunContext &ctx)
         showFormatStarting(ctx, k, formatName);
         const FormatInfo *format = findFormat(formatName);
         const std::string archivePath =
-            state.TempBase + (format ? std::string(format->typedExtension) : ".tmp");
+            state.TempBase + (format ? std::string(format->typedExtension) : "");
         FormatResult record;
         if (RunArchiver(ctx, formatName, state.BaseFolder, archivePath, listPath, record,
                         state.TempBase) != 0)
