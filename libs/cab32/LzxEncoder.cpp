@@ -46,6 +46,9 @@ void LzxEncoder::beginFolder(FrameSink sink)
     params.finder.maxMatch = kMaxMatch;
     params.finder.maxChain = options_.maxChain;
     params.finder.niceLength = options_.niceLength;
+    // Text offers so many candidates per position that only a tree finds the long
+    // matches far back in a big window in reasonable time.
+    params.finder.structure = vexel::codec::MatchStructure::BinaryTree;
     params.minMatch = kMinMatch;
     chooser_ = std::make_unique<LzxMatchChooser>();
     parser_ = std::make_unique<vexel::codec::LzParser>(params, chooser_.get());

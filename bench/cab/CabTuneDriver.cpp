@@ -1,0 +1,52 @@
+// Writes one cabinet from the files named on the command line with explicit encoder
+// settings, and prints "<bytes> <seconds>": the tuning table of bench/cab/run.sh.
+//   cab_tune_driver <out.cab> mszip|lzx:<bits>[:<framesPerBlock>:<maxChain>:<niceLength>] files...
+#include "CabinetWriter.h"
+#include "LzxEncoder.h"
+#include "MszipEncoder.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace {
+
+std::unique_ptr<cab::FolderEncoder> encoderFor(const std::string &spec)
+{
+    if (spec == "mszip")
+        return std::make_unique<cab::MszipEncoder>();
+    cab::LzxEncoder::Options options;
+    unsigned bits = 21, frames = options.framesPerBlock, chain = options.maxChain, nice = options.niceLength;
+    std::sscanf(spec.c_str(), "lzx:%u:%u:%u:%u", &bits, &frames, &chain, &nice);
+    options.windowBits = int(bits);
+    options.framesPerBlock = frames;
+    options.maxChain = chain;
+    options.niceLength = nice;
+    return std::make_unique<cab::LzxEncoder>(options);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: %s <out.cab> mszip|lzx:<bits>[:<frames>:<chain>:<nice>] files...\n", argv[0]);
+        return 2;
+    }
+    std::vector<cab::CabEntry> entries;
+    for (int i = 3; i < argc; ++i)
+        entries.push_back({argv[i], std::filesystem::path(argv[i]).filename().string(),
+                           std::filesystem::file_size(argv[i]), 0, 0, 0x20});
+    const auto encoder = encoderFor(argv[2]);
+    const auto start = std::chrono::steady_clock::now();
+    std::string error;
+    if (!cab::writeCabinet(argv[1], entries, *encoder, {}, &error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%llu %.2f\n", static_cast<unsigned long long>(std::filesystem::file_size(argv[1])), seconds);
+    return 0;
+}
