@@ -1,0 +1,154 @@
+#include "Crc16.h"
+#include "LhaHeader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+using namespace vexel::lha;
+
+namespace {
+
+std::uint32_t le(const std::vector<std::uint8_t> &h, std::size_t at, int bytes)
+{
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = v << 8 | h[at + static_cast<std::size_t>(i)];
+    return v;
+}
+
+struct Extension {
+    std::uint8_t type;
+    std::string body;
+};
+
+// Walks the extension chain the way 7-Zip does, by the "next size" fields alone,
+// and returns where the chain ends: the data must start there.
+std::vector<Extension> walkExtensions(const std::vector<std::uint8_t> &h, std::size_t *end)
+{
+    std::vector<Extension> ext;
+    std::size_t at = 26;
+    std::size_t size = le(h, 24, 2);
+    while (size != 0) {
+        Extension x{h[at], std::string(h.begin() + static_cast<std::ptrdiff_t>(at) + 1,
+                                      h.begin() + static_cast<std::ptrdiff_t>(at + size) - 2)};
+        ext.push_back(x);
+        at += size;
+        size = le(h, at - 2, 2);
+    }
+    *end = at;
+    return ext;
+}
+
+std::vector<std::uint8_t> header(const LhaEntry &e)
+{
+    std::vector<std::uint8_t> h;
+    std::string reason;
+    EXPECT_TRUE(buildLevel2Header(e, &h, &reason)) << reason;
+    return h;
+}
+
+} // namespace
+
+TEST(Crc16, MatchesTheArcCheckValue)
+{
+    const char *check = "123456789";
+    EXPECT_EQ(crc16(reinterpret_cast<const std::uint8_t *>(check), 9), 0xBB3D);
+    Crc16 pieces;
+    pieces.update(reinterpret_cast<const std::uint8_t *>(check), 4);
+    pieces.update(reinterpret_cast<const std::uint8_t *>(check) + 4, 5);
+    EXPECT_EQ(pieces.value(), 0xBB3D);
+}
+
+TEST(LhaHeader, FileHeaderFieldsAndExtensions)
+{
+    LhaEntry e;
+    e.storedName = "docs/日本語/a b.txt";
+    e.method = "-lh7-";
+    e.packedSize = 1234;
+    e.originalSize = 99999;
+    e.mtime = 1700000000;
+    e.permissions = 0640;
+    e.dataCrc = 0xBEEF;
+    const auto h = header(e);
+    EXPECT_EQ(le(h, 0, 2), h.size());
+    EXPECT_EQ(std::string(h.begin() + 2, h.begin() + 7), "-lh7-");
+    EXPECT_EQ(le(h, 7, 4), 1234u);
+    EXPECT_EQ(le(h, 11, 4), 99999u);
+    EXPECT_EQ(le(h, 15, 4), 1700000000u);
+    EXPECT_EQ(h[19], 0x20);
+    EXPECT_EQ(h[20], 2);
+    EXPECT_EQ(le(h, 21, 2), 0xBEEFu);
+    EXPECT_EQ(h[23], 'U');
+
+    std::size_t end = 0;
+    const auto ext = walkExtensions(h, &end);
+    EXPECT_EQ(end, h.size());
+    ASSERT_EQ(ext.size(), 5u);
+    EXPECT_EQ(ext[0].type, 0x00);
+    EXPECT_EQ(ext[1].type, 0x01);
+    EXPECT_EQ(ext[1].body, "a b.txt");
+    EXPECT_EQ(ext[2].type, 0x02);
+    EXPECT_EQ(ext[2].body, "docs\xFF日本語\xFF");
+    EXPECT_EQ(ext[3].type, 0x46);
+    EXPECT_EQ(ext[3].body, std::string("\xE9\xFD\x00\x00", 4));  // 65001
+    EXPECT_EQ(ext[4].type, 0x50);
+    EXPECT_EQ(ext[4].body, std::string("\xA0\x81", 2));  // 0100640
+
+    // The header CRC covers the whole header with its own field zeroed.
+    auto zeroed = h;
+    zeroed[27] = zeroed[28] = 0;
+    EXPECT_EQ(le(h, 27, 2), crc16(zeroed.data(), zeroed.size()));
+}
+
+TEST(LhaHeader, FolderEntryHoldsItsPathInTheFolderExtension)
+{
+    LhaEntry e;
+    e.storedName = "a/empty";
+    e.isFolder = true;
+    e.method = "-lhd-";
+    e.permissions = 0755;
+    const auto h = header(e);
+    std::size_t end = 0;
+    const auto ext = walkExtensions(h, &end);
+    ASSERT_GE(ext.size(), 3u);
+    EXPECT_EQ(ext[1].type, 0x01);
+    EXPECT_EQ(ext[1].body, "");
+    EXPECT_EQ(ext[2].body, "a\xFF" "empty\xFF");
+    EXPECT_EQ(ext.back().body, std::string("\xED\x41", 2));  // 040755
+    EXPECT_EQ(le(h, 7, 4), 0u);
+    EXPECT_EQ(le(h, 11, 4), 0u);
+}
+
+TEST(LhaHeader, SizeWithLowByteZeroIsLengthenedNotPadded)
+{
+    // Find name lengths around a multiple of 256 and check every one of them.
+    for (std::size_t n = 150; n < 260; ++n) {
+        LhaEntry e;
+        e.storedName = std::string(n, 'n');
+        const auto h = header(e);
+        ASSERT_NE(h.size() & 0xFF, 0u) << n;
+        std::size_t end = 0;
+        walkExtensions(h, &end);
+        ASSERT_EQ(end, h.size()) << "data would not follow the last extension";
+        EXPECT_EQ(le(h, 0, 2), h.size());
+    }
+}
+
+TEST(LhaHeader, RefusesNamesBeyondTheHeaderSize)
+{
+    LhaEntry e;
+    e.storedName = std::string(70000, 'x');
+    std::vector<std::uint8_t> h;
+    std::string reason;
+    EXPECT_FALSE(buildLevel2Header(e, &h, &reason));
+    EXPECT_NE(reason.find("too long"), std::string::npos);
+}
+
+TEST(LhaHeader, TimesOutsideTheFieldAreClamped)
+{
+    EXPECT_EQ(lhaTime(-5), 0u);
+    EXPECT_EQ(lhaTime(1700000000), 1700000000u);
+    EXPECT_EQ(lhaTime(std::int64_t{1} << 40), 0xFFFFFFFFu);
+}
