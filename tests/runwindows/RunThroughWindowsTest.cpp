@@ -5,6 +5,8 @@
 #include "run/StartRun.h"
 #include "tests/fakes/FakeArchiver.h"
 
+#include "AllArchiversAvailable.h"
+
 #include "ModalAnswerer.h"
 #include "ProgressWindowParts.h"
 
@@ -26,14 +28,6 @@ namespace {
 constexpr qint64 kPromptMs = 2000;
 const QString kAbandoned = QStringLiteral("処理を中止しました");
 
-ArchiverAvailability everythingAvailable()
-{
-    ArchiverAvailability a;
-    for (const FormatInfo &f : formatTable())
-        a.*f.available = true;
-    return a;
-}
-
 // A source file, a save folder and a private TMPDIR; the fake archivers on the lookup's
 // path; the main window stand-in and the state objects; everything restored afterwards.
 struct RunSetting : vexel::test::ProgressWindowParts {
@@ -45,7 +39,7 @@ struct RunSetting : vexel::test::ProgressWindowParts {
     QByteArray savedPath = qgetenv("PATH");
     QString savedDirectory = QDir::currentPath();
 
-    ArchiverAvailability availability = everythingAvailable();
+    ArchiverAvailability availability = test::allArchiversAvailable();
     ModalAnswerer answerer;
 
     // Called on every turn of the event loop while a run is on (during library calls,

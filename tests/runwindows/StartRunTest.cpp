@@ -1,6 +1,8 @@
 // The run start's decisions: which formats a request makes, and its two refusals.
 #include "run/StartRun.h"
 
+#include "AllArchiversAvailable.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -40,14 +42,6 @@ public:
     void runProgressModal() override { ++progressShown; }
 };
 
-ArchiverAvailability everythingAvailable()
-{
-    ArchiverAvailability a;
-    for (const FormatInfo &f : formatTable())
-        a.*f.available = true;
-    return a;
-}
-
 class StartRunTest : public ::testing::Test {
 protected:
     StartRunTest()
@@ -67,7 +61,7 @@ protected:
     }
 
     RecordingHost host;
-    ArchiverAvailability availability = everythingAvailable();
+    ArchiverAvailability availability = test::allArchiversAvailable();
     RunRequest request;
     RunControl control;
 };
