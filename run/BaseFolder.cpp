@@ -46,11 +46,12 @@ std::string BaseFolder(const std::vector<std::string> &fileList)
     return std::string(base);
 }
 
-std::string relativeName(const std::string &entry, const std::string &baseFolder)
+std::string_view relativeName(const std::string &entry, const std::string &baseFolder)
 {
-    if (entry.starts_with(baseFolder))
-        return entry.substr(baseFolder.size());
-    return entry;
+    std::string_view name = entry;
+    if (name.starts_with(baseFolder))
+        name.remove_prefix(baseFolder.size());
+    return name;
 }
 
 } // namespace vexel

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vexel {
@@ -18,7 +19,7 @@ namespace vexel {
 std::string BaseFolder(const std::vector<std::string> &fileList);
 
 // The archive member name of `entry`: the entry without its leading `baseFolder`
-// (the whole entry when baseFolder is empty).
-std::string relativeName(const std::string &entry, const std::string &baseFolder);
+// (the whole entry when baseFolder is empty). A view into `entry`.
+std::string_view relativeName(const std::string &entry, const std::string &baseFolder);
 
 } // namespace vexel

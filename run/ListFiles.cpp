@@ -1,6 +1,7 @@
 #include "run/ListFiles.h"
 
 #include "platform/Files.h"
+#include "platform/SafeFile.h"
 #include "run/BaseFolder.h"
 #include "run/ShellQuote.h"
 
@@ -13,26 +14,44 @@ bool holdsLineBreak(const std::string &name)
     return name.find_first_of("\r\n") != std::string::npos;
 }
 
-} // namespace
-
-std::vector<std::string> responseFileLines(const std::vector<std::string> &fileList,
-                                           const std::string &baseFolder)
+// One line per entry, `quote` around each name. Built as one string: a list of 100,000
+// entries is then written without a small allocation per line.
+std::string listText(const std::vector<std::string> &fileList, const std::string &baseFolder,
+                     const char *quote)
 {
-    std::vector<std::string> lines;
-    lines.reserve(fileList.size());
+    std::size_t size = 0;
     for (const std::string &entry : fileList)
-        lines.push_back('"' + relativeName(entry, baseFolder) + '"');
-    return lines;
+        size += entry.size() + 3;
+    std::string text;
+    text.reserve(size);
+    for (const std::string &entry : fileList) {
+        text += quote;
+        text += relativeName(entry, baseFolder);
+        text += quote;
+        text += '\n';
+    }
+    return text;
 }
 
-std::vector<std::string> plainListLines(const std::vector<std::string> &fileList,
-                                        const std::string &baseFolder)
+bool writeText(const std::string &path, const std::string &text, std::string *reason)
 {
-    std::vector<std::string> lines;
-    lines.reserve(fileList.size());
-    for (const std::string &entry : fileList)
-        lines.push_back(relativeName(entry, baseFolder));
-    return lines;
+    platform::SafeFile file(path);
+    return file.open(reason) && file.write(text.data(), text.size(), reason)
+        && file.commit(reason);
+}
+
+} // namespace
+
+std::string responseFileText(const std::vector<std::string> &fileList,
+                             const std::string &baseFolder)
+{
+    return listText(fileList, baseFolder, "\"");
+}
+
+std::string plainListText(const std::vector<std::string> &fileList,
+                          const std::string &baseFolder)
+{
+    return listText(fileList, baseFolder, "");
 }
 
 std::vector<std::string> scriptHeadLines(const std::string &baseFolder)
@@ -53,10 +72,8 @@ bool writeListFiles(const std::string &tempBase, const std::vector<std::string> 
     }
     std::string reason;
     const bool written =
-        platform::writeTextLines(tempBase + ".lst", responseFileLines(fileList, baseFolder),
-                                 &reason)
-        && platform::writeTextLines(tempBase + ".kst", plainListLines(fileList, baseFolder),
-                                    &reason)
+        writeText(tempBase + ".lst", responseFileText(fileList, baseFolder), &reason)
+        && writeText(tempBase + ".kst", plainListText(fileList, baseFolder), &reason)
         && platform::writeTextLines(tempBase + ".btt", scriptHeadLines(baseFolder), &reason);
     if (!written)
         *error = "一時ファイルを作成できませんでした\n" + reason;

@@ -10,16 +10,18 @@
 
 namespace vexel {
 
-std::vector<std::string> responseFileLines(const std::vector<std::string> &fileList,
-                                           const std::string &baseFolder);
-std::vector<std::string> plainListLines(const std::vector<std::string> &fileList,
-                                        const std::string &baseFolder);
-// No line when the base folder is empty: names are then full paths.
+// The bytes of TempBase.lst and TempBase.kst.
+std::string responseFileText(const std::vector<std::string> &fileList,
+                             const std::string &baseFolder);
+std::string plainListText(const std::vector<std::string> &fileList,
+                          const std::string &baseFolder);
+// The lines of TempBase.btt; none when the base folder is empty (names are then full).
 std::vector<std::string> scriptHeadLines(const std::string &baseFolder);
 
-// Writes the three files. A name holding a line break cannot be written one name a line
-// (the archiver would read two names), so such a list is refused. On failure returns
-// false and *error holds the message for the user (which file or name, and why).
+// Writes the three files, each replacing an older one. A name holding a line break
+// cannot be written one name a line (the archiver would read two names), so such a list
+// is refused. On failure returns false and *error holds the message for the user
+// (which file or name, and why).
 bool writeListFiles(const std::string &tempBase, const std::vector<std::string> &fileList,
                     const std::string &baseFolder, std::string *error);
 
