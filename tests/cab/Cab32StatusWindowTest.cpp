@@ -1,0 +1,47 @@
+// cab32.so with its display on inside a Qt program: the status window carries exactly
+// the title the host looks for, and close() on it stops the work without a cabinet.
+#include "Cab32Library.h"
+#include "CabTestSupport.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+#include <QtTest>
+
+using namespace cabtest;
+
+class Cab32StatusWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void closingTheStatusWindowStopsTheWork()
+    {
+        TempDir dir;
+        writeBytes(dir.path() / "in" / "text.txt", textBytes(12u << 20, 5));
+        writeBytes(dir.path() / "list.lst", Bytes{'"', 'i', 'n', '/', '*', '.', '*', '"', '\n'});
+        const QString title = QString::fromUtf8("キャビネットファイルを操作しています...");
+        bool found = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                if (w->isVisible() && w->windowTitle() == title) {
+                    found = true;
+                    w->close();
+                }
+            }
+        });
+        poll.start(50);
+
+        Cab32Library library;
+        const std::string cabPath = (dir.path() / "out.cab").string();
+        const int rc = library.run("-a -r -ml:21 \"" + cabPath + "\" \"" + dir.path().string() + "/\" @"
+                                   + (dir.path() / "list.lst").string());
+        poll.stop();
+        QVERIFY(found);
+        QVERIFY(rc != 0);
+        QVERIFY(!fs::exists(cabPath));
+    }
+};
+
+QTEST_MAIN(Cab32StatusWindowTest)
+#include "Cab32StatusWindowTest.moc"

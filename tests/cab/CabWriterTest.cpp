@@ -1,0 +1,124 @@
+// The cabinet container's own rules: limits refused before anything is written, inputs
+// that change while being read, names and their UTF-8 flag, and LZX's slot tables.
+#include "CabFormat.h"
+#include "CabTestSupport.h"
+#include "CabinetWriter.h"
+#include "LzxTables.h"
+#include "MszipEncoder.h"
+
+#include <gtest/gtest.h>
+
+using namespace cabtest;
+
+namespace {
+
+cab::CabEntry entry(const std::string &name, std::uint64_t size, const std::string &source = "/dev/null")
+{
+    return {source, name, size, 0, 0, cab::kAttrArchive};
+}
+
+TEST(CabLimits, InputsBeyondOneCabinetAreRefusedWithTheirReason)
+{
+    EXPECT_NE(cab::checkCabinetLimits({}).find("no files"), std::string::npos);
+    EXPECT_TRUE(cab::checkCabinetLimits({entry(std::string(255, 'n'), 1)}).empty());
+    EXPECT_NE(cab::checkCabinetLimits({entry(std::string(256, 'n'), 1)}).find("255 bytes"), std::string::npos);
+    EXPECT_NE(cab::checkCabinetLimits({entry("a\\b", 1)}).find("backslash"), std::string::npos);
+    EXPECT_NE(cab::checkCabinetLimits({entry("huge", cab::kMaxFileBytes + 1)}).find("2 GiB"), std::string::npos);
+    EXPECT_TRUE(cab::checkCabinetLimits({entry("largest", cab::kMaxFileBytes)}).empty());
+    std::vector<cab::CabEntry> many(cab::kMaxFiles + 1, entry("f", 0));
+    EXPECT_NE(cab::checkCabinetLimits(many).find("65535"), std::string::npos);
+}
+
+TEST(CabLimits, RefusedInputLeavesNoFile)
+{
+    TempDir dir;
+    cab::MszipEncoder encoder;
+    std::string error;
+    EXPECT_FALSE(cab::writeCabinet((dir.path() / "x.cab").string(), {entry("a\\b", 0)}, encoder, {}, &error));
+    EXPECT_FALSE(fs::exists(dir.path() / "x.cab"));
+}
+
+TEST(CabWriter, AFileThatChangedSizeFailsAndLeavesNoCabinet)
+{
+    TempDir dir;
+    writeBytes(dir.path() / "in", textBytes(50000, 1));
+    cab::MszipEncoder encoder;
+    for (std::uint64_t declared : {std::uint64_t(100000), std::uint64_t(40000)}) {
+        std::string error;
+        EXPECT_FALSE(cab::writeCabinet((dir.path() / "x.cab").string(),
+                                       {entry("in", declared, (dir.path() / "in").string())}, encoder, {}, &error));
+        EXPECT_NE(error.find(declared > 50000 ? "shorter" : "grew"), std::string::npos) << error;
+        EXPECT_FALSE(fs::exists(dir.path() / "x.cab"));
+    }
+}
+
+TEST(CabWriter, StopRequestLeavesNoCabinet)
+{
+    TempDir dir;
+    writeBytes(dir.path() / "in", textBytes(200000, 2));
+    cab::MszipEncoder encoder;
+    std::string error;
+    const auto stopAtOnce = [](std::uint64_t, const std::string &) { return false; };
+    EXPECT_FALSE(cab::writeCabinet((dir.path() / "x.cab").string(), {entry("in", 200000, (dir.path() / "in").string())},
+                                   encoder, stopAtOnce, &error));
+    EXPECT_FALSE(fs::exists(dir.path() / "x.cab"));
+}
+
+struct StoredFile {
+    std::string name;
+    std::uint16_t attributes;
+};
+
+// Reads the CFFILE entries back from a cabinet's bytes.
+std::vector<StoredFile> storedFiles(const Bytes &cabinet)
+{
+    auto u16 = [&](std::size_t at) { return std::uint16_t(cabinet[at] | cabinet[at + 1] << 8); };
+    auto u32 = [&](std::size_t at) { return std::uint32_t(u16(at) | std::uint32_t(u16(at + 2)) << 16); };
+    std::vector<StoredFile> files;
+    std::size_t at = u32(0x10);
+    for (unsigned i = 0; i < u16(0x1C); ++i) {
+        const char *name = reinterpret_cast<const char *>(&cabinet[at + cab::kFileEntrySize]);
+        files.push_back({name, u16(at + 14)});
+        at += cab::kFileEntrySize + files.back().name.size() + 1;
+    }
+    return files;
+}
+
+TEST(CabWriter, NamesUseBackslashesAndTheUtf8FlagOnlyWhenNeeded)
+{
+    TempDir dir;
+    writeBytes(dir.path() / "in", {1, 2, 3});
+    const std::string in = (dir.path() / "in").string();
+    cab::MszipEncoder encoder;
+    std::string error;
+    ASSERT_TRUE(cab::writeCabinet((dir.path() / "x.cab").string(),
+                                  {entry("plain/name.txt", 3, in), entry("日本/名前.txt", 3, in)}, encoder, {}, &error))
+        << error;
+    const std::vector<StoredFile> files = storedFiles(readBytes(dir.path() / "x.cab"));
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0].name, "plain\\name.txt");
+    EXPECT_EQ(files[0].attributes & cab::kAttrNameIsUtf8, 0);
+    EXPECT_EQ(files[1].name, "日本\\名前.txt");
+    EXPECT_NE(files[1].attributes & cab::kAttrNameIsUtf8, 0);
+}
+
+TEST(LzxTables, SlotsCoverExactlyTheirRangesAndEveryWindow)
+{
+    using namespace cab::lzx;
+    const std::uint32_t expected[] = {0, 1, 2, 3, 4, 6, 8, 12, 16, 24, 32, 48, 64};
+    for (std::size_t i = 0; i < std::size(expected); ++i)
+        EXPECT_EQ(kSlotBases.base[i], expected[i]);
+    EXPECT_EQ(kSlotBases.base[36], 262144u);
+    EXPECT_EQ(kSlotBases.base[37], 262144u + 131072u);
+    for (int slot = 0; slot + 1 < kMaxSlots; ++slot) {
+        EXPECT_EQ(slotOf(kSlotBases.base[slot]), slot);
+        EXPECT_EQ(slotOf(kSlotBases.base[slot + 1] - 1), slot);
+    }
+    for (int bits = kMinWindowBits; bits <= kMaxWindowBits; ++bits) {
+        // The farthest match a reader accepts is window - 3, formatted as window - 1.
+        EXPECT_LT(slotOf((1u << bits) - 1), slotCount(bits)) << bits;
+        EXPECT_EQ(mainTreeSize(bits), kNumChars + 8 * slotCount(bits));
+    }
+}
+
+} // namespace
