@@ -4,12 +4,15 @@
 #   ZIP  vs  zip -r -N   and  7zz a -tzip -mx=N
 #   GZA  vs  gzip -N     (every file compressed on its own, as GZA members are)
 #   BZA  vs  bzip2 -N    (likewise)
-# Usage: bench/libs/run.sh [build folder]      (LEVELS="1 6 9" by default)
+# Usage: bench/libs/run.sh [build folder]      (LEVELS="1 6 9", REPEAT=3 by default)
+# Each timing is the best of REPEAT runs, which keeps a busy machine's noise out of the
+# ratios.
 # Results: stdout and bench/out/libs-results.txt. Ratios below 1 favour Vexel.
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$root/build}" 2>/dev/null && pwd || echo "${1:-$root/build}")
 levels=${LEVELS:-"1 6 9"}
+repeat=${REPEAT:-3}
 
 "$root/scripts/install-deps.sh" bench
 if [ ! -f "$build/CMakeCache.txt" ]; then
@@ -32,20 +35,31 @@ elapsed() { awk -v a="$(now)" -v b="$1" 'BEGIN { printf "%.3f", a - b }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", a / b }'; }
 size() { stat -c %s "$1"; }
 
-# run_library LIB PREFIX SWITCHES ARCHIVE: times one library call; sets t_run.
-run_library() {
-  rm -f "$4"
-  start=$(now)
-  "$driver" "$build/bin/$1" "$2" "$3 \"$4\" \"$base/\" @$work/krytmp.lst"
-  t_run=$(elapsed "$start")
+# best_time COMMAND...: runs the command $repeat times; sets t_best to the shortest run.
+best_time() {
+  t_best=""
+  i=0
+  while [ "$i" -lt "$repeat" ]; do
+    start=$(now)
+    "$@"
+    t=$(elapsed "$start")
+    t_best=$(awk -v a="$t" -v b="${t_best:-$t}" 'BEGIN { print (a < b) ? a : b }')
+    i=$((i + 1))
+  done
 }
 
-# each_file TOOL LEVEL: every corpus file compressed on its own, sizes summed; sets s_ref t_ref.
-each_file() {
-  start=$(now)
-  s_ref=$(cd "$base" && find "$(basename "$corpus")" -type f -print0 | xargs -0 "$1" "-$2" -c | wc -c)
-  t_ref=$(elapsed "$start")
+# library LIB PREFIX SWITCHES ARCHIVE: one call of a library entry, on a fresh archive.
+library() {
+  rm -f "$4"
+  "$driver" "$build/bin/$1" "$2" "$3 \"$4\" \"$base/\" @$work/krytmp.lst"
 }
+zip_ref() { rm -f "$work/ref.zip"; (cd "$base" && zip -q -r "-$1" "$work/ref.zip" "$(basename "$corpus")"); }
+sevenzip_ref() {
+  rm -f "$work/ref7.zip"
+  (cd "$base" && 7zz a -bd -bso0 -tzip "-mx=$1" "$work/ref7.zip" "$(basename "$corpus")")
+}
+# each_file TOOL LEVEL: every corpus file compressed on its own; prints the summed size.
+each_file() { (cd "$base" && find "$(basename "$corpus")" -type f -print0 | xargs -0 "$1" "-$2" -c | wc -c); }
 
 # The bytes that GZA/BZA spend on member headers and names (28 + name per member, a
 # folder's name with its trailing separator): what per-file gzip/bzip2 output lacks.
@@ -64,25 +78,26 @@ payload() { # OUR_SIZE REF_SIZE: the same comparison without the headers and nam
 
 {
   echo "Vexel libraries vs reference tools, $(date -u '+%Y-%m-%d %H:%M UTC'), corpus $(du -sb "$corpus" | cut -f1) bytes in $(find "$corpus" -type f | wc -l) files"
-  echo "$(zip -v | sed -n 2p | sed 's/^ *//'); 7zz $(7zz i | sed -n 2p | awk '{print $2}'); $(gzip --version | head -1); $(bzip2 --help 2>&1 | head -1)"
+  echo "$(zip -v | sed -n 2p | sed 's/^ *//'); 7zz $(7zz | sed -n 2p | awk '{print $3}'); $(gzip --version | head -1); $(bzip2 --help 2>&1 | head -1)"
 } | tee "$results"
 
 for n in $levels; do
-  run_library zip32j.so Zip "-r -$n" "$work/v.zip"
-  ours=$(size "$work/v.zip"); t_ours=$t_run
-  start=$(now); (cd "$base" && zip -q -r "-$n" "$work/ref.zip" "$(basename "$corpus")"); t_ref=$(elapsed "$start")
-  report ZIP "$n" "zip -r -$n" "$ours" "$(size "$work/ref.zip")" "$t_ours" "$t_ref"
-  start=$(now); (cd "$base" && 7zz a -bd -bso0 -tzip "-mx=$n" "$work/ref7.zip" "$(basename "$corpus")"); t_ref=$(elapsed "$start")
-  report ZIP "$n" "7zz -tzip -mx=$n" "$ours" "$(size "$work/ref7.zip")" "$t_ours" "$t_ref"
-  rm -f "$work/ref.zip" "$work/ref7.zip"
+  best_time library zip32j.so Zip "-r -$n" "$work/v.zip"
+  ours=$(size "$work/v.zip"); t_ours=$t_best
+  best_time zip_ref "$n"
+  report ZIP "$n" "zip -r -$n" "$ours" "$(size "$work/ref.zip")" "$t_ours" "$t_best"
+  best_time sevenzip_ref "$n"
+  report ZIP "$n" "7zz -tzip -mx=$n" "$ours" "$(size "$work/ref7.zip")" "$t_ours" "$t_best"
+  rm -f "$work/ref.zip" "$work/ref7.zip" "$work/v.zip"
 
-  run_library bga32.so Bga "a -r -l$n" "$work/v.gza"
-  each_file gzip "$n"
-  report GZA "$n" "gzip -$n" "$(size "$work/v.gza")" "$s_ref" "$t_run" "$t_ref"
-  payload "$(size "$work/v.gza")" "$s_ref"
-
-  run_library bga32.so Bga "a -r -l$n" "$work/v.bza"
-  each_file bzip2 "$n"
-  report BZA "$n" "bzip2 -$n" "$(size "$work/v.bza")" "$s_ref" "$t_run" "$t_ref"
-  payload "$(size "$work/v.bza")" "$s_ref"
+  for format in gza:gzip bza:bzip2; do
+    ext=${format%%:*}
+    tool=${format#*:}
+    best_time library bga32.so Bga "a -r -l$n" "$work/v.$ext"
+    ours=$(size "$work/v.$ext"); t_ours=$t_best
+    best_time each_file "$tool" "$n" >"$work/ref.size"
+    report "$(echo "$ext" | tr a-z A-Z)" "$n" "$tool -$n" "$ours" "$(tail -1 "$work/ref.size")" "$t_ours" "$t_best"
+    payload "$ours" "$(tail -1 "$work/ref.size")"
+    rm -f "$work/v.$ext"
+  done
 done
