@@ -37,7 +37,6 @@ struct Table {
         if (single < 0)
             out.put(codes[symbol], lengths[symbol]);
     }
-    std::uint32_t bits(std::uint32_t symbol) const { return single < 0 ? lengths[symbol] : 0; }
 };
 
 Table buildTable(const std::vector<std::uint32_t> &freq)
@@ -200,22 +199,6 @@ void writeLhBlock(BitWriter &out, std::span<const LzToken> tokens, const LhMetho
         if (symbol > 1)
             out.put(p, symbol - 1);  // put() keeps only the bits below the top one
     }
-}
-
-std::uint64_t lhBlockBits(std::span<const LzToken> tokens, const LhMethodInfo &method)
-{
-    const BlockPlan plan = planBlock(tokens, method);
-    BitWriter tables;
-    writeTables(tables, plan, tokens.size(), method);
-    std::uint64_t bits = tables.bitCount();
-    for (const LzToken &tok : tokens) {
-        bits += plan.c.bits(codeSymbol(tok));
-        if (!tok.isLiteral()) {
-            const std::uint32_t symbol = positionSymbol(tok.distance);
-            bits += plan.p.bits(symbol) + (symbol > 1 ? symbol - 1 : 0);
-        }
-    }
-    return bits;
 }
 
 } // namespace vexel::codec

@@ -15,7 +15,4 @@ namespace vexel::codec {
 // std::invalid_argument for an empty or oversized block.
 void writeLhBlock(BitWriter &out, std::span<const LzToken> tokens, const LhMethodInfo &method);
 
-// The exact number of bits writeLhBlock would write for `tokens`.
-std::uint64_t lhBlockBits(std::span<const LzToken> tokens, const LhMethodInfo &method);
-
 } // namespace vexel::codec

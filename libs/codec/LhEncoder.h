@@ -7,7 +7,11 @@
 
 #include "BitWriter.h"
 #include "LhFormat.h"
+#include "LhPriceModel.h"
+#include "LzOptimalParser.h"
 #include "LzParser.h"
+
+#include <memory>
 
 #include <cstdint>
 #include <span>
@@ -19,6 +23,7 @@ struct LhEncoderOptions {
     std::uint32_t maxChain = 0;     // 0: the method's default search depth
     std::uint32_t blockTokens = 0;  // 0: the default block size (<= 65535)
     std::uint32_t niceLength = 0;   // 0: the default; a match this long ends a search
+    bool lazy = false;              // one-step lazy parsing instead of the cost-based one
 };
 
 class LhEncoder {
@@ -41,7 +46,9 @@ private:
     void writeBlocks(bool final);
 
     LhMethodInfo method_;
-    LzParser parser_;
+    LhPriceModel prices_;
+    std::unique_ptr<LzParser> lazyParser_;
+    std::unique_ptr<LzOptimalParser> optimalParser_;
     std::uint32_t blockTokens_;
     std::vector<LzToken> tokens_;
     BitWriter bits_;

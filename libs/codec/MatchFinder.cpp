@@ -131,11 +131,11 @@ void MatchFinder::insert(std::size_t pos)
 LzMatch MatchFinder::findAndInsert()
 {
     if (params_.structure == MatchStructure::BinaryTree)
-        return treeInsert(true);
-    return chainFindAndInsert();
+        return treeInsert(true, nullptr);
+    return chainFindAndInsert(nullptr);
 }
 
-LzMatch MatchFinder::chainFindAndInsert()
+LzMatch MatchFinder::chainFindAndInsert(std::vector<LzMatch> *all)
 {
     LzMatch best;
     const std::uint32_t limit = std::min(params_.maxMatch, available());
@@ -151,6 +151,8 @@ LzMatch MatchFinder::chainFindAndInsert()
         if (len >= kShortBytes) {
             bestLen = len;
             best = {len, static_cast<std::uint32_t>(cur - static_cast<std::size_t>(recent))};
+            if (all)
+                all->push_back(best);
         }
     }
     // ... and the chain of positions with the same 4 bytes the longer ones: far
@@ -165,6 +167,8 @@ LzMatch MatchFinder::chainFindAndInsert()
             if (len > bestLen) {
                 bestLen = len;
                 best = {len, static_cast<std::uint32_t>(distance)};
+                if (all)
+                    all->push_back(best);
                 if (len == limit)
                     break;
             }
@@ -178,7 +182,15 @@ LzMatch MatchFinder::chainFindAndInsert()
     return best;
 }
 
-LzMatch MatchFinder::treeInsert(bool wanted)
+LzMatch MatchFinder::findAllAndInsert(std::vector<LzMatch> &matches)
+{
+    matches.clear();
+    if (params_.structure == MatchStructure::BinaryTree)
+        return treeInsert(true, &matches);
+    return chainFindAndInsert(&matches);
+}
+
+LzMatch MatchFinder::treeInsert(bool wanted, std::vector<LzMatch> *all)
 {
     // The positions sharing a 3-byte hash form a binary search tree ordered by the
     // bytes that follow them, newest at the root. Walking down from the root to
@@ -209,6 +221,8 @@ LzMatch MatchFinder::treeInsert(bool wanted)
         if (len > bestLen) {
             bestLen = len;
             best = {len, static_cast<std::uint32_t>(cur - static_cast<std::size_t>(cand))};
+            if (all)
+                all->push_back(best);
         }
         if (len == lenLimit) {
             // The candidate equals the cursor as far as the tree looks: the cursor
@@ -229,8 +243,11 @@ LzMatch MatchFinder::treeInsert(bool wanted)
             largerLen = len;
         }
     }
-    if (wanted && best.length == lenLimit && lenLimit < limit)
+    if (wanted && best.length == lenLimit && lenLimit < limit) {
         best.length += matchLength(cur - best.distance + lenLimit, cur + lenLimit, limit - lenLimit);
+        if (all)
+            all->back() = best;
+    }
     return best;
 }
 
@@ -238,7 +255,7 @@ void MatchFinder::skip(std::uint32_t count)
 {
     for (std::uint32_t i = 0; i < count && cursor_ < end_; ++i) {
         if (params_.structure == MatchStructure::BinaryTree)
-            treeInsert(false);
+            treeInsert(false, nullptr);
         else
             insert(cursor_);
         advance();

@@ -60,6 +60,10 @@ public:
     // min(maxMatch, available()) long; then the cursor position is entered in the
     // hash chains. Does not move the cursor.
     LzMatch findAndInsert();
+    // Like findAndInsert(), and fills `matches` with the matches met, each longer
+    // than the one before, so every length up to the longest has a distance.
+    // Returns the longest.
+    LzMatch findAllAndInsert(std::vector<LzMatch> &matches);
     // Moves the cursor one byte on, without entering anything (use after findAndInsert).
     void advance() { ++cursor_; }
     // Enters `count` positions from the cursor into the chains and moves past them.
@@ -70,9 +74,10 @@ public:
 private:
     std::uint32_t hashAt(std::size_t pos) const;
     std::uint32_t hash3At(std::size_t pos, std::uint32_t bits) const;
-    LzMatch chainFindAndInsert();
-    // Enters the cursor in its tree; returns the longest match met when `wanted`.
-    LzMatch treeInsert(bool wanted);
+    LzMatch chainFindAndInsert(std::vector<LzMatch> *all);
+    // Enters the cursor in its tree; returns the longest match met when `wanted`,
+    // and appends every longer match met to `all` when given.
+    LzMatch treeInsert(bool wanted, std::vector<LzMatch> *all);
     void insert(std::size_t pos);
     void slide();
     std::uint32_t matchLength(std::size_t a, std::size_t b, std::uint32_t limit) const;

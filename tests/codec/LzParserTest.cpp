@@ -1,4 +1,5 @@
 #include "CodecTestSupport.h"
+#include "codec/LzOptimalParser.h"
 
 #include <gtest/gtest.h>
 
@@ -192,4 +193,91 @@ TEST(LzParser, HookSeesEveryCommittedTokenAndMayOfferShortMatches)
     ASSERT_EQ(hook.committedTokens.size(), tokens.size());
     EXPECT_EQ(expandTokens(tokens), data);
     EXPECT_TRUE(std::any_of(tokens.begin(), tokens.end(), [](const LzToken &t) { return t.value == 2 && !t.isLiteral(); }));
+}
+
+namespace {
+
+// Literals cost 8 bits, matches 20: any match of 3 or more pays off.
+class FlatPrices : public LzPriceModel {
+public:
+    std::uint32_t literalPrice(std::uint8_t) const override { return 8; }
+    std::uint32_t distancePrice(std::uint32_t) const override { return 14; }
+    std::uint32_t lengthPrice(std::uint32_t) const override { return 6; }
+    void learn(std::span<const LzToken> tokens) override { learned += tokens.size(); }
+    std::size_t learned = 0;
+};
+
+std::vector<LzToken> parseOptimal(const std::vector<std::uint8_t> &data, LzOptimalParams params,
+                                  LzPriceModel &model, std::size_t piece)
+{
+    LzOptimalParser parser(params, model);
+    std::vector<LzToken> tokens;
+    for (std::size_t at = 0; at < data.size(); at += piece)
+        parser.feed({data.data() + at, std::min(piece, data.size() - at)}, tokens);
+    parser.finish(tokens);
+    return tokens;
+}
+
+LzOptimalParams optimalLike(std::uint32_t window)
+{
+    LzOptimalParams p;
+    p.finder = lhaLike(window, MatchStructure::BinaryTree).finder;
+    p.finder.maxChain = 16;
+    p.finder.niceLength = 32;
+    p.takeLength = 32;
+    p.segmentSize = 5000;
+    return p;
+}
+
+} // namespace
+
+TEST(LzOptimalParser, TokensRebuildTheInputAcrossSegmentsAndPieces)
+{
+    for (std::uint32_t window : {1u << 13, 1u << 16}) {
+        const auto params = optimalLike(window);
+        for (std::size_t size : {0u, 1u, 5u, 4999u, 5000u, 5001u, 300000u}) {
+            const auto data = mixedData(size, static_cast<std::uint32_t>(size * 3 + window));
+            for (std::size_t piece : {std::size_t{777}, data.size() + 1}) {
+                FlatPrices prices;
+                const auto tokens = parseOptimal(data, params, prices, piece);
+                ASSERT_EQ(expandTokens(tokens), data) << size << " bytes";
+                for (const LzToken &t : tokens)
+                    if (!t.isLiteral()) {
+                        ASSERT_GE(t.value, 3);
+                        ASSERT_LE(t.value, 256);
+                        ASSERT_LE(t.distance, window);
+                    }
+                EXPECT_EQ(prices.learned != 0, size != 0);
+            }
+        }
+    }
+}
+
+TEST(LzOptimalParser, CheapestPathBeatsGreedyWhereGreedyIsWrong)
+{
+    // "abcdefgh" then "abc" + "bcdefghX"..: greedy takes "abc" and is stuck with
+    // literals; the cheapest path takes a literal "a" and then the long match.
+    std::vector<std::uint8_t> data;
+    const std::string text = "xyzabcQQ....bcdefghijklmnop....";
+    data.assign(text.begin(), text.end());
+    const std::string tail = "abcdefghijklmnop";
+    data.insert(data.end(), tail.begin(), tail.end());
+    FlatPrices prices;
+    const auto tokens = parseOptimal(data, optimalLike(1u << 13), prices, data.size());
+    ASSERT_EQ(expandTokens(tokens), data);
+    std::size_t longest = 0;
+    for (const LzToken &t : tokens)
+        if (!t.isLiteral())
+            longest = std::max<std::size_t>(longest, t.value);
+    EXPECT_EQ(longest, 15u);  // "bcdefghijklmnop"
+    EXPECT_EQ(tokens.back().value, 15u);
+}
+
+TEST(LzOptimalParser, LongRunsAreTakenWholeAndStayFast)
+{
+    const std::vector<std::uint8_t> run(1u << 20, 0);
+    FlatPrices prices;
+    const auto tokens = parseOptimal(run, optimalLike(1u << 16), prices, 1u << 16);
+    EXPECT_EQ(expandTokens(tokens), run);
+    EXPECT_LT(tokens.size(), (1u << 20) / 200);
 }

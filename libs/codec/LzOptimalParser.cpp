@@ -1,0 +1,124 @@
+#include "LzOptimalParser.h"
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+
+namespace vexel::codec {
+
+LzOptimalParser::LzOptimalParser(const LzOptimalParams &params, LzPriceModel &model)
+    : params_(params), model_(model), finder_(params.finder)
+{
+    if (params.minMatch < 3 || params.minMatch > params.finder.maxMatch)
+        throw std::invalid_argument("shortest match out of range");
+    if (params.segmentSize == 0)
+        throw std::invalid_argument("empty segments");
+    params_.takeLength = std::clamp(params.takeLength, params.minMatch, params.finder.maxMatch);
+    lengthPrices_.assign(params.finder.maxMatch + 1, 0);
+    first_.push_back(0);
+}
+
+void LzOptimalParser::feed(std::span<const std::uint8_t> input, std::vector<LzToken> &out)
+{
+    while (!input.empty()) {
+        input = input.subspan(finder_.append(input));
+        collect(false, out);
+    }
+}
+
+void LzOptimalParser::finish(std::vector<LzToken> &out)
+{
+    collect(true, out);
+    if (!bytes_.empty())
+        solveSegment(out);
+}
+
+void LzOptimalParser::addPosition(std::uint8_t byte, std::span<const LzMatch> matches)
+{
+    bytes_.push_back(byte);
+    matches_.insert(matches_.end(), matches.begin(), matches.end());
+    first_.push_back(static_cast<std::uint32_t>(matches_.size()));
+}
+
+void LzOptimalParser::collect(bool final, std::vector<LzToken> &out)
+{
+    const std::uint32_t lookahead = params_.finder.maxMatch + 1;
+    while (finder_.available() != 0 && (final || finder_.available() >= lookahead)) {
+        const std::uint8_t byte = *finder_.current();
+        const LzMatch longest = finder_.findAllAndInsert(found_);
+        if (longest.length >= params_.takeLength) {
+            // Only the long match is offered here, and nothing inside it, so the
+            // segment never ends inside it.
+            addPosition(byte, {&longest, 1});
+            finder_.advance();
+            for (std::uint32_t i = 1; i < longest.length; ++i) {
+                addPosition(*finder_.current(), {});
+                finder_.skip(1);
+            }
+        } else {
+            addPosition(byte, found_);
+            finder_.advance();
+        }
+        if (bytes_.size() >= params_.segmentSize)
+            solveSegment(out);
+    }
+}
+
+void LzOptimalParser::cheapestPath(std::vector<LzToken> &tokens)
+{
+    const std::size_t n = bytes_.size();
+    constexpr std::uint32_t kUnreached = std::numeric_limits<std::uint32_t>::max();
+    steps_.assign(n + 1, {kUnreached, 0, 0});
+    steps_[0].cost = 0;
+    // The prices of one pass, looked up once instead of once per edge.
+    for (std::uint32_t b = 0; b < 256; ++b)
+        literalPrices_[b] = model_.literalPrice(static_cast<std::uint8_t>(b));
+    for (std::uint32_t len = params_.minMatch; len <= params_.finder.maxMatch; ++len)
+        lengthPrices_[len] = model_.lengthPrice(len);
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint32_t here = steps_[i].cost;
+        const std::uint32_t literal = here + literalPrices_[bytes_[i]];
+        if (literal < steps_[i + 1].cost)
+            steps_[i + 1] = {literal, 1, 0};
+        std::uint32_t shorter = params_.minMatch - 1;
+        for (std::uint32_t k = first_[i]; k < first_[i + 1]; ++k) {
+            const LzMatch m = matches_[k];
+            const std::uint32_t longest = static_cast<std::uint32_t>(std::min<std::size_t>(m.length, n - i));
+            if (longest <= shorter)
+                continue;
+            const std::uint32_t base = here + model_.distancePrice(m.distance);
+            for (std::uint32_t len = shorter + 1; len <= longest; ++len) {
+                const std::uint32_t cost = base + lengthPrices_[len];
+                if (cost < steps_[i + len].cost)
+                    steps_[i + len] = {cost, len, m.distance};
+            }
+            shorter = longest;
+        }
+    }
+    // Walk back from the end, then put the tokens in stream order.
+    const std::size_t start = tokens.size();
+    for (std::size_t at = n; at > 0;) {
+        const Step &s = steps_[at];
+        if (s.distance == 0)
+            tokens.push_back({0, bytes_[at - 1]});
+        else
+            tokens.push_back({s.distance, static_cast<std::uint16_t>(s.length)});
+        at -= s.length;
+    }
+    std::reverse(tokens.begin() + static_cast<std::ptrdiff_t>(start), tokens.end());
+}
+
+void LzOptimalParser::solveSegment(std::vector<LzToken> &out)
+{
+    std::vector<LzToken> trial;
+    cheapestPath(trial);
+    model_.learn(trial);
+    const std::size_t start = out.size();
+    cheapestPath(out);
+    model_.learn(std::span<const LzToken>(out).subspan(start));
+    bytes_.clear();
+    matches_.clear();
+    first_.assign(1, 0);
+}
+
+} // namespace vexel::codec
