@@ -1,7 +1,7 @@
 // cab32.so end to end: cabinets written through the C entry point must pass the
 // reference tools and extract bit-exactly, for MSZIP and LZX at several windows.
-#include "Cab32Library.h"
 #include "CabTestSupport.h"
+#include "LoadedLibrary.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,10 @@
 #include <memory>
 
 using namespace cabtest;
+using vexel::testsupport::LoadedLibrary;
+using vexel::testsupport::runCommand;
+using vexel::testsupport::scanTree;
+using vexel::testsupport::shellQuote;
 
 namespace {
 
@@ -18,35 +22,41 @@ void writeText(const fs::path &path, const std::string &text)
     writeBytes(path, Bytes(text.begin(), text.end()));
 }
 
-// The corpus of the format tests: edge sizes, runs, random data, text, source code,
-// machine code, nested folders and names with blanks and UTF-8.
+std::string libraryPath()
+{
+    return LoadedLibrary::libraryFolder() + "/cab32.so";
+}
+
+// The libraries' shared corpus (empty and one-byte files, random data, text, many small
+// files, nested and empty folders, blanks, Japanese and other UTF-8 names), plus what
+// matters to LZX: long runs, frame-sized files, source code and machine code.
 void makeCorpus(const fs::path &root)
 {
-    writeBytes(root / "empty.txt", {});
-    writeBytes(root / "one.bin", {0x42});
+    vexel::testsupport::buildTree(root.string(), {});
     writeBytes(root / "run.bin", Bytes(65536, 'a'));
     writeBytes(root / "frame.bin", randomBytes(32768, 1));
     writeBytes(root / "frame-plus-one.bin", textBytes(32769, 2));
-    writeBytes(root / "random.bin", randomBytes(1 << 20, 3));
-    writeBytes(root / "text.txt", textBytes(600 * 1024, 4));
     for (const auto &entry : fs::directory_iterator(CAB32_SOURCE_DIR))
-        fs::copy_file(entry.path(), root / "source" / entry.path().filename(), fs::copy_options::none);
-    writeBytes(root / "program.so", readBytes(CAB32_LIBRARY_PATH));
-    writeText(root / "a" / "b" / "c" / "deep.txt", "deep inside\n");
-    writeText(root / "with blank.txt", "blank\n");
-    writeText(root / "日本語の名前.txt", "こんにちは\n");
-    writeText(root / "café" / "über.txt", "utf-8\n");
-    fs::create_directories(root / "emptydir");
+        fs::copy_file(entry.path(), root / "source" / entry.path().filename());
+    writeBytes(root / "program.so", readBytes(libraryPath()));
+}
+
+// The files below `root`: a cabinet holds no folders, so folder entries are left out.
+std::map<std::string, vexel::testsupport::TreeEntry> filesBelow(const fs::path &root)
+{
+    auto tree = scanTree(root.string());
+    std::erase_if(tree, [](const auto &entry) { return entry.second.isFolder; });
+    return tree;
 }
 
 class CabCorpus : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        dir_ = new TempDir;
-        fs::create_directories(dir_->path() / "corpus" / "source");
-        makeCorpus(dir_->path() / "corpus");
-        writeText(dir_->path() / "list.lst", "\"corpus/*.*\"\n");
+        dir_ = new TempFolder;
+        fs::create_directories(fs::path(dir_->path()) / "corpus" / "source");
+        makeCorpus(fs::path(dir_->path()) / "corpus");
+        writeText(fs::path(dir_->path()) / "list.lst", "\"corpus/*.*\"\n");
     }
     static void TearDownTestSuite()
     {
@@ -54,7 +64,7 @@ protected:
         dir_ = nullptr;
     }
 
-    static fs::path base() { return dir_->path(); }
+    static fs::path base() { return fs::path(dir_->path()).parent_path(); } // without the trailing "/"
     static std::string listPath() { return (base() / "list.lst").string(); }
 
     // Writes the cabinet, checks it with cabextract and 7-Zip, extracts it and
@@ -62,36 +72,37 @@ protected:
     static void roundTrip(const std::string &method, const fs::path &cab, const std::string &list,
                           const fs::path &source)
     {
-        Cab32Library library;
+        LoadedLibrary library("cab32.so");
+    ASSERT_TRUE(library.loaded()) << library.error();
         std::string output;
-        ASSERT_EQ(library.run(cabCommand(method, cab.string(), base().string() + "/", list), &output), 0) << output;
+        ASSERT_EQ(library.run("Cab", cabCommand(method, cab.string(), base().string() + "/", list), &output), 0) << output;
 
-        const ToolResult test = runTool("cabextract -t " + shellQuote(cab.string()));
-        EXPECT_EQ(test.exitCode, 0) << test.output;
-        EXPECT_NE(test.output.find("All done, no errors"), std::string::npos) << test.output;
-        const ToolResult sevenZip = runTool("7zz t " + shellQuote(cab.string()));
-        EXPECT_EQ(sevenZip.exitCode, 0) << sevenZip.output;
-        EXPECT_NE(sevenZip.output.find("Everything is Ok"), std::string::npos) << sevenZip.output;
+        std::string test;
+        EXPECT_EQ(runCommand("cabextract -t " + shellQuote(cab.string()), &test), 0) << test;
+        EXPECT_NE(test.find("All done, no errors"), std::string::npos) << test;
+        std::string sevenZip;
+        EXPECT_EQ(runCommand("7zz t " + shellQuote(cab.string()), &sevenZip), 0) << sevenZip;
+        EXPECT_NE(sevenZip.find("Everything is Ok"), std::string::npos) << sevenZip;
 
-        TempDir out;
-        const ToolResult extract =
-            runTool("cabextract -q -d " + shellQuote(out.path().string()) + " " + shellQuote(cab.string()));
-        ASSERT_EQ(extract.exitCode, 0) << extract.output;
-        const fs::path extracted = out.path() / fs::relative(source, base());
-        EXPECT_TRUE(filesBelow(source) == filesBelow(extracted)) << "extracted files differ for " << method;
+        TempFolder out;
+        std::string extract;
+        ASSERT_EQ(runCommand("cabextract -q -d " + shellQuote(out.path()) + " " + shellQuote(cab.string()), &extract), 0)
+            << extract;
+        const fs::path extracted = fs::path(out.path()) / fs::relative(source, base());
+        EXPECT_EQ(vexel::testsupport::compareTrees(filesBelow(source), filesBelow(extracted)), "") << method;
     }
 
-    static TempDir *dir_;
+    static TempFolder *dir_;
 };
 
-TempDir *CabCorpus::dir_ = nullptr;
+TempFolder *CabCorpus::dir_ = nullptr;
 
 class CabMethods : public CabCorpus, public ::testing::WithParamInterface<const char *> {};
 
 TEST_P(CabMethods, CorpusPassesToolsAndExtractsBitExact)
 {
-    TempDir out;
-    roundTrip(GetParam(), out.path() / "corpus.cab", listPath(), base() / "corpus");
+    TempFolder out;
+    roundTrip(GetParam(), fs::path(out.path()) / "corpus.cab", listPath(), base() / "corpus");
 }
 
 INSTANTIATE_TEST_SUITE_P(AllMethods, CabMethods, ::testing::Values("-mz", "-ml:15", "-ml:16", "-ml:18", "-ml:21"),
@@ -108,7 +119,7 @@ protected:
         CabCorpus::SetUpTestSuite();
         Bytes data;
         const Bytes text = textBytes(3 << 20, 7);
-        const Bytes program = readBytes(CAB32_LIBRARY_PATH);
+        const Bytes program = readBytes(libraryPath());
         for (std::uint32_t i = 0; data.size() < (20u << 20); ++i) {
             const Bytes &piece = i % 3 == 0 ? program : text;
             data.insert(data.end(), piece.begin(), piece.end());
@@ -123,8 +134,8 @@ protected:
 
 TEST_P(CabBigFile, TwentyMegabytesRoundTrip)
 {
-    TempDir out;
-    roundTrip(GetParam(), out.path() / "big.cab", (base() / "big.lst").string(), base() / "big");
+    TempFolder out;
+    roundTrip(GetParam(), fs::path(out.path()) / "big.cab", (base() / "big.lst").string(), base() / "big");
 }
 
 INSTANTIATE_TEST_SUITE_P(TwoMethods, CabBigFile, ::testing::Values("-mz", "-ml:21"), [](const auto &info) {
@@ -133,30 +144,32 @@ INSTANTIATE_TEST_SUITE_P(TwoMethods, CabBigFile, ::testing::Values("-mz", "-ml:2
 
 TEST_F(CabCorpus, RefusesWindowsOutsideTheFormat)
 {
-    Cab32Library library;
-    TempDir out;
+    LoadedLibrary library("cab32.so");
+    ASSERT_TRUE(library.loaded()) << library.error();
+    TempFolder out;
     for (const char *method : {"-ml:14", "-ml:22", "-ml:x"}) {
         std::string output;
-        EXPECT_NE(library.run(cabCommand(method, (out.path() / "x.cab").string(), base().string() + "/", listPath()),
+        EXPECT_NE(library.run("Cab", cabCommand(method, (fs::path(out.path()) / "x.cab").string(), base().string() + "/", listPath()),
                               &output),
                   0);
         EXPECT_NE(output.find("15 to 21"), std::string::npos) << output;
-        EXPECT_FALSE(fs::exists(out.path() / "x.cab"));
+        EXPECT_FALSE(fs::exists(fs::path(out.path()) / "x.cab"));
     }
 }
 
 TEST_F(CabCorpus, NothingButEmptyFoldersIsRefusedWithAReason)
 {
-    Cab32Library library;
-    TempDir out;
-    writeText(out.path() / "list.lst", "\"corpus/emptydir/*.*\"\n");
+    LoadedLibrary library("cab32.so");
+    ASSERT_TRUE(library.loaded()) << library.error();
+    TempFolder out;
+    writeText(fs::path(out.path()) / "list.lst", "\"corpus/empty folder/*.*\"\n");
     std::string output;
-    EXPECT_NE(library.run(cabCommand("-mz", (out.path() / "x.cab").string(), base().string() + "/",
-                                     (out.path() / "list.lst").string()),
+    EXPECT_NE(library.run("Cab", cabCommand("-mz", (fs::path(out.path()) / "x.cab").string(), base().string() + "/",
+                                     (fs::path(out.path()) / "list.lst").string()),
                           &output),
               0);
     EXPECT_NE(output.find("no files"), std::string::npos) << output;
-    EXPECT_FALSE(fs::exists(out.path() / "x.cab"));
+    EXPECT_FALSE(fs::exists(fs::path(out.path()) / "x.cab"));
 }
 
 // A callback that lets the work run for a while, then asks it to stop.
@@ -185,19 +198,20 @@ int stopAfterAWhile(void *, uint32_t, uint32_t, void *)
 
 TEST_F(CabBigFile, CancelStopsWithinHalfASecondAndLeavesNoCabinet)
 {
-    Cab32Library library;
-    library.setOwner(stopAfterAWhile);
-    TempDir out;
+    LoadedLibrary library("cab32.so");
+    ASSERT_TRUE(library.loaded()) << library.error();
+    library.setOwner("Cab", nullptr, stopAfterAWhile);
+    TempFolder out;
     std::string output;
-    const int rc = library.run(
-        cabCommand("-ml:21", (out.path() / "big.cab").string(), base().string() + "/", (base() / "big.lst").string()),
+    const int rc = library.run("Cab",
+        cabCommand("-ml:21", (fs::path(out.path()) / "big.cab").string(), base().string() + "/", (base() / "big.lst").string()),
         &output);
     const long long returnedAt = nowMicros();
-    library.setOwner(nullptr);
+    library.setOwner("Cab", nullptr, nullptr);
     ASSERT_NE(stopAskedAt.load(), 0) << "the work ended before the callback asked to stop";
     EXPECT_NE(rc, 0);
     EXPECT_LT(returnedAt - stopAskedAt.load(), 500000);
-    EXPECT_TRUE(fs::is_empty(out.path())) << "a partial cabinet or temporary file was left";
+    EXPECT_TRUE(fs::is_empty(fs::path(out.path()))) << "a partial cabinet or temporary file was left";
 }
 
 } // namespace

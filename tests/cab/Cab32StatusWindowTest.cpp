@@ -1,7 +1,7 @@
 // cab32.so with its display on inside a Qt program: the status window carries exactly
 // the title the host looks for, and close() on it stops the work without a cabinet.
-#include "Cab32Library.h"
 #include "CabTestSupport.h"
+#include "LoadedLibrary.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -16,9 +16,10 @@ class Cab32StatusWindowTest : public QObject {
 private slots:
     void closingTheStatusWindowStopsTheWork()
     {
-        TempDir dir;
-        writeBytes(dir.path() / "in" / "text.txt", textBytes(12u << 20, 5));
-        writeBytes(dir.path() / "list.lst", Bytes{'"', 'i', 'n', '/', '*', '.', '*', '"', '\n'});
+        TempFolder folder;
+        const fs::path dir(folder.path());
+        writeBytes(dir / "in" / "text.txt", textBytes(12u << 20, 5));
+        writeBytes(dir / "list.lst", Bytes{'"', 'i', 'n', '/', '*', '.', '*', '"', '\n'});
         const QString title = QString::fromUtf8("キャビネットファイルを操作しています...");
         bool found = false;
         QTimer poll;
@@ -32,10 +33,11 @@ private slots:
         });
         poll.start(50);
 
-        Cab32Library library;
-        const std::string cabPath = (dir.path() / "out.cab").string();
-        const int rc = library.run("-a -r -ml:21 \"" + cabPath + "\" \"" + dir.path().string() + "/\" @"
-                                   + (dir.path() / "list.lst").string());
+        vexel::testsupport::LoadedLibrary library("cab32.so");
+        QVERIFY2(library.loaded(), library.error().c_str());
+        const std::string cabPath = (dir / "out.cab").string();
+        const int rc = library.run("Cab", "-a -r -ml:21 \"" + cabPath + "\" \"" + dir.string() + "/\" @"
+                                   + (dir / "list.lst").string());
         poll.stop();
         QVERIFY(found);
         QVERIFY(rc != 0);

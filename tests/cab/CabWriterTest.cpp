@@ -31,37 +31,40 @@ TEST(CabLimits, InputsBeyondOneCabinetAreRefusedWithTheirReason)
 
 TEST(CabLimits, RefusedInputLeavesNoFile)
 {
-    TempDir dir;
+    TempFolder folder;
+    const fs::path dir(folder.path());
     cab::MszipEncoder encoder;
     std::string error;
-    EXPECT_FALSE(cab::writeCabinet((dir.path() / "x.cab").string(), {entry("a\\b", 0)}, encoder, {}, &error));
-    EXPECT_FALSE(fs::exists(dir.path() / "x.cab"));
+    EXPECT_FALSE(cab::writeCabinet((dir / "x.cab").string(), {entry("a\\b", 0)}, encoder, {}, &error));
+    EXPECT_FALSE(fs::exists(dir / "x.cab"));
 }
 
 TEST(CabWriter, AFileThatChangedSizeFailsAndLeavesNoCabinet)
 {
-    TempDir dir;
-    writeBytes(dir.path() / "in", textBytes(50000, 1));
+    TempFolder folder;
+    const fs::path dir(folder.path());
+    writeBytes(dir / "in", textBytes(50000, 1));
     cab::MszipEncoder encoder;
     for (std::uint64_t declared : {std::uint64_t(100000), std::uint64_t(40000)}) {
         std::string error;
-        EXPECT_FALSE(cab::writeCabinet((dir.path() / "x.cab").string(),
-                                       {entry("in", declared, (dir.path() / "in").string())}, encoder, {}, &error));
+        EXPECT_FALSE(cab::writeCabinet((dir / "x.cab").string(),
+                                       {entry("in", declared, (dir / "in").string())}, encoder, {}, &error));
         EXPECT_NE(error.find(declared > 50000 ? "shorter" : "grew"), std::string::npos) << error;
-        EXPECT_FALSE(fs::exists(dir.path() / "x.cab"));
+        EXPECT_FALSE(fs::exists(dir / "x.cab"));
     }
 }
 
 TEST(CabWriter, StopRequestLeavesNoCabinet)
 {
-    TempDir dir;
-    writeBytes(dir.path() / "in", textBytes(200000, 2));
+    TempFolder folder;
+    const fs::path dir(folder.path());
+    writeBytes(dir / "in", textBytes(200000, 2));
     cab::MszipEncoder encoder;
     std::string error;
     const auto stopAtOnce = [](std::uint64_t, const std::string &) { return false; };
-    EXPECT_FALSE(cab::writeCabinet((dir.path() / "x.cab").string(), {entry("in", 200000, (dir.path() / "in").string())},
+    EXPECT_FALSE(cab::writeCabinet((dir / "x.cab").string(), {entry("in", 200000, (dir / "in").string())},
                                    encoder, stopAtOnce, &error));
-    EXPECT_FALSE(fs::exists(dir.path() / "x.cab"));
+    EXPECT_FALSE(fs::exists(dir / "x.cab"));
 }
 
 struct StoredFile {
@@ -86,15 +89,16 @@ std::vector<StoredFile> storedFiles(const Bytes &cabinet)
 
 TEST(CabWriter, NamesUseBackslashesAndTheUtf8FlagOnlyWhenNeeded)
 {
-    TempDir dir;
-    writeBytes(dir.path() / "in", {1, 2, 3});
-    const std::string in = (dir.path() / "in").string();
+    TempFolder folder;
+    const fs::path dir(folder.path());
+    writeBytes(dir / "in", {1, 2, 3});
+    const std::string in = (dir / "in").string();
     cab::MszipEncoder encoder;
     std::string error;
-    ASSERT_TRUE(cab::writeCabinet((dir.path() / "x.cab").string(),
+    ASSERT_TRUE(cab::writeCabinet((dir / "x.cab").string(),
                                   {entry("plain/name.txt", 3, in), entry("日本/名前.txt", 3, in)}, encoder, {}, &error))
         << error;
-    const std::vector<StoredFile> files = storedFiles(readBytes(dir.path() / "x.cab"));
+    const std::vector<StoredFile> files = storedFiles(readBytes(dir / "x.cab"));
     ASSERT_EQ(files.size(), 2u);
     EXPECT_EQ(files[0].name, "plain\\name.txt");
     EXPECT_EQ(files[0].attributes & cab::kAttrNameIsUtf8, 0);

@@ -147,18 +147,20 @@ TEST(CabMspackRoundTrip, SeededInputsRoundTripThroughLibmspack)
     for (int seed = 0; seed < kCases; ++seed) {
         Case c = makeCase(seed);
         SCOPED_TRACE(c.description);
-        TempDir dir;
-        const std::vector<cab::CabEntry> entries = writeInputs(dir.path(), c.data, seed);
-        const fs::path cabPath = dir.path() / "test.cab";
+        TempFolder folder;
+        const fs::path dir(folder.path());
+        const std::vector<cab::CabEntry> entries = writeInputs(dir, c.data, seed);
+        const fs::path cabPath = dir / "test.cab";
         std::string error;
         ASSERT_TRUE(cab::writeCabinet(cabPath.string(), entries, *c.encoder, {}, &error)) << error;
 
-        const Bytes back = extractWithMspack(cabPath, dir.path(), &error);
+        const Bytes back = extractWithMspack(cabPath, dir, &error);
         ASSERT_TRUE(error.empty()) << error;
         ASSERT_TRUE(back == c.data) << "libmspack extracted different bytes";
         if (seed % 5 == 0) {
-            const ToolResult strict = runTool("7zz t " + shellQuote(cabPath.string()));
-            ASSERT_NE(strict.output.find("Everything is Ok"), std::string::npos) << strict.output;
+            std::string strict;
+            vexel::testsupport::runCommand("7zz t " + vexel::testsupport::shellQuote(cabPath.string()), &strict);
+            ASSERT_NE(strict.find("Everything is Ok"), std::string::npos) << strict;
         }
     }
 }
