@@ -336,6 +336,8 @@ void DirTreeWindowTest::pathWithoutANodeOnItsChainChangesNothing() {
     QTemporaryDir elsewhere;
     QVERIFY(QDir().mkpath(elsewhere.path() + "/x"));
     f.bind();
+    f.tree->setPath(elsewhere.path() + "/x");   // nothing selected yet: the path itself shows
+    QCOMPARE(f.tree->Path(), QDir::currentPath() + '/');
     f.tree->setPath(f.root + "Alpha");
     const int nodes = f.nodeCount();
     f.tree->setPath(elsewhere.path() + "/x");
