@@ -55,8 +55,9 @@ bool looksLikeX86Code(const std::uint8_t *data, std::size_t size)
             ++nearCalls;
         p += 4;
     }
-    // Text (UTF-8 in particular) has 0xE8 bytes too, but not followed by small numbers.
-    return nearCalls >= 16 && nearCalls * 3 >= calls * 2;
+    // Text (UTF-8 in particular) has 0xE8 bytes too, but not followed by small numbers;
+    // random data has about one such call in 32 KiB, machine code dozens per KiB.
+    return nearCalls >= 16 && nearCalls * 3 >= calls * 2 && nearCalls * 1024 >= size * 2;
 }
 
 } // namespace cab::lzx

@@ -17,6 +17,8 @@ namespace {
 
 // A frame coded in LZX may grow by this much before storing it is the better choice.
 constexpr std::size_t kStoredFrameOverhead = 16;
+// Frames looked at before the x86 translation is chosen for the whole folder (1 MiB).
+constexpr std::uint32_t kE8DecisionFrames = 32;
 
 } // namespace
 
@@ -57,6 +59,8 @@ void LzxEncoder::beginFolder(FrameSink sink)
     frameSizes_.clear();
     blockStart_ = tokenEnd_ = 0;
     frameIndex_ = 0;
+    e8Decided_ = false;
+    e8_ = false;
     headerWritten_ = false;
     offsets_ = {};
     trees_ = {};
@@ -64,15 +68,33 @@ void LzxEncoder::beginFolder(FrameSink sink)
 
 void LzxEncoder::addFrame(const std::uint8_t *data, std::size_t size)
 {
-    if (frameIndex_ == 0)
-        e8_ = options_.e8 == E8Mode::On || (options_.e8 == E8Mode::Auto && looksLikeX86Code(data, size));
     const std::size_t at = pending_.size();
     pending_.insert(pending_.end(), data, data + size);
-    if (e8_)
-        translateE8Frame(pending_.data() + at, size, frameIndex_);
     frameSizes_.push_back(std::uint32_t(size));
     frameIndex_++;
+    if (e8Decided_) {
+        translateAndParse(at, frameIndex_ - 1);
+    } else if (frameIndex_ == kE8DecisionFrames) {
+        decideE8();
+    }
+}
 
+// Executables start with headers and tables, so the choice waits for their code.
+void LzxEncoder::decideE8()
+{
+    e8_ = options_.e8 == E8Mode::On || (options_.e8 == E8Mode::Auto && looksLikeX86Code(pending_.data(), pending_.size()));
+    e8Decided_ = true;
+    translateAndParse(0, 0);
+}
+
+// Translates the frames from byte `at` (frame `firstFrame`) of the pending data on,
+// parses them, and codes every block that is then complete.
+void LzxEncoder::translateAndParse(std::size_t at, std::uint32_t firstFrame)
+{
+    if (e8_)
+        for (std::size_t p = at, frame = firstFrame; p < pending_.size(); p += kFrameSize, ++frame)
+            translateE8Frame(pending_.data() + p, std::min<std::size_t>(kFrameSize, pending_.size() - p),
+                             std::uint32_t(frame));
     const std::size_t before = tokens_.size();
     parser_->feed(std::span(pending_).subspan(at), tokens_);
     for (std::size_t i = before; i < tokens_.size(); ++i)
@@ -83,6 +105,8 @@ void LzxEncoder::addFrame(const std::uint8_t *data, std::size_t size)
 void LzxEncoder::endFolder()
 {
     if (parser_) {
+        if (!e8Decided_)
+            decideE8();
         parser_->finish(tokens_);
         encodeReadyBlocks(true);
     }

@@ -2,7 +2,7 @@
 // Frames are parsed with the codec kit's lazy parser (plus LZX's repeated offsets),
 // gathered into blocks of a few frames, and each block is written verbatim or with
 // aligned offsets, whichever is smaller, or stored frame by frame when it would not
-// shrink. Memory: about five windows, whatever the folder's size.
+// shrink. Memory: about five windows and 1 MiB, whatever the folder's size.
 #pragma once
 
 #include "FolderEncoder.h"
@@ -19,7 +19,7 @@ public:
     enum class E8Mode { Auto, Off, On };
     struct Options {
         int windowBits = 21;  // 15..21
-        E8Mode e8 = E8Mode::Auto; // Auto: on when the folder starts with x86 code
+        E8Mode e8 = E8Mode::Auto; // Auto: on when the folder's first MiB looks like x86 code
         // Measured on text and source (bench/cab/run.sh): four frames per block, and 48
         // tree steps per position, are where smaller output stops paying for the time.
         std::uint32_t framesPerBlock = 4;
@@ -37,6 +37,8 @@ public:
     void endFolder() override;
 
 private:
+    void decideE8();
+    void translateAndParse(std::size_t at, std::uint32_t firstFrame);
     void encodeReadyBlocks(bool final);
     std::vector<lzx::LzxItem> takeBlockItems(std::uint64_t blockEnd);
     void appendPiece(std::vector<lzx::LzxItem> &items, std::uint64_t pos, std::uint32_t distance, std::uint32_t length);
@@ -53,6 +55,7 @@ private:
     std::uint64_t blockStart_ = 0;
     std::uint64_t tokenEnd_ = 0;                // stream position the tokens reach
     std::uint32_t frameIndex_ = 0;              // frames received in this folder
+    bool e8Decided_ = false;
     bool e8_ = false;
     bool headerWritten_ = false;
     lzx::RepeatedOffsets offsets_;
