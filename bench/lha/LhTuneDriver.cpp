@@ -27,7 +27,6 @@ int encodeFiles(int argc, char **argv)
     vexel::codec::LhEncoderOptions options;
     options.maxChain = static_cast<std::uint32_t>(std::atoi(argv[2]));
     options.blockTokens = static_cast<std::uint32_t>(std::atoi(argv[3]));
-    options.lazy = std::getenv("LH_LAZY") != nullptr;
     if (const char *nice = std::getenv("LH_NICE"))
         options.niceLength = static_cast<std::uint32_t>(std::atoi(nice));
     std::uint64_t in = 0, out = 0;

@@ -1,92 +1,120 @@
 #include "LhEncoder.h"
 
 #include "LhBlockWriter.h"
+#include "LzOptimalParser.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace vexel::codec {
 
 namespace {
 
 // Tree steps per position and the match length that ends a search: on text, deeper
-// searches (32 steps, 64 bytes) gain about 1% for a quarter more time; shallower
-// ones (8 steps) lose 7%.
+// searches (24 steps) gain under 1% for a fifth more time; shallower ones (10 steps)
+// lose 5%.
 constexpr std::uint32_t kDefaultChain = 16;
 constexpr std::uint32_t kDefaultNice = 32;
 // Large blocks amortise the tables; 16 Ki commands still adapt to changing data.
 constexpr std::uint32_t kDefaultBlockTokens = 16384;
+// Each thread parses a chunk; a pair takes well under a second, so a stop request
+// is seen in time. Chunk ends cut matches, which costs a few bytes per chunk.
+constexpr std::size_t kChunk = std::size_t{1} << 19;
+constexpr std::size_t kChunksAtOnce = 2;
 
-MatchFinderParams finderParams(const LhMethodInfo &m, const LhEncoderOptions &o)
-{
-    MatchFinderParams p;
-    p.windowSize = 1u << m.dictBits;
-    p.maxDistance = 1u << m.dictBits;
-    p.maxMatch = lh::kMaxMatch;
-    p.maxChain = o.maxChain ? o.maxChain : kDefaultChain;
-    p.niceLength = o.niceLength ? o.niceLength : kDefaultNice;
-    p.structure = MatchStructure::BinaryTree;
-    return p;
-}
-
-LzOptimalParams optimalParams(const LhMethodInfo &m, const LhEncoderOptions &o)
+LzOptimalParams parserParams(const LhMethodInfo &m, const LhEncoderOptions &o, bool warmUp)
 {
     LzOptimalParams p;
-    p.finder = finderParams(m, o);
+    p.finder.windowSize = 1u << m.dictBits;
+    p.finder.maxDistance = 1u << m.dictBits;
+    p.finder.maxMatch = lh::kMaxMatch;
+    p.finder.maxChain = o.maxChain ? o.maxChain : kDefaultChain;
+    p.finder.niceLength = o.niceLength ? o.niceLength : kDefaultNice;
+    p.finder.structure = MatchStructure::BinaryTree;
     p.minMatch = lh::kMinMatch;
     p.takeLength = p.finder.niceLength;
+    p.warmUp = warmUp;
     return p;
 }
 
-LzParserParams lazyParams(const LhMethodInfo &m, const LhEncoderOptions &o)
-{
-    LzParserParams p;
-    p.finder = finderParams(m, o);
-    p.minMatch = lh::kMinMatch;
-    // A 3-byte match costs its length code, a position code and up to dictBits-1
-    // extra bits; beyond 4 KiB back that rarely beats three literals.
-    p.shortMatchMaxDistance = 4096;
-    p.lazyLimit = 128;
-    return p;
-}
+// One chunk's parse: its own parser and its own copy of the prices.
+struct ChunkJob {
+    std::span<const std::uint8_t> history;
+    std::span<const std::uint8_t> data;
+    LhPriceModel prices;
+    std::vector<LzToken> tokens;
+
+    void run(const LzOptimalParams &params)
+    {
+        LzOptimalParser parser(params, prices);
+        parser.prime(history);
+        parser.feed(data, tokens);
+        parser.finish(tokens);
+    }
+};
 
 } // namespace
 
 LhEncoder::LhEncoder(LhMethod method, const LhEncoderOptions &options)
     : method_(lhMethodInfo(method)),
+      options_(options),
       prices_(method_),
       blockTokens_(std::clamp<std::uint32_t>(options.blockTokens ? options.blockTokens : kDefaultBlockTokens,
                                              1, lh::kMaxBlockTokens)),
       bits_(BitPacking::MsbFirstBytes)
 {
-    if (options.lazy)
-        lazyParser_ = std::make_unique<LzParser>(lazyParams(method_, options));
-    else
-        optimalParser_ = std::make_unique<LzOptimalParser>(optimalParams(method_, options), prices_);
+    pending_.reserve(kChunk * kChunksAtOnce);
 }
 
 void LhEncoder::write(std::span<const std::uint8_t> data)
 {
-    // Feeding in slices keeps the pending commands to about one block.
-    constexpr std::size_t kSlice = 1u << 16;
     while (!data.empty()) {
-        const std::size_t n = std::min(kSlice, data.size());
-        if (lazyParser_)
-            lazyParser_->feed(data.first(n), tokens_);
-        else
-            optimalParser_->feed(data.first(n), tokens_);
+        const std::size_t n = std::min(data.size(), kChunk * kChunksAtOnce - pending_.size());
+        pending_.insert(pending_.end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(n));
         data = data.subspan(n);
-        writeBlocks(false);
+        if (pending_.size() == kChunk * kChunksAtOnce) {
+            parsePending();
+            writeBlocks(false);
+        }
     }
 }
 
 void LhEncoder::finish()
 {
-    if (lazyParser_)
-        lazyParser_->finish(tokens_);
-    else
-        optimalParser_->finish(tokens_);
+    parsePending();
     writeBlocks(true);
     bits_.alignToUnit();
+}
+
+void LhEncoder::parsePending()
+{
+    if (pending_.empty())
+        return;
+    const std::size_t dictionary = std::size_t{1} << method_.dictBits;
+    const std::span<const std::uint8_t> all(pending_);
+    std::vector<ChunkJob> jobs;
+    for (std::size_t at = 0; at < all.size(); at += kChunk) {
+        const auto history = at == 0 ? std::span<const std::uint8_t>(history_)
+                                     : all.subspan(at - std::min(at, dictionary), std::min(at, dictionary));
+        jobs.push_back({history, all.subspan(at, std::min(kChunk, all.size() - at)), prices_, {}});
+    }
+    const LzOptimalParams params = parserParams(method_, options_, !pricesLearned_);
+    std::vector<std::thread> helpers;
+    for (std::size_t j = 1; j < jobs.size(); ++j)
+        helpers.emplace_back([&job = jobs[j], &params] { job.run(params); });
+    jobs[0].run(params);
+    for (std::thread &t : helpers)
+        t.join();
+
+    for (ChunkJob &job : jobs)
+        tokens_.insert(tokens_.end(), job.tokens.begin(), job.tokens.end());
+    prices_ = jobs.back().prices;
+    pricesLearned_ = true;
+    // Keep the last dictionary's worth of input as the next chunk's history.
+    history_.insert(history_.end(), pending_.begin(), pending_.end());
+    if (history_.size() > dictionary)
+        history_.erase(history_.begin(), history_.end() - static_cast<std::ptrdiff_t>(dictionary));
+    pending_.clear();
 }
 
 void LhEncoder::writeBlocks(bool final)

@@ -1,17 +1,18 @@
 // Streaming -lh5- / -lh6- / -lh7- compressor: bytes in, the method's bit stream out.
 //
-// Memory is bounded by the method's window and one block of commands, whatever the
-// stream length. The output ends on a byte boundary with zero padding; its length
-// is the member's packed size. Not thread-safe; one encoder per member.
+// Input is parsed in chunks of 512 KiB, two at a time on two threads (the second
+// chunk's parser is primed with the dictionary's worth of bytes before it), with
+// the cost-based parser of the codec kit. The output does not depend on how the
+// input is cut into write() calls. Memory is bounded by two chunks, their parsers
+// and one block of commands, whatever the stream length. The output ends on a byte
+// boundary with zero padding; its length is the member's packed size.
+// Not thread-safe; one encoder per member.
 #pragma once
 
 #include "BitWriter.h"
 #include "LhFormat.h"
 #include "LhPriceModel.h"
-#include "LzOptimalParser.h"
 #include "LzParser.h"
-
-#include <memory>
 
 #include <cstdint>
 #include <span>
@@ -20,35 +21,36 @@
 namespace vexel::codec {
 
 struct LhEncoderOptions {
-    std::uint32_t maxChain = 0;     // 0: the method's default search depth
+    std::uint32_t maxChain = 0;     // 0: the default search depth (tree steps)
     std::uint32_t blockTokens = 0;  // 0: the default block size (<= 65535)
     std::uint32_t niceLength = 0;   // 0: the default; a match this long ends a search
-    bool lazy = false;              // one-step lazy parsing instead of the cost-based one
 };
 
 class LhEncoder {
 public:
     explicit LhEncoder(LhMethod method, const LhEncoderOptions &options = {});
 
-    // Compresses `data` as the next part of the stream.
+    // Compresses `data` as the next part of the stream. May block while a chunk
+    // pair is parsed (a fraction of a second).
     void write(std::span<const std::uint8_t> data);
-    // Ends the stream: the last block and the final padding are written.
+    // Ends the stream: the rest of the input, the last block and the final padding.
     void finish();
 
     // Moves the finished output bytes to the end of `sink`.
     void drainTo(std::vector<std::uint8_t> &sink) { bits_.drainTo(sink); }
-    // Output bytes produced so far, drained or not (partial bytes not counted).
-    std::uint64_t producedBytes() const { return bits_.bitCount() / 8; }
 
     const LhMethodInfo &method() const { return method_; }
 
 private:
+    void parsePending();
     void writeBlocks(bool final);
 
     LhMethodInfo method_;
+    LhEncoderOptions options_;
     LhPriceModel prices_;
-    std::unique_ptr<LzParser> lazyParser_;
-    std::unique_ptr<LzOptimalParser> optimalParser_;
+    bool pricesLearned_ = false;
+    std::vector<std::uint8_t> history_;  // the input just before pending_, up to a dictionary
+    std::vector<std::uint8_t> pending_;  // input not parsed yet, up to two chunks
     std::uint32_t blockTokens_;
     std::vector<LzToken> tokens_;
     BitWriter bits_;

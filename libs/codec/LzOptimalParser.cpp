@@ -7,7 +7,7 @@
 namespace vexel::codec {
 
 LzOptimalParser::LzOptimalParser(const LzOptimalParams &params, LzPriceModel &model)
-    : params_(params), model_(model), finder_(params.finder)
+    : params_(params), model_(model), learned_(!params.warmUp), finder_(params.finder)
 {
     if (params.minMatch < 3 || params.minMatch > params.finder.maxMatch)
         throw std::invalid_argument("shortest match out of range");
@@ -16,6 +16,15 @@ LzOptimalParser::LzOptimalParser(const LzOptimalParams &params, LzPriceModel &mo
     params_.takeLength = std::clamp(params.takeLength, params.minMatch, params.finder.maxMatch);
     lengthPrices_.assign(params.finder.maxMatch + 1, 0);
     first_.push_back(0);
+}
+
+void LzOptimalParser::prime(std::span<const std::uint8_t> history)
+{
+    if (history.size() > params_.finder.maxDistance)
+        history = history.last(params_.finder.maxDistance);
+    // The positions are entered once the data after them has arrived, so that the
+    // finder sorts them by their full lookahead.
+    primeLeft_ += finder_.append(history);
 }
 
 void LzOptimalParser::feed(std::span<const std::uint8_t> input, std::vector<LzToken> &out)
@@ -43,7 +52,9 @@ void LzOptimalParser::addPosition(std::uint8_t byte, std::span<const LzMatch> ma
 void LzOptimalParser::collect(bool final, std::vector<LzToken> &out)
 {
     const std::uint32_t lookahead = params_.finder.maxMatch + 1;
-    while (finder_.available() != 0 && (final || finder_.available() >= lookahead)) {
+    for (; primeLeft_ != 0 && (final || finder_.available() >= lookahead); --primeLeft_)
+        finder_.skip(1);
+    while (primeLeft_ == 0 && finder_.available() != 0 && (final || finder_.available() >= lookahead)) {
         const std::uint8_t byte = *finder_.current();
         const LzMatch longest = finder_.findAllAndInsert(found_);
         if (longest.length >= params_.takeLength) {
@@ -110,9 +121,14 @@ void LzOptimalParser::cheapestPath(std::vector<LzToken> &tokens)
 
 void LzOptimalParser::solveSegment(std::vector<LzToken> &out)
 {
-    std::vector<LzToken> trial;
-    cheapestPath(trial);
-    model_.learn(trial);
+    if (!learned_) {
+        // The first segment is parsed once with the model's first guess, only to
+        // learn prices from; later segments start from what earlier ones taught.
+        std::vector<LzToken> trial;
+        cheapestPath(trial);
+        model_.learn(trial);
+        learned_ = true;
+    }
     const std::size_t start = out.size();
     cheapestPath(out);
     model_.learn(std::span<const LzToken>(out).subspan(start));

@@ -1,9 +1,9 @@
 // Cost-based LZ77 parsing: for each segment of the stream the parser collects every
 // useful match at every position (MatchFinder::findAllAndInsert) and then chooses
 // the cheapest path of literals and matches through the segment under a price model
-// (a shortest-path search over positions). The model is learned from the data: each
-// segment is parsed once with the prices learned so far, the prices are refreshed
-// from that parse, and the segment is parsed again with them.
+// (a shortest-path search over positions). The model is learned from the data: the
+// first segment is parsed twice (a first guess, then prices learned from it), and
+// every parse teaches the model the prices for the next segment.
 //
 // The format supplies the prices (LzPriceModel); the parser knows nothing of codes.
 // Repeated offsets are not modelled: formats that have them (LZX) use LzParser and
@@ -38,12 +38,19 @@ struct LzOptimalParams {
     // not searched. Keeps runs and long repeats fast.
     std::uint32_t takeLength = 128;
     std::uint32_t segmentSize = 1u << 15; // positions parsed together
+    // Parse the first segment twice, first with the model's prices as they stand
+    // only to teach it; off when the model has already learned from similar data.
+    bool warmUp = true;
 };
 
 class LzOptimalParser {
 public:
     // The model must outlive the parser. Throws std::invalid_argument for bad params.
     LzOptimalParser(const LzOptimalParams &params, LzPriceModel &model);
+
+    // Enters bytes that precede the stream (at most maxDistance are useful): matches
+    // may reach back into them, but no tokens are made for them. Call before feed().
+    void prime(std::span<const std::uint8_t> history);
 
     // Same contract as LzParser: tokens of whole segments are appended to `out`.
     void feed(std::span<const std::uint8_t> input, std::vector<LzToken> &out);
@@ -57,6 +64,8 @@ private:
 
     LzOptimalParams params_;
     LzPriceModel &model_;
+    bool learned_ = false;
+    std::size_t primeLeft_ = 0;  // history positions still to enter into the finder
     MatchFinder finder_;
     std::vector<LzMatch> found_;
     // The current segment: its bytes, and the matches of position i at
