@@ -119,3 +119,28 @@ TEST(LhEncoder, CompressesText)
         expectRoundTrip(m, data);
     }
 }
+
+TEST(LhEncoder, ChunksSeeTheDictionaryBeforeThem)
+{
+    // Random bytes up to the first chunk end, then a copy of their last 60,000 bytes:
+    // the second chunk is all one match into the first, if its parser was primed.
+    std::mt19937 rng(6);
+    std::vector<std::uint8_t> data(std::size_t{1} << 19);
+    for (auto &b : data)
+        b = static_cast<std::uint8_t>(rng());
+    const std::vector<std::uint8_t> tail(data.end() - 60000, data.end());
+    data.insert(data.end(), tail.begin(), tail.end());
+    const auto packed = compress(LhMethod::Lh7, data);
+    EXPECT_LT(packed.size(), (std::size_t{1} << 19) + 3000);
+    expectRoundTrip(LhMethod::Lh7, data);
+}
+
+TEST(LhEncoder, SeveralRoundsOfChunksJoinSeamlessly)
+{
+    const auto data = mixedData(2600000, 31);
+    for (LhMethod m : {LhMethod::Lh5, LhMethod::Lh7}) {
+        const auto whole = compress(m, data);
+        EXPECT_EQ(compress(m, data, {}, 300001), whole);
+        expectRoundTrip(m, data);
+    }
+}
