@@ -142,6 +142,22 @@ INSTANTIATE_TEST_SUITE_P(TwoMethods, CabBigFile, ::testing::Values("-mz", "-ml:2
     return std::string(info.param) == "-mz" ? std::string("Mszip") : std::string("Lzx21");
 });
 
+TEST_F(CabCorpus, TakesTheRunsLineWithTheDisplaySwitchAndAnEmptyBaseFolder)
+{
+    LoadedLibrary library("cab32.so");
+    ASSERT_TRUE(library.loaded()) << library.error();
+    TempFolder out;
+    const std::string cab = (fs::path(out.path()) / "run line.cab").string();
+    writeText(fs::path(out.path()) / "abs.lst", "\"" + (base() / "corpus" / "text.txt").string() + "\"\n");
+    // Exactly as the run builds it: display on (no window without a QApplication), and
+    // two blanks before "@" when the base folder is empty.
+    std::string output;
+    ASSERT_EQ(library.run("Cab", "-a -r -ml:21 \"" + cab + "\"  @" + out.path() + "abs.lst", &output), 0) << output;
+    std::string listing;
+    EXPECT_EQ(runCommand("cabextract -l " + shellQuote(cab), &listing), 0) << listing;
+    EXPECT_NE(listing.find("corpus/text.txt"), std::string::npos) << listing;
+}
+
 TEST_F(CabCorpus, RefusesWindowsOutsideTheFormat)
 {
     LoadedLibrary library("cab32.so");
