@@ -86,8 +86,11 @@ std::string archiverScriptLine(const std::string &formatName, const std::string 
     const FormatInfo *format = findFormat(formatName);
     if (format == nullptr || format->kind != ArchiverKind::CommandLine)
         return {};
-    const std::string program =
-        shellQuote(archiverFolder + platform::mapArchiverName(std::string(format->archiverFile)));
+    // The lookup ignored letter case; the script must name the file as it is spelt on disk.
+    const std::string mapped = platform::mapArchiverName(std::string(format->archiverFile));
+    const std::string onDisk =
+        archiverFolder.empty() ? "" : platform::findEntryIgnoringCase(archiverFolder, mapped);
+    const std::string program = shellQuote(archiverFolder + (onDisk.empty() ? mapped : onDisk));
     const std::string archive = shellQuote(tempBase + std::string(format->typedExtension));
     const std::string list = shellQuote(tempBase + ".kst");
     if (formatName == "GCA")

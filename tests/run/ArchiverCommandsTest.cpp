@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
 namespace vexel {
 namespace {
 
@@ -100,6 +104,18 @@ TEST(ArchiverScriptLine, EveryPathIsQuoted)
               "'/opt/gcac' a -o'/tmp/my run/krytmp.kst' '/tmp/my run/krytmp.gca'");
     EXPECT_EQ(archiverScriptLine("ACE", "", base),
               "'ace32' a -r '/tmp/my run/krytmp.ace' @'/tmp/my run/krytmp.kst'");
+}
+
+// The lookup ignores letter case, so the script names the program as it is spelt on disk.
+TEST(ArchiverScriptLine, NamesTheProgramAsSpeltOnDisk)
+{
+    char folder[] = "/tmp/vexel-case-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string dir = std::string(folder) + "/";
+    std::ofstream(dir + "RAR") << "#!/bin/sh\n";
+    EXPECT_EQ(archiverScriptLine("RAR", dir, "/t/krytmp"),
+              "'" + dir + "RAR' a -r '/t/krytmp.rar' @'/t/krytmp.kst'");
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace
