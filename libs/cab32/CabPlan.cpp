@@ -51,8 +51,13 @@ bool writeMembers(const CabMethod &method, const std::vector<Member> &members, v
         reported = done;
         return goOn;
     };
-    const std::unique_ptr<FolderEncoder> encoder = makeEncoder(method);
-    return writeCabinet(output.temporaryPath(), entries, *encoder, onFrame, reason);
+    try {
+        const std::unique_ptr<FolderEncoder> encoder = makeEncoder(method);
+        return writeCabinet(output.temporaryPath(), entries, *encoder, onFrame, reason);
+    } catch (const std::exception &e) { // out of memory, mostly
+        *reason = e.what();
+        return false;
+    }
 }
 
 } // namespace

@@ -220,7 +220,9 @@ std::string checkCabinetLimits(const std::vector<CabEntry> &entries)
     for (const CabEntry &e : entries) {
         if (e.size > kMaxFileBytes)
             return e.storedName + " is larger than the 2 GiB a cabinet can hold";
-        if (e.storedName.empty() || e.storedName.size() > kMaxNameBytes)
+        if (e.storedName.empty())
+            return "a file without a name cannot be stored";
+        if (e.storedName.size() > kMaxNameBytes)
             return "the name " + e.storedName + " is longer than the 255 bytes a cabinet can hold";
         if (e.storedName.find('\\') != std::string::npos)
             return "the name " + e.storedName + " contains a backslash, which a cabinet reads as a folder separator";

@@ -20,6 +20,7 @@ cab::CabEntry entry(const std::string &name, std::uint64_t size, const std::stri
 TEST(CabLimits, InputsBeyondOneCabinetAreRefusedWithTheirReason)
 {
     EXPECT_NE(cab::checkCabinetLimits({}).find("no files"), std::string::npos);
+    EXPECT_NE(cab::checkCabinetLimits({entry("", 1)}).find("without a name"), std::string::npos);
     EXPECT_TRUE(cab::checkCabinetLimits({entry(std::string(255, 'n'), 1)}).empty());
     EXPECT_NE(cab::checkCabinetLimits({entry(std::string(256, 'n'), 1)}).find("255 bytes"), std::string::npos);
     EXPECT_NE(cab::checkCabinetLimits({entry("a\\b", 1)}).find("backslash"), std::string::npos);
