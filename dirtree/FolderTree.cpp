@@ -34,9 +34,9 @@ void FolderTree::setPath(const QString &newPath) {
     const QString target = GetRealPath(newPath);
     // Folders above the root that holds the path have no node, and neither has anything
     // below a folder that could not be read: the target is then not found.
-    for (qsizetype i = 0; i < target.size(); ++i) {
-        const QString key = target.left(i + 1);
-        if (target[i] == '/' && hasPlaceholder(key, Qt::CaseInsensitive))
+    for (qsizetype slash = target.indexOf('/'); slash >= 0; slash = target.indexOf('/', slash + 1)) {
+        const QString key = target.left(slash + 1);
+        if (hasPlaceholder(key, Qt::CaseInsensitive))
             readPlaceholderNode(key);
     }
     if (!nodes_->contains(target))

@@ -3,6 +3,14 @@
 #include <QFileInfo>
 
 namespace vexel::dirtree {
+namespace {
+
+QIcon openIconFor(const QIcon &closed) {
+    const QString openName = closed.name() + QStringLiteral("-open");
+    return !closed.name().isEmpty() && QIcon::hasThemeIcon(openName) ? QIcon::fromTheme(openName) : closed;
+}
+
+} // namespace
 
 QString ProviderIcons::imageKey(const QIcon &icon) {
     const QString id = icon.name().isEmpty() ? QString::number(icon.cacheKey()) : icon.name();
@@ -31,15 +39,6 @@ QString ProviderIcons::ensureImage(const QIcon &icon) {
     images_.add(key, icon);
     return key;
 }
-
-namespace {
-
-QIcon openIconFor(const QIcon &closed) {
-    const QString openName = closed.name() + QStringLiteral("-open");
-    return !closed.name().isEmpty() && QIcon::hasThemeIcon(openName) ? QIcon::fromTheme(openName) : closed;
-}
-
-} // namespace
 
 // Found once per closed icon: theme lookups are too slow to repeat for every folder.
 QString ProviderIcons::openImage(const QIcon &closed, const QString &closedKey) {

@@ -127,6 +127,7 @@ private slots:
     void volumeMountedInsideARootIsShownOnlyAsARoot();
     void focusReselectsTheCurrentPath();
     void collapsingAboveTheSelectionSelectsTheCollapsedFolder();
+    void aTreeWidgetDeletedFirstLeavesTheTreeInert();
 };
 
 void DirTreeWindowTest::rootsAreShownWithoutReadingTheDisk() {
@@ -412,6 +413,22 @@ void DirTreeWindowTest::collapsingAboveTheSelectionSelectsTheCollapsedFolder() {
     f.item(f.root + "a/")->setExpanded(false);
     QCOMPARE(f.selectedKey(), f.root + "a/");
     QCOMPARE(f.tree->Path(), f.root + "a/");
+}
+
+void DirTreeWindowTest::aTreeWidgetDeletedFirstLeavesTheTreeInert() {
+    Fixture f({"a", "b"});
+    auto *first = new QTreeWidget;
+    f.tree->setTreeView(first);
+    f.tree->setImageList(&f.images);
+    f.tree->setPath(f.root + "a");
+    delete first;
+    QVERIFY(!f.tree->TreeView());
+    f.tree->Refresh();
+    f.tree->setPath(f.root + "b");
+    QCOMPARE(f.tree->Path(), f.root + "a/");
+    f.tree->setTreeView(&f.widget);
+    f.tree->setPath(f.root + "b");
+    QCOMPARE(f.tree->Path(), f.root + "b/");
 }
 
 QTEST_MAIN(DirTreeWindowTest)
