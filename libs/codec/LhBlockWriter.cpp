@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <stdexcept>
 #include <vector>
 
@@ -199,6 +200,35 @@ void writeLhBlock(BitWriter &out, std::span<const LzToken> tokens, const LhMetho
         if (symbol > 1)
             out.put(p, symbol - 1);  // put() keeps only the bits below the top one
     }
+}
+
+double estimateLhBlockBits(std::span<const LzToken> tokens, const LhMethodInfo &method)
+{
+    std::vector<std::uint32_t> cFreq(kCodeSymbols, 0), pFreq(method.positionCodes, 0);
+    double extraBits = 0;
+    for (const LzToken &tok : tokens) {
+        ++cFreq[codeSymbol(tok)];
+        if (!tok.isLiteral()) {
+            const std::uint32_t symbol = positionSymbol(tok.distance);
+            ++pFreq[symbol];
+            extraBits += symbol > 1 ? symbol - 1 : 0;
+        }
+    }
+    // About 4 bits of table per symbol in use, and the block's fixed fields.
+    constexpr double kTableBitsPerSymbol = 4;
+    constexpr double kBlockFixedBits = 16 + 5 + 9 + 5;
+    auto entropy = [](const std::vector<std::uint32_t> &freq) {
+        double total = 0, bits = 0, used = 0;
+        for (std::uint32_t f : freq)
+            total += f;
+        for (std::uint32_t f : freq)
+            if (f != 0) {
+                bits += f * std::log2(total / f);
+                used += 1;
+            }
+        return bits + used * kTableBitsPerSymbol;
+    };
+    return kBlockFixedBits + entropy(cFreq) + entropy(pFreq) + extraBits;
 }
 
 } // namespace vexel::codec

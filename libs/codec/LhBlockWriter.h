@@ -15,4 +15,9 @@ namespace vexel::codec {
 // std::invalid_argument for an empty or oversized block.
 void writeLhBlock(BitWriter &out, std::span<const LzToken> tokens, const LhMethodInfo &method);
 
+// A quick estimate of the bits a block of `tokens` costs: the entropy of its symbols
+// plus a rough price for its tables, without building any code. Good enough to
+// decide where to split blocks; any number of tokens.
+double estimateLhBlockBits(std::span<const LzToken> tokens, const LhMethodInfo &method);
+
 } // namespace vexel::codec

@@ -15,8 +15,10 @@ namespace {
 // lose 5%.
 constexpr std::uint32_t kDefaultChain = 16;
 constexpr std::uint32_t kDefaultNice = 32;
-// Large blocks amortise the tables; 16 Ki commands still adapt to changing data.
-constexpr std::uint32_t kDefaultBlockTokens = 16384;
+// Blocks start as large as the format allows and are halved (down to 1/8) where
+// the halves code better apart, so the tables follow the data where it changes.
+constexpr std::uint32_t kDefaultBlockTokens = lh::kMaxBlockTokens;
+constexpr int kSplitLevels = 3;
 // Each thread parses a chunk; a pair takes well under a second, so a stop request
 // is seen in time. Chunk ends cut matches, which costs a few bytes per chunk.
 constexpr std::size_t kChunk = std::size_t{1} << 19;
@@ -117,12 +119,28 @@ void LhEncoder::parsePending()
     pending_.clear();
 }
 
+void LhEncoder::writeSplit(std::span<const LzToken> tokens, int levels)
+{
+    const std::size_t half = tokens.size() / 2;
+    if (levels > 0 && half >= 1024) {
+        const double whole = estimateLhBlockBits(tokens, method_);
+        const double apart = estimateLhBlockBits(tokens.first(half), method_) +
+                             estimateLhBlockBits(tokens.subspan(half), method_);
+        if (apart < whole) {
+            writeSplit(tokens.first(half), levels - 1);
+            writeSplit(tokens.subspan(half), levels - 1);
+            return;
+        }
+    }
+    writeLhBlock(bits_, tokens, method_);
+}
+
 void LhEncoder::writeBlocks(bool final)
 {
     std::size_t done = 0;
     while (tokens_.size() - done >= blockTokens_ || (final && done < tokens_.size())) {
         const std::size_t n = std::min<std::size_t>(blockTokens_, tokens_.size() - done);
-        writeLhBlock(bits_, std::span<const LzToken>(tokens_).subspan(done, n), method_);
+        writeSplit(std::span<const LzToken>(tokens_).subspan(done, n), kSplitLevels);
         done += n;
     }
     tokens_.erase(tokens_.begin(), tokens_.begin() + static_cast<std::ptrdiff_t>(done));

@@ -44,6 +44,7 @@ public:
 private:
     void parsePending();
     void writeBlocks(bool final);
+    void writeSplit(std::span<const LzToken> tokens, int levels);
 
     LhMethodInfo method_;
     LhEncoderOptions options_;
