@@ -15,12 +15,12 @@ constexpr int folderIndentPixels = 16;
 } // namespace
 
 cDTree::cDTree(QObject *parent)
-    : QObject(parent), ownSource_(std::make_unique<dirtree::SystemFolderSource>()), tree_(*ownSource_) {
-    tree_.setFailureSink([this](const QString &text) { showFailure(text); });
-    tree_.setChangeSink([this](const QString &path) { emit Change(path); });
-}
+    : cDTree(std::make_unique<dirtree::SystemFolderSource>(), nullptr, parent) {}
 
-cDTree::cDTree(dirtree::FolderSource &source, QObject *parent) : QObject(parent), tree_(source) {
+cDTree::cDTree(dirtree::FolderSource &source, QObject *parent) : cDTree(nullptr, &source, parent) {}
+
+cDTree::cDTree(std::unique_ptr<dirtree::FolderSource> own, dirtree::FolderSource *source, QObject *parent)
+    : QObject(parent), ownSource_(std::move(own)), tree_(source ? *source : *ownSource_) {
     tree_.setFailureSink([this](const QString &text) { showFailure(text); });
     tree_.setChangeSink([this](const QString &path) { emit Change(path); });
 }
