@@ -6,7 +6,9 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <grp.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -183,6 +185,37 @@ int runCommand(const std::string &command, std::string *output)
             output->append(buffer, n);
     const int status = ::pclose(pipe);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int runUnprivileged(const std::function<int(std::string *text)> &work, std::string *text)
+{
+    if (::geteuid() != 0)
+        return work(text);
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0)
+        return -2;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeEnds[0]);
+        constexpr uid_t kNobody = 65534;
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+            ::_exit(254);
+        std::string childText;
+        const int rc = work(&childText);
+        (void)!::write(pipeEnds[1], childText.data(), childText.size());
+        ::_exit(rc & 0x7F);
+    }
+    ::close(pipeEnds[1]);
+    char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0)
+        text->append(buffer, static_cast<std::size_t>(n));
+    ::close(pipeEnds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) == 254)
+        return -2;
+    return WEXITSTATUS(status);
 }
 
 } // namespace vexel::testsupport

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -50,5 +51,11 @@ bool fileExists(const std::string &path);
 std::string shellQuote(const std::string &text);
 // Runs a shell command with its output discarded (or into `output`); returns the exit status.
 int runCommand(const std::string &command, std::string *output = nullptr);
+
+// Runs `work` without root's right to read every file: as is when the test is not root,
+// else in a child process as the user "nobody" (folders the child must reach need to be
+// open to others). Returns work's result and its text, or -2 when no such user could be
+// taken on.
+int runUnprivileged(const std::function<int(std::string *text)> &work, std::string *text);
 
 } // namespace vexel::testsupport
