@@ -5,13 +5,13 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QPointer>
 #include <QThread>
 #include <QTimer>
 
 #include <chrono>
 #include <condition_variable>
 #include <exception>
-#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -74,10 +74,16 @@ WorkResult runWithEventLoop(const std::function<WorkResult()> &work, const Libra
     QEventLoop loop;
     std::atomic<bool> finished{false};
     WorkResult result;
-    std::unique_ptr<StatusWindow> window;
+    // Guarded: the host holds the window too, and a host that deletes it must not make
+    // this run delete it a second time.
+    QPointer<StatusWindow> window;
     if (plan.showStatus && qobject_cast<QApplication *>(QCoreApplication::instance())) {
-        window = std::make_unique<StatusWindow>(QString::fromUtf8(traits.statusTitle),
-                                                [&progress] { progress.requestStop(); });
+        window = new StatusWindow(QString::fromUtf8(traits.statusTitle), [&progress] { progress.requestStop(); });
+        // A host that deletes the window instead of closing it stops the work all the same.
+        QObject::connect(window, &QObject::destroyed, [&progress, &finished] {
+            if (!finished.load())
+                progress.requestStop();
+        });
         window->show();
     }
     QTimer tick;
@@ -98,6 +104,7 @@ WorkResult runWithEventLoop(const std::function<WorkResult()> &work, const Libra
     if (!finished.load())
         loop.exec();
     worker.join();
+    delete window.data();
     return result;
 }
 

@@ -114,6 +114,23 @@ TEST_F(LibraryWindowTest, CloseOnTheStatusWindowStopsWithinHalfASecond)
     EXPECT_EQ(findWindow(QStringLiteral("Test Status 状況")), nullptr) << "the window is gone after the call";
 }
 
+TEST_F(LibraryWindowTest, DeletingTheStatusWindowStopsLikeClosingIt)
+{
+    const std::string archive = tmp.path() + "out.arc";
+    const std::string line = "\"" + archive + "\" \"" + tmp.path() + "base/\" @" + tmp.path() + "k.lst";
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] { delete findWindow(QStringLiteral("Doomed")); });
+    poll.start(20);
+    char output[260];
+    const int rc = runLibrary({nullptr, line.c_str(), output, sizeof output}, LibraryTraits{"Doomed", {}}, nullptr,
+                              [](const ParsedCommand &, JobPlan *plan, std::string *) {
+                                  plan->write = slowWriter();
+                                  return true;
+                              });
+    EXPECT_NE(rc, 0);
+    EXPECT_FALSE(fileExists(archive));
+}
+
 TEST_F(LibraryWindowTest, NoWindowWhenThePlanSaysDisplayOff)
 {
     const std::string line = "\"" + tmp.path() + "o.arc\" \"" + tmp.path() + "base/\" @" + tmp.path() + "k.lst";
