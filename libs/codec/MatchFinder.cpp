@@ -57,12 +57,8 @@ MatchFinder::MatchFinder(const MatchFinderParams &params) : params_(params)
     hashBits_ = hashBitsFor(w);
     buffer_.resize(std::max<std::size_t>(4 * std::size_t{ring_}, 1u << 18));
     head_.assign(std::size_t{1} << hashBits_, kNone);
-    if (params.structure == MatchStructure::HashChains) {
-        head3_.assign(std::size_t{1} << kShortHashBits, kNone);
-        links_.assign(ring_, kNone);
-    } else {
-        links_.assign(2 * std::size_t{ring_}, kNone);
-    }
+    head3_.assign(std::size_t{1} << kShortHashBits, kNone);
+    links_.assign(params.structure == MatchStructure::HashChains ? ring_ : 2 * std::size_t{ring_}, kNone);
 }
 
 std::uint32_t MatchFinder::history() const
@@ -192,24 +188,39 @@ LzMatch MatchFinder::findAllAndInsert(std::vector<LzMatch> &matches)
 
 LzMatch MatchFinder::treeInsert(bool wanted, std::vector<LzMatch> *all)
 {
-    // The positions sharing a 3-byte hash form a binary search tree ordered by the
+    // The positions sharing a 4-byte hash form a binary search tree ordered by the
     // bytes that follow them, newest at the root. Walking down from the root to
     // place the cursor visits exactly the candidates that share the longest prefixes
-    // with it, and re-links the tree around the cursor as its new root.
+    // with it, and re-links the tree around the cursor as its new root. 3-byte
+    // matches come from the newest position with the same 3 bytes.
     LzMatch best;
     const std::uint32_t limit = std::min(params_.maxMatch, available());
     if (limit < kShortBytes)
         return best;
-    const std::uint32_t lenLimit = std::min(limit, params_.niceLength);
     const std::size_t cur = cursor_;
     const std::uint8_t *data = buffer_.data();
-    const std::uint32_t h = hash3At(cur, hashBits_);
+    std::uint32_t bestLen = kShortBytes - 1;
+    const std::uint32_t h3 = hash3At(cur, kShortHashBits);
+    const std::int32_t recent = head3_[h3];
+    head3_[h3] = static_cast<std::int32_t>(cur);
+    if (wanted && recent != kNone && cur - static_cast<std::size_t>(recent) <= params_.maxDistance) {
+        const std::uint32_t len = matchLength(static_cast<std::size_t>(recent), cur, limit);
+        if (len >= kShortBytes) {
+            bestLen = len;
+            best = {len, static_cast<std::uint32_t>(cur - static_cast<std::size_t>(recent))};
+            if (all)
+                all->push_back(best);
+        }
+    }
+    if (limit < kHashBytes)
+        return best;
+    const std::uint32_t lenLimit = std::min(limit, params_.niceLength);
+    const std::uint32_t h = hashAt(cur);
     std::int32_t cand = head_[h];
     head_[h] = static_cast<std::int32_t>(cur);
     std::int32_t *smallerSlot = &links_[2 * (cur & (ring_ - 1))];      // takes the next smaller node
     std::int32_t *largerSlot = &links_[2 * (cur & (ring_ - 1)) + 1];   // takes the next larger node
     std::uint32_t smallerLen = 0, largerLen = 0;  // prefix shared with every node on that side
-    std::uint32_t bestLen = kShortBytes - 1;
     for (std::uint32_t steps = params_.maxChain;; --steps) {
         if (cand == kNone || steps == 0 || cur - static_cast<std::size_t>(cand) > params_.maxDistance) {
             *smallerSlot = *largerSlot = kNone;

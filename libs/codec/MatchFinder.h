@@ -25,9 +25,10 @@ enum class MatchStructure {
     // Chains of positions sharing a 4-byte hash, plus the newest position sharing
     // 3 bytes: fast for shallow searches.
     HashChains,
-    // A binary tree per 3-byte hash, ordered by the bytes that follow: finds the
-    // longest match in few steps even where candidates abound (text), at the price
-    // of a tree update at every position, skipped ones included.
+    // A binary tree per 4-byte hash, ordered by the bytes that follow, plus the
+    // newest position sharing 3 bytes: finds the longest match in few steps even
+    // where candidates abound (text), at the price of a tree update at every
+    // position, skipped ones included.
     BinaryTree,
 };
 
@@ -86,8 +87,8 @@ private:
     std::uint32_t hashBits_;
     std::vector<std::uint8_t> buffer_;
     std::uint32_t ring_;               // power of two above maxDistance
-    std::vector<std::int32_t> head_;   // chains: newest per 4-byte hash; tree: root per 3-byte hash
-    std::vector<std::int32_t> head3_;  // chains: newest position per 3-byte hash
+    std::vector<std::int32_t> head_;   // chains: newest per 4-byte hash; tree: root per 4-byte hash
+    std::vector<std::int32_t> head3_;  // newest position per 3-byte hash
     // Chains: the previous position with the same hash; tree: the two children.
     // Indexed by position modulo the ring.
     std::vector<std::int32_t> links_;
