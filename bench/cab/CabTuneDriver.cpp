@@ -1,6 +1,6 @@
 // Writes one cabinet from the files named on the command line with explicit encoder
 // settings, and prints "<bytes> <seconds>": the tuning table of bench/cab/run.sh.
-//   cab_tune_driver <out.cab> mszip|lzx:<bits>[:<framesPerBlock>:<maxChain>:<niceLength>:<e8>] files...
+//   cab_tune_driver <out.cab> mszip[:<level>]|lzx:<bits>[:<framesPerBlock>:<maxChain>:<niceLength>:<e8>] files...
 // where e8 is 0 (decide from the data), 1 (off) or 2 (on).
 #include "CabinetWriter.h"
 #include "LzxEncoder.h"
@@ -16,8 +16,11 @@ namespace {
 
 std::unique_ptr<cab::FolderEncoder> encoderFor(const std::string &spec)
 {
-    if (spec == "mszip")
-        return std::make_unique<cab::MszipEncoder>();
+    if (spec.rfind("mszip", 0) == 0) {
+        int level = 9;
+        std::sscanf(spec.c_str(), "mszip:%d", &level);
+        return std::make_unique<cab::MszipEncoder>(level);
+    }
     cab::LzxEncoder::Options options;
     unsigned bits = 21, frames = options.framesPerBlock, chain = options.maxChain, nice = options.niceLength, e8 = 0;
     std::sscanf(spec.c_str(), "lzx:%u:%u:%u:%u:%u", &bits, &frames, &chain, &nice, &e8);
@@ -34,7 +37,7 @@ std::unique_ptr<cab::FolderEncoder> encoderFor(const std::string &spec)
 int main(int argc, char **argv)
 {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: %s <out.cab> mszip|lzx:<bits>[:<frames>:<chain>:<nice>:<e8>] files...\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <out.cab> mszip[:<level>]|lzx:<bits>[:<frames>:<chain>:<nice>:<e8>] files...\n", argv[0]);
         return 2;
     }
     std::vector<cab::CabEntry> entries;

@@ -12,8 +12,9 @@ namespace cab {
 
 class MszipEncoder final : public FolderEncoder {
 public:
-    // level: zlib's 1..9.
-    explicit MszipEncoder(int level = 9);
+    // level: zlib's 1..9. On the benchmark corpus level 7 is 0.3% larger than 9 and
+    // takes 40% less time, which keeps MSZIP within 1.5x of gcab's time (bench/cab).
+    explicit MszipEncoder(int level = 7);
     ~MszipEncoder() override;
 
     std::uint16_t method() const override;
