@@ -77,7 +77,14 @@ bool storeData(const kit::Member &m, kit::ArchiveOutput &out, std::uint64_t at, 
                LhaEntry &e, std::string *reason)
 {
     Crc16 crc;
-    const bool ok = kit::readMember(m, progress, [&](const std::uint8_t *data, std::size_t n, std::string *why) {
+    // The bytes were counted once already, by the compression attempt: this second
+    // read goes uncounted, but still stops when asked to.
+    kit::Progress uncounted;
+    const bool ok = kit::readMember(m, uncounted, [&](const std::uint8_t *data, std::size_t n, std::string *why) {
+        if (progress.stopRequested()) {
+            *why = "stopped by the user";
+            return false;
+        }
         crc.update(data, n);
         if (!out.writeAt(at, data, n, why))
             return false;
