@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 using namespace cabtest;
 
 namespace {
@@ -105,6 +107,48 @@ TEST(CabWriter, NamesUseBackslashesAndTheUtf8FlagOnlyWhenNeeded)
     EXPECT_EQ(files[0].attributes & cab::kAttrNameIsUtf8, 0);
     EXPECT_EQ(files[1].name, "日本\\名前.txt");
     EXPECT_NE(files[1].attributes & cab::kAttrNameIsUtf8, 0);
+}
+
+// Hands back one byte per frame: enough to check the container's bookkeeping over
+// gigabytes without compressing them.
+class TokenEncoder final : public cab::FolderEncoder {
+public:
+    std::uint16_t method() const override { return 0; }
+    void beginFolder(FrameSink sink) override { sink_ = std::move(sink); }
+    void addFrame(const std::uint8_t *, std::size_t size) override
+    {
+        const std::uint8_t token = 0;
+        sink_(&token, 1, std::uint32_t(size));
+    }
+    void endFolder() override {}
+
+private:
+    FrameSink sink_;
+};
+
+TEST(CabWriter, FilesBeyondOneFolderStartASecondFolder)
+{
+    TempFolder folder;
+    const fs::path dir(folder.path());
+    const std::uint64_t firstSize = cab::kMaxFolderBytes - 10; // leaves no room for the second file
+    writeBytes(dir / "small", textBytes(100, 3));
+    { std::ofstream sparse(dir / "huge", std::ios::binary); }
+    fs::resize_file(dir / "huge", firstSize);
+    TokenEncoder encoder;
+    std::string error;
+    ASSERT_TRUE(cab::writeCabinet((dir / "x.cab").string(),
+                                  {entry("huge", firstSize, (dir / "huge").string()),
+                                   entry("small", 100, (dir / "small").string())},
+                                  encoder, {}, &error))
+        << error;
+    const Bytes cabinet = readBytes(dir / "x.cab");
+    auto u16 = [&](std::size_t at) { return unsigned(cabinet[at] | cabinet[at + 1] << 8); };
+    ASSERT_EQ(u16(0x1A), 2u);                                  // cFolders
+    EXPECT_EQ(u16(cab::kHeaderSize + 4), cab::kMaxFramesPerFolder); // first folder's frames
+    EXPECT_EQ(u16(cab::kHeaderSize + cab::kFolderEntrySize + 4), 1u);
+    const std::size_t secondFile = cab::kHeaderSize + 2 * cab::kFolderEntrySize + cab::kFileEntrySize + 5;
+    EXPECT_EQ(u16(secondFile + 4), 0u) << "offset inside its folder";
+    EXPECT_EQ(u16(secondFile + 8), 1u) << "folder index";
 }
 
 TEST(LzxTables, SlotsCoverExactlyTheirRangesAndEveryWindow)
