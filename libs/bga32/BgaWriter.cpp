@@ -5,10 +5,22 @@
 #include "InputFile.h"
 #include "PayloadEncoder.h"
 
+#include <libdeflate.h>
+#include <memory>
+
 namespace vexel::bga {
 namespace {
 
 constexpr std::uint64_t kMemberLimit = 0xFFFFFFFFull; // sizes are 32-bit fields
+// At level 9, gzip members up to this size are compressed in memory by libdeflate's
+// strongest level (near-optimal parsing), which beats zlib by a few percent; larger ones
+// stream through zlib so that memory stays bounded.
+constexpr std::uint64_t kInMemoryLimit = 1 << 20;
+constexpr int kStrongestLevel = 12;
+
+struct CompressorDeleter {
+    void operator()(libdeflate_compressor *c) const { libdeflate_free_compressor(c); }
+};
 
 class MemberWriter {
 public:
@@ -37,6 +49,8 @@ public:
         header.originalSize = static_cast<std::uint32_t>(member.size);
         if (member.size == 0 || level_ == 0)
             return writeStored(member, header, reason);
+        if (kind_ == Kind::Gza && level_ == 9 && member.size <= kInMemoryLimit)
+            return writeStrongGzip(member, header, reason);
         bool smaller = false;
         if (!writeCompressed(member, header, &smaller, reason))
             return false;
@@ -102,8 +116,31 @@ private:
         return output_.writeAt(start, bytes.data(), bytes.size(), reason);
     }
 
+    bool writeStrongGzip(const kit::Member &member, MemberHeader header, std::string *reason)
+    {
+        std::vector<std::uint8_t> data;
+        data.reserve(member.size);
+        if (!kit::readMember(member, progress_, [&](const std::uint8_t *bytes, std::size_t size, std::string *) {
+                data.insert(data.end(), bytes, bytes + size);
+                return true;
+            }, reason))
+            return false;
+        if (!strong_)
+            strong_.reset(libdeflate_alloc_compressor(kStrongestLevel));
+        std::vector<std::uint8_t> payload(data.size());
+        // Limited to one byte less than the data: 0 means "not smaller", so stored.
+        const std::size_t packed = strong_ && !data.empty()
+            ? libdeflate_gzip_compress(strong_.get(), data.data(), data.size(), payload.data(), payload.size() - 1)
+            : 0;
+        const std::vector<std::uint8_t> &written = packed ? (payload.resize(packed), payload) : data;
+        header.arcType = packed ? kArcCompressed : kArcStored;
+        header.packedSize = static_cast<std::uint32_t>(written.size());
+        return writeHeader(header, reason) && output_.write(written.data(), written.size(), reason);
+    }
+
     Kind kind_;
     int level_;
+    std::unique_ptr<libdeflate_compressor, CompressorDeleter> strong_;
     NameEncoding encoding_;
     kit::ArchiveOutput &output_;
     kit::Progress &progress_;

@@ -2,9 +2,12 @@
 // so no data descriptors are needed); zlib deflates. Each file is first deflated into
 // memory up to kProbeBytes: a file that ends within that window is written deflated or
 // stored, whichever is smaller; a longer file is judged on that window and then streamed
-// in the chosen method, so memory stays bounded whatever the file's size.
+// in the chosen method, so memory stays bounded whatever the file's size. At level 9 a
+// file that fits the window is also tried with libdeflate's strongest level, whose
+// near-optimal parsing saves a few percent more than zlib.
 #include "ZipEngine.h"
 
+#include <libdeflate.h>
 #include <minizip/zip.h>
 #include <zlib.h>
 
@@ -17,6 +20,7 @@
 namespace {
 
 constexpr std::size_t kProbeBytes = 1 << 20;
+constexpr int kStrongestLevel = 12; // libdeflate's, used for level 9
 constexpr std::size_t kOutChunk = 256 * 1024;
 constexpr uLong kVersionMadeByUnix = (3 << 8) | 30; // host Unix, ZIP 3.0
 constexpr uLong kUtf8NameFlag = 0x0800;
@@ -76,6 +80,7 @@ struct ZipEngine {
     std::vector<unsigned char> heldPacked; // its deflated form
     uLong crc = 0;
     std::uint64_t received = 0;
+    libdeflate_compressor *strong = nullptr; // made on first use at level 9
 
     bool fail(const std::string &why)
     {
@@ -89,7 +94,25 @@ struct ZipEngine {
     bool closeEntry();
     bool settleMethod();
     void endDeflate();
+    void tryStrongerDeflate();
 };
+
+// Replaces the held deflate data by libdeflate's when that is smaller.
+void ZipEngine::tryStrongerDeflate()
+{
+    if (level < 9 || heldRaw.empty())
+        return;
+    if (!strong && !(strong = libdeflate_alloc_compressor(kStrongestLevel)))
+        return;
+    std::vector<unsigned char> packed(heldPacked.size());
+    // An output limit one byte short of zlib's result: 0 means "not smaller".
+    const std::size_t size = libdeflate_deflate_compress(strong, heldRaw.data(), heldRaw.size(), packed.data(),
+                                                         packed.empty() ? 0 : packed.size() - 1);
+    if (size == 0)
+        return;
+    packed.resize(size);
+    heldPacked.swap(packed);
+}
 
 bool ZipEngine::deflateInto(const unsigned char *data, std::size_t size, int flush, std::vector<unsigned char> *out)
 {
@@ -261,6 +284,8 @@ int ZipEngineEndMember(ZipEngine *engine)
     bool ok = true;
     if (engine->mode == Mode::Probing) {
         ok = engine->deflateInto(nullptr, 0, Z_FINISH, &engine->heldPacked);
+        if (ok)
+            engine->tryStrongerDeflate();
         if (ok && engine->heldPacked.size() < engine->heldRaw.size())
             ok = engine->openEntry(Z_DEFLATED) && engine->writeEntry(engine->heldPacked.data(), engine->heldPacked.size());
         else if (ok)
@@ -293,6 +318,8 @@ void ZipEngineDestroy(ZipEngine *engine)
     if (!engine)
         return;
     engine->endDeflate();
+    if (engine->strong)
+        libdeflate_free_compressor(engine->strong);
     if (engine->zip)
         zipClose(engine->zip, nullptr);
     delete engine;

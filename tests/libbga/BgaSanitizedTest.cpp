@@ -60,7 +60,8 @@ TEST(BgaWriterSanitized, RandomMemberSetsRoundTrip)
                 kit::Progress progress;
                 std::string reason;
                 ASSERT_TRUE(output.open(&reason)) << reason;
-                ASSERT_TRUE(bga::writeArchive(kind, 1 + static_cast<int>(round % 9), members, output, progress, &reason))
+                const int level = round % 2 ? 9 : static_cast<int>(round); // 9: gzip members go through libdeflate
+                ASSERT_TRUE(bga::writeArchive(kind, level, members, output, progress, &reason))
                     << reason;
                 ASSERT_TRUE(output.commit(&reason)) << reason;
             }
