@@ -41,19 +41,7 @@ std::uint16_t LzxEncoder::method() const
 void LzxEncoder::beginFolder(FrameSink sink)
 {
     sink_ = std::move(sink);
-    vexel::codec::LzParserParams params;
-    params.finder.windowSize = 1u << options_.windowBits;
-    // The reader refuses the last three positions of the window.
-    params.finder.maxDistance = params.finder.windowSize - 3;
-    params.finder.maxMatch = kMaxMatch;
-    params.finder.maxChain = options_.maxChain;
-    params.finder.niceLength = options_.niceLength;
-    // Text offers so many candidates per position that only a tree finds the long
-    // matches far back in a big window in reasonable time.
-    params.finder.structure = vexel::codec::MatchStructure::BinaryTree;
-    params.minMatch = kMinMatch;
-    chooser_ = std::make_unique<LzxMatchChooser>();
-    parser_ = std::make_unique<vexel::codec::LzParser>(params, chooser_.get());
+    parser_ = std::make_unique<LzxOptimalParser>(options_.windowBits, options_.maxChain, options_.niceLength);
     tokens_.clear();
     pending_.clear();
     frameSizes_.clear();
@@ -111,7 +99,6 @@ void LzxEncoder::endFolder()
         encodeReadyBlocks(true);
     }
     parser_.reset();
-    chooser_.reset();
 }
 
 void LzxEncoder::encodeReadyBlocks(bool final)
@@ -211,6 +198,8 @@ void LzxEncoder::encodeBlock(std::uint32_t frameCount)
         }
     }
     headerWritten_ = true;
+    if (parser_) // the blocks still to parse are priced like this one
+        parser_->setCosts(std::span(trees_.main).first(std::size_t(mainTreeSize(options_.windowBits))), trees_.length);
     std::size_t i = 0;
     for (const auto &f : frames)
         sink_(f.data(), f.size(), sizes[i++]);

@@ -1,14 +1,12 @@
 // LZX for cabinet folders: one LZX stream per folder with a 2^windowBits-byte window.
-// Frames are parsed with the codec kit's lazy parser (plus LZX's repeated offsets),
-// gathered into blocks of a few frames, and each block is written verbatim or with
+// Frames are parsed for the cheapest path over the codec kit's match finder, gathered into blocks of a few frames, and each block is written verbatim or with
 // aligned offsets, whichever is smaller, or stored frame by frame when it would not
 // shrink. Memory: about five windows and 1 MiB, whatever the folder's size.
 #pragma once
 
 #include "FolderEncoder.h"
 #include "LzxBlockWriter.h"
-#include "LzxMatchChooser.h"
-#include "codec/LzParser.h"
+#include "LzxOptimalParser.h"
 
 #include <memory>
 
@@ -47,8 +45,7 @@ private:
 
     Options options_;
     FrameSink sink_;
-    std::unique_ptr<lzx::LzxMatchChooser> chooser_;
-    std::unique_ptr<vexel::codec::LzParser> parser_;
+    std::unique_ptr<lzx::LzxOptimalParser> parser_;
     std::vector<vexel::codec::LzToken> tokens_; // parsed, not yet coded; the first starts at blockStart_
     std::vector<std::uint8_t> pending_;         // the (translated) stream from blockStart_ on
     std::vector<std::uint32_t> frameSizes_;     // frames from blockStart_ on

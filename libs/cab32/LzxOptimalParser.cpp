@@ -1,0 +1,187 @@
+#include "LzxOptimalParser.h"
+
+#include "CabFormat.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace cab::lzx {
+namespace {
+
+using vexel::codec::LzMatch;
+using vexel::codec::LzToken;
+
+// Prices before the first block, and for symbols the latest block did not use.
+constexpr std::uint8_t kDefaultLiteralBits = 8;
+constexpr std::uint8_t kDefaultMatchBits = 10;
+constexpr std::uint8_t kDefaultLengthBits = 8;
+constexpr std::uint8_t kUnusedSymbolBits = 14;
+constexpr std::uint32_t kUnreached = std::numeric_limits<std::uint32_t>::max();
+
+std::uint32_t commonLength(const std::uint8_t *a, const std::uint8_t *b, std::uint32_t limit)
+{
+    std::uint32_t n = 0;
+    while (n < limit && a[n] == b[n])
+        ++n;
+    return n;
+}
+
+vexel::codec::MatchFinderParams finderParams(int windowBits, std::uint32_t maxChain, std::uint32_t niceLength)
+{
+    vexel::codec::MatchFinderParams params;
+    params.windowSize = 1u << windowBits;
+    // The reader refuses the last three positions of the window.
+    params.maxDistance = params.windowSize - 3;
+    params.maxMatch = kMaxMatch;
+    params.maxChain = maxChain;
+    params.niceLength = niceLength;
+    // Text offers so many candidates per position that only a tree finds the long
+    // matches far back in a big window in reasonable time.
+    params.structure = vexel::codec::MatchStructure::BinaryTree;
+    return params;
+}
+
+} // namespace
+
+LzxOptimalParser::LzxOptimalParser(int windowBits, std::uint32_t maxChain, std::uint32_t niceLength)
+    : finder_(finderParams(windowBits, maxChain, niceLength)), niceLength_(niceLength)
+{
+    std::fill(mainBits_.begin(), mainBits_.begin() + kNumChars, kDefaultLiteralBits);
+    std::fill(mainBits_.begin() + kNumChars, mainBits_.end(), kDefaultMatchBits);
+    lengthBits_.fill(kDefaultLengthBits);
+}
+
+void LzxOptimalParser::setCosts(std::span<const std::uint8_t> mainLengths, std::span<const std::uint8_t> lengthLengths)
+{
+    auto price = [](std::uint8_t len) { return len ? len : kUnusedSymbolBits; };
+    std::transform(mainLengths.begin(), mainLengths.end(), mainBits_.begin(), price);
+    std::transform(lengthLengths.begin(), lengthLengths.end(), lengthBits_.begin(), price);
+}
+
+std::uint32_t LzxOptimalParser::matchPrice(int slot, std::uint32_t length) const
+{
+    const int header = std::min<int>(int(length) - kMinMatch, kLengthHeaders - 1);
+    std::uint32_t bits = mainBits_[std::size_t(kNumChars + slot * kLengthHeaders + header)] + slotExtraBits(slot);
+    if (header == kLengthHeaders - 1)
+        bits += lengthBits_[length - kMinMatch - (kLengthHeaders - 1)];
+    return bits;
+}
+
+void LzxOptimalParser::feed(std::span<const std::uint8_t> input, std::vector<LzToken> &out)
+{
+    while (!input.empty()) {
+        const std::size_t taken = finder_.append(input);
+        input = input.subspan(taken);
+        appended_ += taken;
+        // A frame is parsed once a whole match of bytes after it is in the finder, so
+        // that the tree is built with full comparisons.
+        while ((parsed_ / kFrameSize + 1) * kFrameSize + kMaxMatch + 1 <= appended_)
+            parseFrame((parsed_ / kFrameSize + 1) * kFrameSize, out);
+    }
+}
+
+void LzxOptimalParser::finish(std::vector<LzToken> &out)
+{
+    while (parsed_ < appended_)
+        parseFrame(std::min<std::uint64_t>((parsed_ / kFrameSize + 1) * kFrameSize, appended_), out);
+}
+
+void LzxOptimalParser::reach(std::size_t index)
+{
+    for (; reached_ < index; ++reached_) {
+        nodes_[reached_ + 1].price = kUnreached;
+        nodes_[reached_ + 1].length = 0;
+    }
+}
+
+void LzxOptimalParser::relax(std::size_t from, std::uint32_t distance, std::uint32_t length, std::uint32_t price)
+{
+    reach(from + length);
+    Node &to = nodes_[from + length];
+    if (price < to.price) {
+        to.price = price;
+        to.distance = distance;
+        to.length = std::uint16_t(length);
+    }
+}
+
+// Walks the best path back from node `to`, emits its steps in order and makes node
+// `to` the start of the next stretch.
+void LzxOptimalParser::emitPath(std::size_t to, std::vector<LzToken> &out)
+{
+    const std::size_t first = out.size();
+    for (std::size_t at = to; at > 0; at -= nodes_[at].length ? nodes_[at].length : 1) {
+        const Node &n = nodes_[at];
+        out.push_back(n.length ? LzToken{n.distance, n.length} : LzToken{0, static_cast<std::uint16_t>(n.distance)});
+    }
+    std::reverse(out.begin() + std::ptrdiff_t(first), out.end());
+    offsets_ = nodes_[to].offsets;
+    parsed_ += to;
+}
+
+// Prices every step from node `i` and returns the longest one.
+std::uint32_t LzxOptimalParser::relaxFrom(std::size_t i, const LzMatch &best, std::uint32_t limit)
+{
+    const Node here = nodes_[i];
+    const std::uint8_t *cur = finder_.current();
+    reach(i + 1);
+    // A literal keeps the offsets; its step keeps the byte in `distance`.
+    if (here.price + literalPrice(*cur) < nodes_[i + 1].price)
+        nodes_[i + 1] = Node{here.price + literalPrice(*cur), *cur, 0, here.offsets};
+    std::uint32_t longest = 1;
+    for (int r = 0; r < kRepeatSlots && limit >= kMinMatch; ++r) {
+        const std::uint32_t distance = here.offsets.r[r];
+        if (distance > finder_.history())
+            continue;
+        const std::uint32_t length = commonLength(cur, cur - distance, limit);
+        for (std::uint32_t len = kMinMatch; len <= length; ++len)
+            relax(i, distance, len, here.price + matchPrice(r, len));
+        longest = std::max(longest, length);
+    }
+    if (best.length > kMinMatch) {
+        const int slot = slotOf(best.distance + 2);
+        for (std::uint32_t len = kMinMatch + 1; len <= best.length; ++len)
+            relax(i, best.distance, len, here.price + matchPrice(slot, len));
+        longest = std::max(longest, best.length);
+    }
+    return longest;
+}
+
+void LzxOptimalParser::parseFrame(std::uint64_t frameEnd, std::vector<LzToken> &out)
+{
+    nodes_.resize(kFrameSize + 1);
+    while (parsed_ < frameEnd) {
+        const std::size_t span = std::size_t(frameEnd - parsed_);
+        nodes_[0] = Node{0, 0, 0, offsets_};
+        reached_ = 0;
+        std::size_t i = 0;
+        for (; i < span; ++i) {
+            const std::uint32_t limit = std::uint32_t(std::min<std::size_t>(kMaxMatch, span - i));
+            LzMatch best = finder_.findAndInsert();
+            best.length = std::min(best.length, limit);
+            if (best.length >= niceLength_) { // taken whole: runs and long repeats stay linear
+                finder_.advance();
+                finder_.skip(best.length - 1);
+                emitPath(i, out);
+                out.push_back({best.distance, std::uint16_t(best.length)});
+                offsets_.code(best.distance, std::uint16_t(best.length));
+                parsed_ += best.length;
+                break;
+            }
+            const std::uint32_t longest = relaxFrom(i, best, limit);
+            finder_.advance();
+            // The offsets of the nodes whose best step starts here follow from that step.
+            for (std::uint32_t len = kMinMatch; len <= longest; ++len) {
+                Node &n = nodes_[i + len];
+                if (n.length == len) {
+                    n.offsets = nodes_[i].offsets;
+                    n.offsets.code(n.distance, std::uint16_t(len));
+                }
+            }
+        }
+        if (i == span)
+            emitPath(span, out);
+    }
+}
+
+} // namespace cab::lzx

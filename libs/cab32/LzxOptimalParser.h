@@ -1,0 +1,59 @@
+// Near-optimal parsing for LZX: within each 32 KiB frame, the cheapest path of literals,
+// matches (every length of the longest match found at a position) and repeated-offset
+// matches, priced with the code lengths of the latest block. Repeated offsets follow
+// the path being priced, so the R0-R2 a match relies on are the ones the reader will
+// hold. A match of niceLength or more is taken at once, which keeps long runs linear.
+// No token crosses a frame end. Memory: the match finder plus a few bytes per position
+// of one frame. Not thread-safe; one parser per stream.
+#pragma once
+
+#include "LzxOffsets.h"
+#include "LzxTables.h"
+#include "codec/LzParser.h"
+
+#include <array>
+#include <span>
+#include <vector>
+
+namespace cab::lzx {
+
+class LzxOptimalParser {
+public:
+    LzxOptimalParser(int windowBits, std::uint32_t maxChain, std::uint32_t niceLength);
+
+    // Appends stream bytes and parses every frame that has a full match of lookahead.
+    void feed(std::span<const std::uint8_t> input, std::vector<vexel::codec::LzToken> &out);
+    // Parses the rest; the parser must not be fed afterwards.
+    void finish(std::vector<vexel::codec::LzToken> &out);
+
+    // Prices symbols with the main and length trees of the block just written.
+    void setCosts(std::span<const std::uint8_t> mainLengths, std::span<const std::uint8_t> lengthLengths);
+
+private:
+    struct Node {
+        std::uint32_t price = 0;
+        std::uint32_t distance = 0; // of the step that reached this node; 0 for a literal
+        std::uint16_t length = 0;   // of that step
+        RepeatedOffsets offsets;    // R0-R2 after the best path to this node
+    };
+
+    void parseFrame(std::uint64_t frameEnd, std::vector<vexel::codec::LzToken> &out);
+    std::uint32_t relaxFrom(std::size_t i, const vexel::codec::LzMatch &best, std::uint32_t limit);
+    void reach(std::size_t index);
+    void relax(std::size_t from, std::uint32_t distance, std::uint32_t length, std::uint32_t price);
+    void emitPath(std::size_t to, std::vector<vexel::codec::LzToken> &out);
+    std::uint32_t literalPrice(std::uint8_t byte) const { return mainBits_[byte]; }
+    std::uint32_t matchPrice(int slot, std::uint32_t length) const;
+
+    vexel::codec::MatchFinder finder_;
+    std::uint32_t niceLength_;
+    std::uint64_t appended_ = 0; // stream bytes handed to the finder
+    std::uint64_t parsed_ = 0;   // stream bytes turned into tokens
+    RepeatedOffsets offsets_;    // at `parsed_`
+    std::vector<Node> nodes_;    // one stretch of a frame; node 0 is at `parsed_`
+    std::size_t reached_ = 0;    // nodes beyond this one hold stale prices
+    std::array<std::uint8_t, kMaxMainTreeSize> mainBits_{};
+    std::array<std::uint8_t, kLengthTreeSize> lengthBits_{};
+};
+
+} // namespace cab::lzx
