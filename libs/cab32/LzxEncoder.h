@@ -1,7 +1,7 @@
 // LZX for cabinet folders: one LZX stream per folder with a 2^windowBits-byte window.
-// Frames are parsed for the cheapest path over the codec kit's match finder, gathered into blocks of a few frames, and each block is written verbatim or with
-// aligned offsets, whichever is smaller, or stored frame by frame when it would not
-// shrink. Memory: about five windows and 1 MiB, whatever the folder's size.
+// Frames are parsed for the cheapest path over the codec kit's match finder, gathered
+// into blocks of a few frames, and each block is written verbatim or with aligned
+// offsets, whichever is smaller, or stored frame by frame when it would not shrink. Memory: about five windows and 1 MiB, whatever the folder's size.
 #pragma once
 
 #include "FolderEncoder.h"
