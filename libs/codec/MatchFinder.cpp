@@ -131,6 +131,20 @@ LzMatch MatchFinder::findAndInsert()
     return chainFindAndInsert(nullptr);
 }
 
+LzMatch MatchFinder::shortMatch(std::int32_t recent, std::uint32_t limit, std::vector<LzMatch> *all) const
+{
+    LzMatch m;
+    if (recent == kNone || cursor_ - static_cast<std::size_t>(recent) > params_.maxDistance)
+        return m;
+    const std::uint32_t len = matchLength(static_cast<std::size_t>(recent), cursor_, limit);
+    if (len < kShortBytes)
+        return m;
+    m = {len, static_cast<std::uint32_t>(cursor_ - static_cast<std::size_t>(recent))};
+    if (all)
+        all->push_back(m);
+    return m;
+}
+
 LzMatch MatchFinder::chainFindAndInsert(std::vector<LzMatch> *all)
 {
     LzMatch best;
@@ -139,18 +153,9 @@ LzMatch MatchFinder::chainFindAndInsert(std::vector<LzMatch> *all)
         return best;
     const std::size_t cur = cursor_;
     const std::uint8_t *data = buffer_.data();
-    std::uint32_t bestLen = kShortBytes - 1;
-    // The most recent position with the same 3 bytes gives the short matches ...
-    const std::int32_t recent = head3_[hash3At(cur, kShortHashBits)];
-    if (recent != kNone && cur - static_cast<std::size_t>(recent) <= params_.maxDistance) {
-        const std::uint32_t len = matchLength(static_cast<std::size_t>(recent), cur, limit);
-        if (len >= kShortBytes) {
-            bestLen = len;
-            best = {len, static_cast<std::uint32_t>(cur - static_cast<std::size_t>(recent))};
-            if (all)
-                all->push_back(best);
-        }
-    }
+    // The newest position with the same 3 bytes gives the short matches ...
+    best = shortMatch(head3_[hash3At(cur, kShortHashBits)], limit, all);
+    std::uint32_t bestLen = std::max(best.length, kShortBytes - 1);
     // ... and the chain of positions with the same 4 bytes the longer ones: far
     // fewer candidates than a 3-byte chain on text, where "the " and "e t" abound.
     std::int32_t cand = limit >= kHashBytes && bestLen < limit ? head_[hashAt(cur)] : kNone;
@@ -199,19 +204,11 @@ LzMatch MatchFinder::treeInsert(bool wanted, std::vector<LzMatch> *all)
         return best;
     const std::size_t cur = cursor_;
     const std::uint8_t *data = buffer_.data();
-    std::uint32_t bestLen = kShortBytes - 1;
     const std::uint32_t h3 = hash3At(cur, kShortHashBits);
-    const std::int32_t recent = head3_[h3];
+    if (wanted)
+        best = shortMatch(head3_[h3], limit, all);
     head3_[h3] = static_cast<std::int32_t>(cur);
-    if (wanted && recent != kNone && cur - static_cast<std::size_t>(recent) <= params_.maxDistance) {
-        const std::uint32_t len = matchLength(static_cast<std::size_t>(recent), cur, limit);
-        if (len >= kShortBytes) {
-            bestLen = len;
-            best = {len, static_cast<std::uint32_t>(cur - static_cast<std::size_t>(recent))};
-            if (all)
-                all->push_back(best);
-        }
-    }
+    std::uint32_t bestLen = std::max(best.length, kShortBytes - 1);
     if (limit < kHashBytes)
         return best;
     const std::uint32_t lenLimit = std::min(limit, params_.niceLength);

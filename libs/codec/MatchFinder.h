@@ -75,6 +75,8 @@ public:
 private:
     std::uint32_t hashAt(std::size_t pos) const;
     std::uint32_t hash3At(std::size_t pos, std::uint32_t bits) const;
+    // The match at `recent` (the newest position with the cursor's 3 bytes), if any.
+    LzMatch shortMatch(std::int32_t recent, std::uint32_t limit, std::vector<LzMatch> *all) const;
     LzMatch chainFindAndInsert(std::vector<LzMatch> *all);
     // Enters the cursor in its tree; returns the longest match met when `wanted`,
     // and appends every longer match met to `all` when given.
