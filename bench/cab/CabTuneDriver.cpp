@@ -1,5 +1,5 @@
 // Writes one cabinet from the files named on the command line with explicit encoder
-// settings, and prints "<bytes> <seconds>": the tuning table of bench/cab/run.sh.
+// settings, and prints "<bytes> <seconds>": how the defaults of the encoders were chosen.
 //   cab_tune_driver <out.cab> mszip[:<level>]|lzx:<bits>[:<framesPerBlock>:<maxChain>:<niceLength>:<e8>] files...
 // where e8 is 0 (decide from the data), 1 (off) or 2 (on).
 #include "CabinetWriter.h"
