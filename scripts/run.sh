@@ -3,5 +3,5 @@
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/install-deps.sh" build
-"$here/scripts/build.sh"
+"$here/scripts/build.sh" -DVEXEL_BUILD_TESTS=OFF
 exec "$here/build/bin/vexel" "$@"
