@@ -31,10 +31,8 @@ protected:
     int archive(const std::string &archivePath, int level, const std::string &listLines, std::string *reason,
                 bool withBase = true)
     {
-        writeFile(list, listLines);
-        const std::string baseArgument = withBase ? "\"" + base + "\"" : "";
-        return library.run("Bga", "a -r -l" + std::to_string(level) + " \"" + archivePath + "\" " + baseArgument +
-                                      " @" + list, reason);
+        const std::string switches = "a -r -l" + std::to_string(level);
+        return library.run("Bga", libraryCommandLine(switches, archivePath, withBase ? base : "", list, listLines), reason);
     }
 
     std::vector<BgaEntry> entries(const std::string &archivePath)

@@ -32,10 +32,8 @@ protected:
     // base folder is empty).
     int archive(int level, const std::string &listLines, std::string *reason, bool withBase = true)
     {
-        writeFile(list, listLines);
-        const std::string baseArgument = withBase ? "\"" + base + "\"" : "";
-        return library.run("Zip", "-r -" + std::to_string(level) + " \"" + zip + "\" " + baseArgument + " @" + list,
-                           reason);
+        const std::string switches = "-r -" + std::to_string(level);
+        return library.run("Zip", libraryCommandLine(switches, zip, withBase ? base : "", list, listLines), reason);
     }
 
     void expectToolsAccept()

@@ -1,5 +1,7 @@
 #include "LoadedLibrary.h"
 
+#include "TestTree.h"
+
 #include <dlfcn.h>
 
 namespace vexel::testsupport {
@@ -44,6 +46,14 @@ bool LoadedLibrary::setOwner(const std::string &prefix, void *window, ARCHIVERPR
         return false;
     set(window, callback);
     return true;
+}
+
+std::string libraryCommandLine(const std::string &switches, const std::string &archive, const std::string &base,
+                               const std::string &listPath, const std::string &listLines)
+{
+    writeFile(listPath, listLines);
+    const std::string baseArgument = base.empty() ? std::string() : "\"" + base + "\"";
+    return switches + " \"" + archive + "\" " + baseArgument + " @" + listPath;
 }
 
 } // namespace vexel::testsupport

@@ -33,4 +33,10 @@ private:
     std::string error_;
 };
 
+// Writes `listLines` to `listPath` and returns the line the program builds for a library:
+// the switches, a blank, the quoted archive, a blank, the quoted base folder (nothing when
+// `base` is empty, leaving two blanks), " @" and the list path.
+std::string libraryCommandLine(const std::string &switches, const std::string &archive, const std::string &base,
+                               const std::string &listPath, const std::string &listLines);
+
 } // namespace vexel::testsupport
