@@ -2,6 +2,7 @@
 
 #include "Progress.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -35,7 +36,9 @@ bool readMember(const Member &member, Progress &progress, const ChunkSink &sink,
         *reason = "cannot open " + member.diskPath + ": " + std::strerror(errno);
         return false;
     }
-    std::vector<std::uint8_t> buffer(chunkSize);
+    // No bigger than the file (plus the byte that tells it grew): thousands of small
+    // members then never pay for a large zero-filled buffer each.
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(chunkSize, member.size + 1)));
     std::uint64_t total = 0;
     while (true) {
         const ssize_t n = ::read(file.fd(), buffer.data(), buffer.size());
