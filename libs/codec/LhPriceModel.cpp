@@ -2,6 +2,7 @@
 
 #include "Huffman.h"
 
+#include <algorithm>
 #include <bit>
 
 namespace vexel::codec {
@@ -41,6 +42,16 @@ std::uint32_t LhPriceModel::distancePrice(std::uint32_t distance) const
 {
     const std::uint32_t symbol = positionSymbol(distance);
     return positionBits_[symbol] + (symbol > 1 ? symbol - 1 : 0);
+}
+
+bool LhPriceModel::distancePricesByWidth(std::span<std::uint32_t, 33> prices) const
+{
+    // The position symbol is the width itself; widths past the dictionary never occur.
+    for (std::uint32_t width = 0; width < prices.size(); ++width) {
+        const std::uint32_t symbol = std::min<std::uint32_t>(width, static_cast<std::uint32_t>(positionBits_.size()) - 1);
+        prices[width] = positionBits_[symbol] + (symbol > 1 ? symbol - 1 : 0);
+    }
+    return true;
 }
 
 void LhPriceModel::learn(std::span<const LzToken> tokens)

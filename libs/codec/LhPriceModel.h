@@ -20,6 +20,7 @@ public:
         return codeBits_[256 + length - lh::kMinMatch];
     }
     std::uint32_t distancePrice(std::uint32_t distance) const override;
+    bool distancePricesByWidth(std::span<std::uint32_t, 33> prices) const override;
     void learn(std::span<const LzToken> tokens) override;
 
 private:

@@ -1,6 +1,7 @@
 #include "LzOptimalParser.h"
 
 #include <algorithm>
+#include <bit>
 #include <limits>
 #include <stdexcept>
 
@@ -86,6 +87,7 @@ void LzOptimalParser::cheapestPath(std::vector<LzToken> &tokens)
         literalPrices_[b] = model_.literalPrice(static_cast<std::uint8_t>(b));
     for (std::uint32_t len = params_.minMatch; len <= params_.finder.maxMatch; ++len)
         lengthPrices_[len] = model_.lengthPrice(len);
+    const bool byWidth = model_.distancePricesByWidth(widthPrices_);
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint32_t here = steps_[i].cost;
         const std::uint32_t literal = here + literalPrices_[bytes_[i]];
@@ -97,7 +99,8 @@ void LzOptimalParser::cheapestPath(std::vector<LzToken> &tokens)
             const std::uint32_t longest = static_cast<std::uint32_t>(std::min<std::size_t>(m.length, n - i));
             if (longest <= shorter)
                 continue;
-            const std::uint32_t base = here + model_.distancePrice(m.distance);
+            const std::uint32_t base = here + (byWidth ? widthPrices_[std::bit_width(m.distance - 1)]
+                                                       : model_.distancePrice(m.distance));
             for (std::uint32_t len = shorter + 1; len <= longest; ++len) {
                 const std::uint32_t cost = base + lengthPrices_[len];
                 if (cost < steps_[i + len].cost)

@@ -27,6 +27,14 @@ public:
     // Called once per match found, so it may do some work.
     virtual std::uint32_t distancePrice(std::uint32_t distance) const = 0;
     virtual std::uint32_t lengthPrice(std::uint32_t length) const = 0;
+    // Where the distance price depends only on std::bit_width(distance - 1), the
+    // model may fill `prices` by that width and return true: the parser then looks
+    // prices up instead of calling distancePrice() for every match.
+    virtual bool distancePricesByWidth(std::span<std::uint32_t, 33> prices) const
+    {
+        (void)prices;
+        return false;
+    }
     // Learns from a parse of a segment; the following prices should reflect it.
     virtual void learn(std::span<const LzToken> tokens) = 0;
 };
@@ -82,6 +90,7 @@ private:
     std::vector<Step> steps_;
     std::uint32_t literalPrices_[256] = {};
     std::vector<std::uint32_t> lengthPrices_;
+    std::uint32_t widthPrices_[33] = {};
 };
 
 } // namespace vexel::codec

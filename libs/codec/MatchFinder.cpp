@@ -50,14 +50,19 @@ MatchFinder::MatchFinder(const MatchFinderParams &params) : params_(params)
         throw std::invalid_argument("largest distance must lie within the window");
     if (params.maxMatch < kShortBytes || params.maxMatch > 65535)
         throw std::invalid_argument("longest match out of range");
+    if (params.treeHashBytes < kHashBytes || params.treeHashBytes > 6)
+        throw std::invalid_argument("tree hash length out of range");
     if (params_.maxChain == 0)
         params_.maxChain = 1;
     // The ring must hold positions maxDistance back, beside the cursor's own slot.
     ring_ = std::bit_ceil(params.maxDistance + 1);
     hashBits_ = hashBitsFor(w);
-    buffer_.resize(std::max<std::size_t>(4 * std::size_t{ring_}, 1u << 18));
+    capacity_ = std::max<std::size_t>(4 * std::size_t{ring_}, 1u << 18);
+    buffer_.resize(capacity_ + 8);
     head_.assign(std::size_t{1} << hashBits_, kNone);
     head3_.assign(std::size_t{1} << kShortHashBits, kNone);
+    if (params.structure == MatchStructure::BinaryTree && params.treeHashBytes > kHashBytes)
+        head4_.assign(std::size_t{1} << hashBits_, kNone);
     links_.assign(params.structure == MatchStructure::HashChains ? ring_ : 2 * std::size_t{ring_}, kNone);
 }
 
@@ -68,9 +73,9 @@ std::uint32_t MatchFinder::history() const
 
 std::size_t MatchFinder::append(std::span<const std::uint8_t> input)
 {
-    if (end_ + input.size() > buffer_.size())
+    if (end_ + input.size() > capacity_)
         slide();
-    const std::size_t n = std::min(input.size(), buffer_.size() - end_);
+    const std::size_t n = std::min(input.size(), capacity_ - end_);
     if (n != 0)
         std::memcpy(buffer_.data() + end_, input.data(), n);
     end_ += n;
@@ -94,21 +99,34 @@ void MatchFinder::slide()
     auto rebase = [s](std::int32_t &p) { p = p >= s ? p - s : kNone; };
     std::for_each(head_.begin(), head_.end(), rebase);
     std::for_each(head3_.begin(), head3_.end(), rebase);
+    std::for_each(head4_.begin(), head4_.end(), rebase);
     std::for_each(links_.begin(), links_.end(), rebase);
 }
 
-std::uint32_t MatchFinder::hashAt(std::size_t pos) const
+inline std::uint32_t MatchFinder::hashAt(std::size_t pos) const
 {
     std::uint32_t v;
     std::memcpy(&v, buffer_.data() + pos, 4);
     return (v * 2654435761u) >> (32 - hashBits_);
 }
 
-std::uint32_t MatchFinder::hash3At(std::size_t pos, std::uint32_t bits) const
+inline std::uint32_t MatchFinder::hash3At(std::size_t pos, std::uint32_t bits) const
 {
-    const std::uint8_t *p = buffer_.data() + pos;
-    const std::uint32_t v = std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2];
-    return (v * 2654435761u) >> (32 - bits);
+    // The buffer's padding makes the 4-byte read safe; only three bytes count.
+    std::uint32_t v;
+    std::memcpy(&v, buffer_.data() + pos, 4);
+    return ((v << 8) * 2654435761u) >> (32 - bits);
+}
+
+inline std::uint32_t MatchFinder::treeHashAt(std::size_t pos) const
+{
+    if (params_.treeHashBytes == kHashBytes)
+        return hashAt(pos);
+    // The buffer's padding makes the 8-byte read safe; only the hashed bytes count.
+    std::uint64_t v;
+    std::memcpy(&v, buffer_.data() + pos, 8);
+    v <<= 64 - 8 * params_.treeHashBytes;
+    return static_cast<std::uint32_t>((v * 0x9E3779B97F4A7C15ull) >> (64 - hashBits_));
 }
 
 void MatchFinder::insert(std::size_t pos)
@@ -131,10 +149,13 @@ LzMatch MatchFinder::findAndInsert()
     return chainFindAndInsert(nullptr);
 }
 
-LzMatch MatchFinder::shortMatch(std::int32_t recent, std::uint32_t limit, std::vector<LzMatch> *all) const
+inline LzMatch MatchFinder::shortMatch(std::int32_t recent, std::uint32_t limit, std::vector<LzMatch> *all) const
 {
     LzMatch m;
     if (recent == kNone || cursor_ - static_cast<std::size_t>(recent) > params_.maxDistance)
+        return m;
+    // Most candidates of a hashed slot that differ do so in the first bytes.
+    if (buffer_[static_cast<std::size_t>(recent)] != buffer_[cursor_])
         return m;
     const std::uint32_t len = matchLength(static_cast<std::size_t>(recent), cursor_, limit);
     if (len < kShortBytes)
@@ -143,6 +164,31 @@ LzMatch MatchFinder::shortMatch(std::int32_t recent, std::uint32_t limit, std::v
     if (all)
         all->push_back(m);
     return m;
+}
+
+inline LzMatch MatchFinder::shortMatches(std::uint32_t limit, bool wanted, std::vector<LzMatch> *all)
+{
+    const std::size_t cur = cursor_;
+    const std::uint32_t h3 = hash3At(cur, kShortHashBits);
+    LzMatch best;
+    if (wanted)
+        best = shortMatch(head3_[h3], limit, all);
+    head3_[h3] = static_cast<std::int32_t>(cur);
+    if (head4_.empty() || limit < kHashBytes)
+        return best;
+    // Any position sharing 4 bytes shares 3 too, so this one is no closer: it counts
+    // only when it is longer, and it is the same position when that shares 4 bytes.
+    const std::uint32_t h4 = hashAt(cur);
+    if (wanted && best.length < kHashBytes) {
+        const LzMatch m = shortMatch(head4_[h4], limit, nullptr);
+        if (m.length > best.length) {
+            best = m;
+            if (all)
+                all->push_back(m);
+        }
+    }
+    head4_[h4] = static_cast<std::int32_t>(cur);
+    return best;
 }
 
 LzMatch MatchFinder::chainFindAndInsert(std::vector<LzMatch> *all)
@@ -193,33 +239,32 @@ LzMatch MatchFinder::findAllAndInsert(std::vector<LzMatch> &matches)
 
 LzMatch MatchFinder::treeInsert(bool wanted, std::vector<LzMatch> *all)
 {
-    // The positions sharing a 4-byte hash form a binary search tree ordered by the
-    // bytes that follow them, newest at the root. Walking down from the root to
-    // place the cursor visits exactly the candidates that share the longest prefixes
-    // with it, and re-links the tree around the cursor as its new root. 3-byte
-    // matches come from the newest position with the same 3 bytes.
+    // The positions sharing a hash of their first treeHashBytes form a binary search
+    // tree ordered by the bytes that follow them, newest at the root. Walking down
+    // from the root to place the cursor visits exactly the candidates that share the
+    // longest prefixes with it, and re-links the tree around the cursor as its new
+    // root. Shorter matches come from the newest positions sharing 3 and 4 bytes.
     LzMatch best;
     const std::uint32_t limit = std::min(params_.maxMatch, available());
     if (limit < kShortBytes)
         return best;
     const std::size_t cur = cursor_;
     const std::uint8_t *data = buffer_.data();
-    const std::uint32_t h3 = hash3At(cur, kShortHashBits);
-    if (wanted)
-        best = shortMatch(head3_[h3], limit, all);
-    head3_[h3] = static_cast<std::int32_t>(cur);
+    best = shortMatches(limit, wanted, all);
     std::uint32_t bestLen = std::max(best.length, kShortBytes - 1);
-    if (limit < kHashBytes)
+    if (limit < params_.treeHashBytes)
         return best;
     const std::uint32_t lenLimit = std::min(limit, params_.niceLength);
-    const std::uint32_t h = hashAt(cur);
+    const std::uint32_t h = treeHashAt(cur);
     std::int32_t cand = head_[h];
     head_[h] = static_cast<std::int32_t>(cur);
     std::int32_t *smallerSlot = &links_[2 * (cur & (ring_ - 1))];      // takes the next smaller node
     std::int32_t *largerSlot = &links_[2 * (cur & (ring_ - 1)) + 1];   // takes the next larger node
     std::uint32_t smallerLen = 0, largerLen = 0;  // prefix shared with every node on that side
+    // Candidates older than this are out of reach; kNone is below it too.
+    const std::int64_t oldest = std::max<std::int64_t>(0, static_cast<std::int64_t>(cur) - params_.maxDistance);
     for (std::uint32_t steps = params_.maxChain;; --steps) {
-        if (cand == kNone || steps == 0 || cur - static_cast<std::size_t>(cand) > params_.maxDistance) {
+        if (cand < oldest || steps == 0) {
             *smallerSlot = *largerSlot = kNone;
             break;
         }

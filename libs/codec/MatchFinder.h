@@ -39,6 +39,10 @@ struct MatchFinderParams {
     std::uint32_t maxChain = 64;          // candidates looked at per search (chain or tree)
     std::uint32_t niceLength = 128;       // a match this long ends the search at once
     MatchStructure structure = MatchStructure::HashChains;
+    // Bytes hashed to pick a binary tree, 4 .. 6. Above 4, the trees are smaller
+    // (fewer steps per search on text, where common 4-byte strings abound) and
+    // matches shorter than this come from the newest position sharing 3 and 4 bytes.
+    std::uint32_t treeHashBytes = 4;
 };
 
 class MatchFinder {
@@ -75,6 +79,10 @@ public:
 private:
     std::uint32_t hashAt(std::size_t pos) const;
     std::uint32_t hash3At(std::size_t pos, std::uint32_t bits) const;
+    std::uint32_t treeHashAt(std::size_t pos) const;
+    // The newest positions sharing 3 and 4 bytes with the cursor give its short
+    // matches, appended to `all` when longer than the one before; enters the cursor.
+    LzMatch shortMatches(std::uint32_t limit, bool wanted, std::vector<LzMatch> *all);
     // The match at `recent` (the newest position with the cursor's 3 bytes), if any.
     LzMatch shortMatch(std::int32_t recent, std::uint32_t limit, std::vector<LzMatch> *all) const;
     LzMatch chainFindAndInsert(std::vector<LzMatch> *all);
@@ -87,10 +95,12 @@ private:
 
     MatchFinderParams params_;
     std::uint32_t hashBits_;
-    std::vector<std::uint8_t> buffer_;
+    std::vector<std::uint8_t> buffer_;  // capacity_ bytes, and padding for 8-byte reads
+    std::size_t capacity_;
     std::uint32_t ring_;               // power of two above maxDistance
     std::vector<std::int32_t> head_;   // chains: newest per 4-byte hash; tree: root per 4-byte hash
     std::vector<std::int32_t> head3_;  // newest position per 3-byte hash
+    std::vector<std::int32_t> head4_;  // newest position per 4-byte hash, when trees hash more
     // Chains: the previous position with the same hash; tree: the two children.
     // Indexed by position modulo the ring.
     std::vector<std::int32_t> links_;

@@ -116,30 +116,47 @@ TEST(LzParser, LongRunBecomesFewMaximalMatches)
     }
 }
 
-TEST(MatchFinder, UnboundedTreeSearchFindsTheLongestMatchOfFourOrMore)
+std::uint32_t matchAt(const std::vector<std::uint8_t> &s, std::size_t pos, std::size_t distance, std::size_t limit)
+{
+    std::uint32_t len = 0;
+    while (len < limit && s[pos - distance + len] == s[pos + len])
+        ++len;
+    return len;
+}
+
+TEST(MatchFinder, UnboundedTreeSearchFindsTheLongestMatchOfTheTreeKeyOrMore)
 {
     const std::uint32_t window = 4096;
-    for (std::uint32_t seed = 0; seed < 3; ++seed) {
-        const auto s = mixedData(20000, seed);
-        MatchFinder finder({window, window, 256, 1u << 30, 256, MatchStructure::BinaryTree});
-        finder.append(s);
-        for (std::size_t pos = 0; pos < s.size(); ++pos) {
-            const LzMatch m = finder.findAndInsert();
-            const std::size_t limit = std::min<std::size_t>(256, s.size() - pos);
-            std::uint32_t longest = 0;
-            for (std::size_t d = 1; d <= std::min<std::size_t>(pos, window); ++d) {
-                std::uint32_t len = 0;
-                while (len < limit && s[pos - d + len] == s[pos + len])
-                    ++len;
-                longest = std::max(longest, len);
+    for (const std::uint32_t keyBytes : {4u, 5u, 6u}) {
+        for (std::uint32_t seed = 0; seed < 3; ++seed) {
+            const auto s = mixedData(20000, seed);
+            MatchFinderParams p{window, window, 256, 1u << 30, 256, MatchStructure::BinaryTree};
+            p.treeHashBytes = keyBytes;
+            MatchFinder finder(p);
+            finder.append(s);
+            std::vector<LzMatch> all;
+            for (std::size_t pos = 0; pos < s.size(); ++pos) {
+                const LzMatch m = finder.findAllAndInsert(all);
+                const std::size_t limit = std::min<std::size_t>(256, s.size() - pos);
+                std::uint32_t longest = 0;
+                for (std::size_t d = 1; d <= std::min<std::size_t>(pos, window); ++d)
+                    longest = std::max(longest, matchAt(s, pos, d, limit));
+                const auto where = ::testing::Message() << "key " << keyBytes << " seed " << seed << " at " << pos;
+                // Matches as long as the tree key come from the tree and are exact;
+                // shorter ones only from the newest positions sharing 3 and 4 bytes.
+                if (longest >= keyBytes)
+                    ASSERT_EQ(m.length, longest) << where;
+                else
+                    ASSERT_TRUE(m.length == 0 || (m.length >= 3 && m.length <= longest)) << where;
+                // Every match reported is real and longer than the one before.
+                std::uint32_t previous = 2;
+                for (const LzMatch &each : all) {
+                    ASSERT_GT(each.length, previous) << where;
+                    ASSERT_EQ(matchAt(s, pos, each.distance, limit), each.length) << where;
+                    previous = each.length;
+                }
+                finder.advance();
             }
-            // Matches of 4 or more come from the tree and are exact; a 3-byte match
-            // is looked for only at the newest position with the same 3 bytes.
-            if (longest >= 4)
-                ASSERT_EQ(m.length, longest) << "seed " << seed << " at " << pos;
-            else
-                ASSERT_TRUE(m.length == 0 || m.length == 3) << "seed " << seed << " at " << pos;
-            finder.advance();
         }
     }
 }

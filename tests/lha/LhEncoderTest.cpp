@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <random>
 
 using namespace vexel::codec;
@@ -142,5 +143,27 @@ TEST(LhEncoder, SeveralRoundsOfChunksJoinSeamlessly)
         const auto whole = compress(m, data);
         EXPECT_EQ(compress(m, data, {}, 300001), whole);
         expectRoundTrip(m, data);
+    }
+}
+
+TEST(LhPriceModel, PricesByWidthAgreeWithPricePerDistance)
+{
+    // The optimal parser looks distance prices up by width: the table must give
+    // what distancePrice() gives, before and after learning, for every distance.
+    for (const LhMethod method : kMethods) {
+        const LhMethodInfo info = lhMethodInfo(method);
+        LhPriceModel model(info);
+        std::mt19937 rng(static_cast<unsigned>(info.dictBits));
+        for (int lesson = 0; lesson < 2; ++lesson) {
+            std::uint32_t byWidth[33];
+            ASSERT_TRUE(model.distancePricesByWidth(byWidth));
+            for (std::uint32_t d = 1; d <= (1u << info.dictBits); ++d)
+                ASSERT_EQ(byWidth[std::bit_width(d - 1)], model.distancePrice(d)) << info.id << " distance " << d;
+            // Skewed distances, so that the learned position codes differ in length.
+            std::vector<LzToken> tokens;
+            for (int i = 0; i < 5000; ++i)
+                tokens.push_back({1 + (static_cast<std::uint32_t>(rng()) >> (32 - 1 - rng() % info.dictBits)), 3});
+            model.learn(tokens);
+        }
     }
 }
