@@ -16,7 +16,7 @@ repeat=${REPEAT:-3}
 
 "$root/scripts/install-deps.sh" bench
 if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXEL_BUILD_TESTS=ON >/dev/null
 fi
 cmake --build "$build" --target zip32 zip32j bga32 vexel_lib_driver -j2 >/dev/null
 driver="$build/bin/vexel_lib_driver"
