@@ -42,8 +42,10 @@ LzOptimalParams parserParams(const LhMethodInfo &m, const LhEncoderOptions &o, b
     return p;
 }
 
+} // namespace
+
 // One chunk's parse: its own parser and its own copy of the prices.
-struct ChunkJob {
+struct LhEncoder::ChunkJob {
     std::span<const std::uint8_t> history;
     std::span<const std::uint8_t> data;
     LhPriceModel prices;
@@ -58,8 +60,6 @@ struct ChunkJob {
     }
 };
 
-} // namespace
-
 LhEncoder::LhEncoder(LhMethod method, const LhEncoderOptions &options)
     : method_(lhMethodInfo(method)),
       options_(options),
@@ -71,6 +71,12 @@ LhEncoder::LhEncoder(LhMethod method, const LhEncoderOptions &options)
     pending_.reserve(kChunk * kChunksAtOnce);
 }
 
+LhEncoder::~LhEncoder()
+{
+    for (std::thread &t : workers_)
+        t.join();
+}
+
 void LhEncoder::write(std::span<const std::uint8_t> data)
 {
     while (!data.empty()) {
@@ -78,7 +84,8 @@ void LhEncoder::write(std::span<const std::uint8_t> data)
         pending_.insert(pending_.end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(n));
         data = data.subspan(n);
         if (pending_.size() == kChunk * kChunksAtOnce) {
-            parsePending();
+            awaitParse();
+            startParse();
             writeBlocks(false);
         }
     }
@@ -86,40 +93,50 @@ void LhEncoder::write(std::span<const std::uint8_t> data)
 
 void LhEncoder::finish()
 {
-    parsePending();
+    awaitParse();
+    startParse();
+    awaitParse();
     writeBlocks(true);
     bits_.alignToUnit();
 }
 
-void LhEncoder::parsePending()
+void LhEncoder::startParse()
 {
     if (pending_.empty())
         return;
+    // The jobs read parsing_ and history_, which stay untouched until awaitParse().
+    std::swap(parsing_, pending_);
+    pending_.clear();
     const std::size_t dictionary = std::size_t{1} << method_.dictBits;
-    const std::span<const std::uint8_t> all(pending_);
-    std::vector<ChunkJob> jobs;
+    const std::span<const std::uint8_t> all(parsing_);
     for (std::size_t at = 0; at < all.size(); at += kChunk) {
         const auto history = at == 0 ? std::span<const std::uint8_t>(history_)
                                      : all.subspan(at - std::min(at, dictionary), std::min(at, dictionary));
-        jobs.push_back({history, all.subspan(at, std::min(kChunk, all.size() - at)), prices_, {}});
+        jobs_.push_back({history, all.subspan(at, std::min(kChunk, all.size() - at)), prices_, {}});
     }
     const LzOptimalParams params = parserParams(method_, options_, !pricesLearned_);
-    std::vector<std::thread> helpers;
-    for (std::size_t j = 1; j < jobs.size(); ++j)
-        helpers.emplace_back([&job = jobs[j], &params] { job.run(params); });
-    jobs[0].run(params);
-    for (std::thread &t : helpers)
-        t.join();
+    for (ChunkJob &job : jobs_)
+        workers_.emplace_back([&job, params] { job.run(params); });
+}
 
-    for (ChunkJob &job : jobs)
+void LhEncoder::awaitParse()
+{
+    for (std::thread &t : workers_)
+        t.join();
+    workers_.clear();
+    if (jobs_.empty())
+        return;
+    for (ChunkJob &job : jobs_)
         tokens_.insert(tokens_.end(), job.tokens.begin(), job.tokens.end());
-    prices_ = jobs.back().prices;
+    prices_ = jobs_.back().prices;
     pricesLearned_ = true;
+    jobs_.clear();
     // Keep the last dictionary's worth of input as the next chunk's history.
-    history_.insert(history_.end(), pending_.begin(), pending_.end());
+    const std::size_t dictionary = std::size_t{1} << method_.dictBits;
+    history_.insert(history_.end(), parsing_.begin(), parsing_.end());
     if (history_.size() > dictionary)
         history_.erase(history_.begin(), history_.end() - static_cast<std::ptrdiff_t>(dictionary));
-    pending_.clear();
+    parsing_.clear();
 }
 
 void LhEncoder::writeSplit(std::span<const LzToken> tokens, int levels)

@@ -1,10 +1,12 @@
 // Streaming -lh5- / -lh6- / -lh7- compressor: bytes in, the method's bit stream out.
 //
-// Input is parsed in chunks of 512 KiB, two at a time on two threads (the second
-// chunk's parser is primed with the dictionary's worth of bytes before it), with
-// the cost-based parser of the codec kit. The output does not depend on how the
-// input is cut into write() calls. Memory is bounded by two chunks, their parsers
-// and one block of commands, whatever the stream length. The output ends on a byte
+// Input is parsed in chunks of 512 KiB, two at a time on two threads (each chunk's
+// parser is primed with the dictionary's worth of bytes before it), with the
+// cost-based parser of the codec kit. The pair is parsed in the background while
+// the caller reads the next pair and the blocks of the previous one are written.
+// The output does not depend on how the input is cut into write() calls. Memory is
+// bounded by four chunks, two parsers and the commands of a pair, whatever the
+// stream length. The output ends on a byte
 // boundary with zero padding; its length is the member's packed size.
 // Not thread-safe; one encoder per member.
 #pragma once
@@ -16,6 +18,7 @@
 
 #include <cstdint>
 #include <span>
+#include <thread>
 #include <vector>
 
 namespace vexel::codec {
@@ -29,9 +32,13 @@ struct LhEncoderOptions {
 class LhEncoder {
 public:
     explicit LhEncoder(LhMethod method, const LhEncoderOptions &options = {});
+    // Waits for a parse still running; the stream is left unfinished.
+    ~LhEncoder();
+    LhEncoder(const LhEncoder &) = delete;
+    LhEncoder &operator=(const LhEncoder &) = delete;
 
-    // Compresses `data` as the next part of the stream. May block while a chunk
-    // pair is parsed (a fraction of a second).
+    // Compresses `data` as the next part of the stream. May block while the
+    // previous chunk pair is parsed (a fraction of a second).
     void write(std::span<const std::uint8_t> data);
     // Ends the stream: the rest of the input, the last block and the final padding.
     void finish();
@@ -42,7 +49,11 @@ public:
     const LhMethodInfo &method() const { return method_; }
 
 private:
-    void parsePending();
+    struct ChunkJob;
+    // Starts the parse of pending_ in the background (after awaitParse()).
+    void startParse();
+    // Waits for the parse in flight, if any, and queues its tokens.
+    void awaitParse();
     void writeBlocks(bool final);
     void writeSplit(std::span<const LzToken> tokens, int levels);
 
@@ -50,8 +61,11 @@ private:
     LhEncoderOptions options_;
     LhPriceModel prices_;
     bool pricesLearned_ = false;
-    std::vector<std::uint8_t> history_;  // the input just before pending_, up to a dictionary
+    std::vector<std::uint8_t> history_;  // the input just before parsing_, up to a dictionary
+    std::vector<std::uint8_t> parsing_;  // input being parsed, up to two chunks
     std::vector<std::uint8_t> pending_;  // input not parsed yet, up to two chunks
+    std::vector<ChunkJob> jobs_;         // the parse of parsing_, one job per chunk
+    std::vector<std::thread> workers_;
     std::uint32_t blockTokens_;
     std::vector<LzToken> tokens_;
     BitWriter bits_;

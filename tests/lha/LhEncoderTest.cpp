@@ -167,3 +167,18 @@ TEST(LhPriceModel, PricesByWidthAgreeWithPricePerDistance)
         }
     }
 }
+
+TEST(LhEncoder, DroppedMidStreamWaitsForItsBackgroundParse)
+{
+    // A stopped run destroys the encoder unfinished, while a chunk pair may still be
+    // parsed in the background: the destructor waits for it instead of aborting.
+    const auto data = mixedData(3u << 20, 8);
+    for (const std::size_t bytes : {std::size_t{1} << 20, std::size_t{3} << 20}) {
+        LhEncoder enc(LhMethod::Lh7);
+        enc.write({data.data(), bytes});
+        std::vector<std::uint8_t> out;
+        enc.drainTo(out);
+    }
+    // And a whole stream still round-trips after that.
+    expectRoundTrip(LhMethod::Lh7, data);
+}
