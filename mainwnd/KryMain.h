@@ -5,7 +5,7 @@
 
 #include "run/FormatTable.h"
 #include "run/RunState.h"
-#include "run/windows/RunInputs.h"
+#include "run/RunInputs.h"
 
 #include <QWidget>
 

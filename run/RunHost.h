@@ -1,27 +1,19 @@
-// RunHost: everything the run core needs from the windows, and nothing more.
-// The main window and the progress window implement it in the program; tests and a
-// command-line mode implement it without any window. All calls come on the thread
-// that runs the run (the user-interface thread in the program).
+// RunHost: everything the run core needs from the windows, and nothing more: the main
+// window's inputs (RunInputs) and the progress window. The progress window implements
+// it in the program, forwarding the inputs to the main window; tests and a command-line
+// mode implement it without any window. All calls come on the thread that runs the run
+// (the user-interface thread in the program).
 #pragma once
+
+#include "run/RunInputs.h"
 
 #include <string>
 
 namespace vexel {
 
-class RunHost {
+class RunHost : public RunInputs {
 public:
-    virtual ~RunHost() = default;
-
-    // The main window's format list FileType, in list order, and its other inputs.
-    virtual int formatEntryCount() const = 0;
-    virtual std::string formatEntryText(int index) const = 0;
-    virtual bool formatEntryChecked(int index) const = 0;
-    virtual std::string outputName() const = 0;   // the text of FileName
-    virtual bool dllVisible() const = 0;          // DLLVisible: libraries show their status
-    virtual bool alwaysOnTop() const = 0;         // AlwaysTopSW
-
-    // Owner windows handed to the archiver libraries (a QWidget*, or null).
-    virtual void *mainWindowHandle() = 0;
+    // Owner window handed to the LHA library (a QWidget*, or null).
     virtual void *progressWindowHandle() = 0;
 
     // The progress window: its labels Prg and MainMsg, its status-window timer.

@@ -8,7 +8,7 @@
 
 #include "run/RunHost.h"
 #include "run/RunState.h"
-#include "run/windows/RunInputs.h"
+#include "run/RunInputs.h"
 
 #include <QDialog>
 #include <QPointer>

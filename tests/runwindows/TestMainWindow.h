@@ -2,7 +2,7 @@
 // marks, the output name FileName and the check boxes DLLVisible and AlwaysTopSW.
 #pragma once
 
-#include "run/windows/RunInputs.h"
+#include "run/RunInputs.h"
 
 #include <QWidget>
 
