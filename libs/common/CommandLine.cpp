@@ -31,7 +31,12 @@ bool readToken(std::string_view line, std::size_t *pos, Token *token)
     token->quoted = false;
     while (i < line.size() && !isBlank(line[i])) {
         if (line[i] == '"') {
-            const std::size_t close = line.find('"', i + 1);
+            // The program quotes paths without escaping, so a path may itself hold a
+            // double quote: only a quote that ends the word (a blank or the line's end
+            // follows) closes it.
+            std::size_t close = line.find('"', i + 1);
+            while (close != std::string_view::npos && close + 1 < line.size() && !isBlank(line[close + 1]))
+                close = line.find('"', close + 1);
             if (close == std::string_view::npos)
                 return false;
             token->text.append(line.substr(i + 1, close - i - 1));

@@ -235,10 +235,12 @@ std::string unquoted(std::string line)
 {
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
+    // A line holds one name, written between double quotes without escaping: the
+    // name runs to the last quote, so a name may itself hold double quotes.
     const std::size_t open = line.find('"');
     if (open != std::string::npos) {
-        const std::size_t close = line.find('"', open + 1);
-        if (close != std::string::npos && line.find_first_not_of(" \t") == open)
+        const std::size_t close = line.rfind('"');
+        if (close > open && line.find_first_not_of(" \t") == open)
             return line.substr(open + 1, close - open - 1);
     }
     if (line.find_first_not_of(" \t") == std::string::npos)

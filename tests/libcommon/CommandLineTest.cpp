@@ -65,6 +65,10 @@ TEST(CommandLine, PathsWithBlanksQuotesAndMissingSlash)
     EXPECT_EQ(c.listFile, "/tmp/my run/krytmp.lst") << "an unquoted list path runs to the end of the line";
     EXPECT_EQ(parsed("-r \"/a.zip\" \"\" @\"/l l.lst\"  ").listFile, "/l l.lst");
     EXPECT_EQ(parsed("-r \"/a.zip\" \"\" @/l.lst").baseFolder, "");
+    // Paths are quoted without escaping: a quote inside a word does not end it.
+    const ParsedCommand q = parsed("-r \"/t/say \"hi\".zip\" \"/h/\"q\"/\" @/t/krytmp.lst");
+    EXPECT_EQ(q.archivePath, "/t/say \"hi\".zip");
+    EXPECT_EQ(q.baseFolder, "/h/\"q\"/");
 }
 
 TEST(CommandLine, MalformedLinesAreRefusedWithAReason)

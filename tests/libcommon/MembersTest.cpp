@@ -77,6 +77,9 @@ TEST_F(MembersTest, ListFileLinesQuotedOrNotWithEitherLineEnd)
     EXPECT_EQ(collect("\"top.txt\"\r\n\r\nX/a.txt\n\"X/b.c\"", true), (Names{"top.txt", "X/a.txt", "X/b.c"}));
     EXPECT_EQ(collect("\"top.txt\"\n\"top.txt\"\n\"X/*.*\"\n\"X/a.txt\"\n", false).size(), 7u)
         << "each stored name appears once";
+    writeFile(base + "say \"hi\".txt", "q");
+    EXPECT_EQ(collect("\"say \"hi\".txt\"\n", true), (Names{"say \"hi\".txt"}))
+        << "a name in quotes may hold quotes itself";
 }
 
 TEST_F(MembersTest, WildcardsAndTheBaseFolderContents)

@@ -109,6 +109,8 @@ private slots:
             text += "line " + QByteArray::number(i % 37) + " of a repetitive text file\n";
         writeFile(src + "/notes.txt", text);
         writeFile(src + "/sub/more.txt", text.left(5000));
+        // Names are quoted without escaping on the way to the libraries.
+        writeFile(src + "/sub/say \"hi\" $now.txt", text.left(3000));
         QDir().mkpath(save);
         qputenv("TMPDIR", dir.path().toUtf8());
         platform::setProgramFolderForTesting(VEXEL_BIN_DIR "/");
