@@ -16,6 +16,7 @@
 #include "LhPriceModel.h"
 #include "LzParser.h"
 
+#include <atomic>
 #include <cstdint>
 #include <span>
 #include <thread>
@@ -32,7 +33,8 @@ struct LhEncoderOptions {
 class LhEncoder {
 public:
     explicit LhEncoder(LhMethod method, const LhEncoderOptions &options = {});
-    // Waits for a parse still running; the stream is left unfinished.
+    // Stops a parse still running and waits for it (milliseconds); the stream is
+    // left unfinished.
     ~LhEncoder();
     LhEncoder(const LhEncoder &) = delete;
     LhEncoder &operator=(const LhEncoder &) = delete;
@@ -66,6 +68,7 @@ private:
     std::vector<std::uint8_t> pending_;  // input not parsed yet, up to two chunks
     std::vector<ChunkJob> jobs_;         // the parse of parsing_, one job per chunk
     std::vector<std::thread> workers_;
+    std::atomic<bool> abandoned_{false};  // the jobs stop early: the stream is dropped
     std::uint32_t blockTokens_;
     std::vector<LzToken> tokens_;
     BitWriter bits_;

@@ -50,7 +50,7 @@ MatchFinder::MatchFinder(const MatchFinderParams &params) : params_(params)
         throw std::invalid_argument("largest distance must lie within the window");
     if (params.maxMatch < kShortBytes || params.maxMatch > 65535)
         throw std::invalid_argument("longest match out of range");
-    if (params.treeHashBytes < kHashBytes || params.treeHashBytes > 6)
+    if (params.treeHashBytes < kHashBytes || params.treeHashBytes > 8)
         throw std::invalid_argument("tree hash length out of range");
     if (params_.maxChain == 0)
         params_.maxChain = 1;

@@ -39,7 +39,7 @@ struct MatchFinderParams {
     std::uint32_t maxChain = 64;          // candidates looked at per search (chain or tree)
     std::uint32_t niceLength = 128;       // a match this long ends the search at once
     MatchStructure structure = MatchStructure::HashChains;
-    // Bytes hashed to pick a binary tree, 4 .. 6. Above 4, the trees are smaller
+    // Bytes hashed to pick a binary tree, 4 .. 8. Above 4, the trees are smaller
     // (fewer steps per search on text, where common 4-byte strings abound) and
     // matches shorter than this come from the newest position sharing 3 and 4 bytes.
     std::uint32_t treeHashBytes = 4;

@@ -127,7 +127,7 @@ std::uint32_t matchAt(const std::vector<std::uint8_t> &s, std::size_t pos, std::
 TEST(MatchFinder, UnboundedTreeSearchFindsTheLongestMatchOfTheTreeKeyOrMore)
 {
     const std::uint32_t window = 4096;
-    for (const std::uint32_t keyBytes : {4u, 6u}) {
+    for (const std::uint32_t keyBytes : {4u, 7u}) {
         for (std::uint32_t seed = 0; seed < 3; ++seed) {
             const auto s = mixedData(20000, seed);
             MatchFinderParams p{window, window, 256, 1u << 30, 256, MatchStructure::BinaryTree};
