@@ -6,7 +6,8 @@
 // binary trees (MatchStructure); either way the finder reports matches of 3 bytes or
 // more. Shorter matches (LZX's 2-byte matches, repeated offsets) are the caller's to
 // look for with current() and history(). Memory: the buffer, 4 (chains) or 8 (trees)
-// bytes per ring position and 4 bytes per hash slot, whatever the stream length.
+// bytes per ring position and 4 bytes per hash slot (one more table of them for
+// trees keyed by more than 4 bytes), whatever the stream length.
 // Not thread-safe; one finder per stream.
 #pragma once
 
