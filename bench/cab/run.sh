@@ -19,18 +19,15 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/vexel-cab-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT INT TERM
 results="$root/bench/out/cab-results.txt"
 
-now() { date +%s.%N; }
-since() { awk -v a="$(now)" -v b="$1" 'BEGIN { printf "%.2f", a - b }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", a / b }'; }
-bytes() { stat -c %s "$1"; }
+. "$root/bench/timing.sh"
 
 # cab LIST SWITCHES: one cab32 call on the corpus files named by LIST; sets size, secs.
 cab() {
   rm -f "$work/v.cab"
   start=$(now)
   "$build/bin/vexel_lib_driver" "$build/bin/cab32.so" Cab "-a -r -i $2 \"$work/v.cab\" \"$corpus/\" @$1"
-  secs=$(since "$start")
-  size=$(bytes "$work/v.cab")
+  secs=$(elapsed "$start")
+  size=$(size "$work/v.cab")
 }
 
 printf '"*.*"\n' >"$work/all.lst"
@@ -43,8 +40,8 @@ printf '"text/*.*"\n"source/*.*"\n' >"$work/text.lst"
 cab "$work/all.lst" -mz
 start=$(now)
 (cd "$corpus" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | xargs gcab -c -z "$work/ref.cab")
-ref_secs=$(since "$start")
-ref_size=$(bytes "$work/ref.cab")
+ref_secs=$(elapsed "$start")
+ref_size=$(size "$work/ref.cab")
 printf 'whole corpus  MSZIP vs gcab -cz   size %10d / %10d = %s   time %7.2fs / %7.2fs = %s\n' \
   "$size" "$ref_size" "$(ratio "$size" "$ref_size")" "$secs" "$ref_secs" "$(ratio "$secs" "$ref_secs")" | tee -a "$results"
 
@@ -59,4 +56,4 @@ done
 start=$(now)
 xz_size=$(cd "$corpus" && cat text/* source/* | xz -6 | wc -c)
 printf 'text+source   xz -6 (ceiling)     size %10d = %s of MSZIP   time %7.2fs\n' \
-  "$xz_size" "$(ratio "$xz_size" "$mszip")" "$(since "$start")" | tee -a "$results"
+  "$xz_size" "$(ratio "$xz_size" "$mszip")" "$(elapsed "$start")" | tee -a "$results"

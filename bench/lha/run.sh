@@ -24,10 +24,7 @@ mkdir -p "$work"
 trap 'rm -rf "$work"' EXIT INT TERM
 results="$base/lha-results.txt"
 
-now() { date +%s.%N; }
-elapsed() { awk -v a="$(now)" -v b="$1" 'BEGIN { printf "%.3f", a - b }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", a / b }'; }
-size() { stat -c %s "$1"; }
+. "$root/bench/timing.sh"
 # Sum of the members' packed sizes, headers left out.
 packed() { lhasa v "$1" | awk '$1 == "Total" { print $4 }'; }
 

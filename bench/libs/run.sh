@@ -29,11 +29,7 @@ trap 'rm -rf "$work"' EXIT INT TERM
 printf '"%s/*.*"\n' "$(basename "$corpus")" >"$work/krytmp.lst"
 results="$base/libs-results.txt"
 
-now() { date +%s.%N; }
-# elapsed START: seconds since START
-elapsed() { awk -v a="$(now)" -v b="$1" 'BEGIN { printf "%.3f", a - b }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", a / b }'; }
-size() { stat -c %s "$1"; }
+. "$root/bench/timing.sh"
 
 # best_time COMMAND...: runs the command $repeat times; sets t_best to the shortest run.
 best_time() {
