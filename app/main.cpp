@@ -1,4 +1,5 @@
 // vexel: finds the smallest archive of the files it is given.
+#include "app/BatchMode.h"
 #include "config/KryOpr.h"
 #include "mainwnd/KryMain.h"
 
@@ -6,6 +7,10 @@
 
 int main(int argc, char *argv[])
 {
+    // Batch mode, --help and --version need no display: decided before the window exists.
+    if (vexel::isCommandLineMode(argc, argv))
+        return vexel::runCommandLineMode(argc, argv);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vexel"));
     QApplication::setOrganizationName(QStringLiteral("Korvane Club"));
