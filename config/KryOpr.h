@@ -1,6 +1,12 @@
-// KryOpr: what the program finds out and keeps about its set-up.
+// KryOpr: what the program finds out and keeps about its set-up: the archiver
+// discovery (below), the settings store (SettingsStore.h), its keys with LoadSettings'
+// reading and SaveSettings (StoredSettings.h) and the archive kind's format list
+// (ArchiveKind.h). Including this header gives all of them.
 #pragma once
 
+#include "config/ArchiveKind.h"
+#include "config/SettingsStore.h"
+#include "config/StoredSettings.h"
 #include "run/FormatTable.h"
 
 #include <functional>
