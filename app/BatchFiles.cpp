@@ -25,11 +25,13 @@ std::string absoluteTidyPath(const std::string &name, const std::string &current
 std::string batchFileListEntry(const std::string &name, const std::string &currentDir)
 {
     const std::string full = absoluteTidyPath(name, currentDir);
+    // "name/" names a folder, as it does for the system: a file there is no match.
+    const bool folderOnly = name.ends_with('/');
     switch (platform::pathKind(full)) {
     case platform::PathKind::Missing:
         return {};
     case platform::PathKind::File:
-        return full;
+        return folderOnly ? std::string() : full;
     case platform::PathKind::Folder:
         break;
     }

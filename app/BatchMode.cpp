@@ -5,8 +5,8 @@
 #include "app/BatchOptions.h"
 #include "app/BatchReport.h"
 #include "app/StoredChoices.h"
-#include "app/VexelVersion.h"
 #include "config/KryOpr.h"
+#include "config/VexelVersion.h"
 #include "platform/Files.h"
 #include "platform/Interrupts.h"
 #include "run/RunReport.h"
@@ -40,7 +40,7 @@ void writeOut(const std::string &text)
     std::fflush(stdout);
 }
 
-// The window's format list for the ordinary kind: the available formats in table order,
+// The window's format list for the ordinary kind (the available formats in table order),
 // checked as --formats says or, without it, as stored.
 std::vector<std::pair<std::string, bool>> formatList(const BatchOptions &options,
                                                      const ArchiverAvailability &availability,
@@ -49,17 +49,15 @@ std::vector<std::pair<std::string, bool>> formatList(const BatchOptions &options
     std::set<std::string> wanted;
     if (options.formats)
         wanted.insert(options.formats->begin(), options.formats->end());
-    std::vector<std::pair<std::string, bool>> list;
     for (const FormatInfo &format : formatTable()) {
         const std::string text(format.entryText);
-        if (!(availability.*format.available)) {
-            if (wanted.count(text) && !options.quiet)
-                std::fprintf(stderr, "vexel: %s: its archiver was not found; not tried\n",
-                             text.c_str());
-            continue;
-        }
-        list.emplace_back(text, options.formats ? wanted.count(text) > 0 : stored.isChecked(text));
+        if (wanted.count(text) && !(availability.*format.available) && !options.quiet)
+            std::fprintf(stderr, "vexel: %s: its archiver was not found; not tried\n",
+                         text.c_str());
     }
+    std::vector<std::pair<std::string, bool>> list;
+    for (const FormatListEntry &entry : stored.formats)
+        list.emplace_back(entry.text, options.formats ? wanted.count(entry.text) > 0 : entry.checked);
     return list;
 }
 
@@ -115,7 +113,7 @@ int runBatch(const BatchOptions &options)
         return usageError("'" + options.saveDir + "': no such folder");
 
     const ArchiverAvailability availability = DiscoverArchivers();
-    const StoredChoices stored = readStoredChoices();
+    const StoredChoices stored = readStoredChoices(availability, currentDir);
     const RunSettings settings = settingsFor(options, stored);
     RunControl control;
     RunState state;

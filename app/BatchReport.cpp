@@ -13,7 +13,7 @@ namespace {
 bool isValidUtf8(const std::string &bytes)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    const QString decoded = decoder(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     return !decoder.hasError();
 }
 
