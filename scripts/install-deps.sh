@@ -1,17 +1,19 @@
 #!/bin/sh
 # Installs the Debian packages named on the command line that are not yet present.
-# Usage: scripts/install-deps.sh build|test|bench
+# Usage: scripts/install-deps.sh build|test|bench|package
 set -eu
 build="cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libminizip-dev libdeflate-dev
   libarchive-dev zlib1g-dev libbz2-dev fonts-noto-cjk"
 test="$build libgtest-dev libgmock-dev unzip 7zip lhasa liblhasa-dev libmspack-dev
-  cabextract gzip bzip2 xauth"
+  cabextract gzip bzip2 xauth dpkg-dev desktop-file-utils appstream man-db"
 bench="$test zip xz-utils gcab jlha-utils time"
+package="$build dpkg-dev"
 case "${1:-build}" in
   build) wanted=$build ;;
   test) wanted=$test ;;
   bench) wanted=$bench ;;
-  *) echo "usage: $0 build|test|bench" >&2; exit 2 ;;
+  package) wanted=$package ;;
+  *) echo "usage: $0 build|test|bench|package" >&2; exit 2 ;;
 esac
 missing=""
 for p in $wanted; do

@@ -19,7 +19,7 @@ done
 command -v dpkg-shlibdeps >/dev/null || { echo "$0: dpkg-shlibdeps is missing (Debian package dpkg-dev)" >&2; exit 1; }
 if [ -z "$build" ]; then
   build=$root/build-package
-  "$root/scripts/install-deps.sh" build
+  "$root/scripts/install-deps.sh" package
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVEXEL_BUILD_TESTS=OFF >/dev/null
   cmake --build "$build" -j"$(nproc)"
 fi
