@@ -153,7 +153,7 @@ TEST_F(BatchRun, UsageErrorsExitWithTwoAndMakeNothing)
     }
     EXPECT_TRUE(namesIn(save).empty());
     EXPECT_TRUE(namesIn(tmp).empty());
-    EXPECT_EQ(namesIn(top).size(), 6u);   // src save tmp config capture home
+    EXPECT_EQ(namesIn(top).size(), 6u);   // src save tmp config capture home: nothing new
 }
 
 TEST_F(BatchRun, RefusedRunsExitWithOneAndTheWindowsMessage)
@@ -170,6 +170,18 @@ TEST_F(BatchRun, RefusedRunsExitWithOneAndTheWindowsMessage)
     EXPECT_TRUE(result.out.empty());
     EXPECT_TRUE(namesIn(tmp).empty());
     EXPECT_EQ(namesIn(top).size(), 6u);
+}
+
+TEST_F(BatchRun, AFailingArchiverEndsTheRunWithOneAndSavesNothing)
+{
+    env["PATH"] = std::string(VEXEL_FAKE_BIN_DIR) + ":/usr/bin:/bin";
+    env["VEXEL_FAKE_FAIL"] = "rar";
+    const ChildResult result = run({"--batch", "-o", "x", "-f", "ZIP,RAR", "-d", "save", "src"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("vexel: 処理を中止しました\n"), std::string::npos) << result.err;
+    EXPECT_TRUE(result.out.empty());
+    EXPECT_TRUE(namesIn(save).empty());
+    EXPECT_TRUE(namesIn(tmp).empty());
 }
 
 TEST_F(BatchRun, HelpAndVersionNeedNoDisplay)
@@ -224,6 +236,32 @@ TEST_F(BatchRun, InterruptDuringALongLzxRunStopsItAndLeavesNothing)
     EXPECT_LT(took, 2s);
     EXPECT_NE(result.err.find("vexel: 処理を中止しました\n"), std::string::npos) << result.err;
     EXPECT_TRUE(result.out.empty());
+    EXPECT_TRUE(namesIn(save).empty());
+    EXPECT_TRUE(namesIn(tmp).empty());
+}
+
+// ZIP's library registers no callback, so a cancel cannot reach it: the program gives it
+// a moment, then removes the run folder and ends. A copy of the program beside the fake
+// libraries, whose ZIP works 60 s, shows it.
+TEST_F(BatchRun, InterruptEndsALibraryThatCannotHearIt)
+{
+    const std::string bin = top + "bin/";
+    std::filesystem::create_directories(bin);
+    std::filesystem::copy_file(VEXEL_PROGRAM, bin + "vexel");
+    for (const char *library : {"unlha32.so", "zip32.so", "zip32j.so", "cab32.so", "bga32.so"})
+        std::filesystem::create_symlink(std::string(VEXEL_FAKE_LIB_DIR) + library, bin + library);
+    env["VEXEL_FAKE_WORK_MS"] = "zip=60000";
+    VexelChild child(bin + "vexel", {"--batch", "-o", "x.zip", "-d", "save", "src"}, env, top,
+                     capture);
+    ASSERT_TRUE(child.started());
+    ASSERT_TRUE(eventually([&] { return child.errSoFar().find("1/1 ") != std::string::npos; }, 30s));
+    std::this_thread::sleep_for(200ms);
+    const auto sent = std::chrono::steady_clock::now();
+    child.signal(SIGINT);
+    const ChildResult result = child.wait(10s);
+    EXPECT_EQ(result.status, 130) << result.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - sent, 3s);
+    EXPECT_NE(result.err.find("vexel: 処理を中止しました\n"), std::string::npos) << result.err;
     EXPECT_TRUE(namesIn(save).empty());
     EXPECT_TRUE(namesIn(tmp).empty());
 }
