@@ -44,6 +44,16 @@ int listWidthNeeded(const QListWidget *list)
     return list->sizeHintForColumn(0) + frame + list->verticalScrollBar()->sizeHint().width();
 }
 
+// Lines of Japanese text take the height of the fallback CJK font, which the label's
+// own estimate can miss: the larger of it and the font's measurement.
+int wrappedHeight(const QLabel *label, int width)
+{
+    const int margins = label->contentsMargins().top() + label->contentsMargins().bottom();
+    const QRect measured = label->fontMetrics().boundingRect(
+        QRect(0, 0, width, 100000), Qt::TextWordWrap | label->alignment(), label->text());
+    return std::max(label->heightForWidth(width), measured.height() + margins);
+}
+
 } // namespace
 
 QWidget *DesignGeometry::place(QWidget *widget, const QRect &design)
@@ -86,7 +96,7 @@ bool DesignGeometry::fitsAt(double factor) const
                 inside.push_back(scaled(c.design, factor));
 
         if (auto *label = qobject_cast<QLabel *>(w)) {
-            if (label->wordWrap() ? label->heightForWidth(r.width()) > r.height()
+            if (label->wordWrap() ? wrappedHeight(label, r.width()) > r.height()
                                   : !fitsInside(label->sizeHint(), r.size()))
                 return false;
         } else if (qobject_cast<QAbstractButton *>(w) != nullptr) {

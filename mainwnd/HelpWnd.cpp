@@ -3,9 +3,10 @@
 #include "config/VexelVersion.h"
 
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace vexel {
 
@@ -43,9 +44,17 @@ HelpWnd::HelpWnd(const QString &settingsFile, QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Vexel - ヘルプ"));
     setModal(true);
 
-    auto *text = new QPlainTextEdit(usageText(settingsFile), this);
+    auto *text = new QLabel(usageText(settingsFile), this);
     text->setObjectName(QStringLiteral("HelpText"));
-    text->setReadOnly(true);
+    text->setWordWrap(true);
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // About 40 full-width characters a line at the font in use; the height follows.
+    text->setFixedWidth(fontMetrics().horizontalAdvance(QChar(0x3042)) * 40);
+    // Lines of Japanese text take the height of the fallback CJK font, which the label's
+    // own estimate can miss: take the larger of it and the font's measurement.
+    const QRect measured = fontMetrics().boundingRect(QRect(0, 0, text->width(), 100000),
+                                                      Qt::TextWordWrap, text->text());
+    text->setMinimumHeight(std::max(text->heightForWidth(text->width()), measured.height()));
     auto *close = new QPushButton(QStringLiteral("閉じる"), this);
     close->setObjectName(QStringLiteral("HelpClose"));
     close->setDefault(true);
@@ -54,9 +63,7 @@ HelpWnd::HelpWnd(const QString &settingsFile, QWidget *parent) : QDialog(parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(text);
     layout->addWidget(close, 0, Qt::AlignRight);
-    // Room for the text at the font in use: about 40 full-width characters by 22 lines.
-    const QFontMetrics fm = fontMetrics();
-    resize(fm.horizontalAdvance(QChar(0x3042)) * 40, fm.lineSpacing() * 22);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 } // namespace vexel

@@ -2,6 +2,7 @@
 // fully visible in its control, no two visible sibling controls overlapping, every
 // control inside its parent. Set VEXEL_GRAB_DIR to keep a picture of each window.
 #include "config/SettingsStore.h"
+#include "mainwnd/HelpWnd.h"
 #include "mainwnd/KryMain.h"
 
 #include "AllArchiversAvailable.h"
@@ -11,6 +12,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -152,6 +155,30 @@ private slots:
                 scaleAtDefault = wnd.layoutScale();
             else
                 QVERIFY(wnd.layoutScale() > scaleAtDefault);
+        }
+        QApplication::setFont(original);
+    }
+
+    // The help text shows whole at the default font and at 1.5 times it, without scrolling.
+    void theHelpWindowShowsItsWholeText()
+    {
+        const QFont original = QApplication::font();
+        for (const double times : {1.0, 1.5}) {
+            QFont font = original;
+            font.setPointSizeF(original.pointSizeF() * times);
+            QApplication::setFont(font);
+            HelpWnd help(settingsFilePath());
+            help.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&help));
+            auto *text = help.findChild<QLabel *>("HelpText");
+            const QRect need = text->fontMetrics().boundingRect(
+                text->contentsRect(), Qt::TextWordWrap | text->alignment(), text->text());
+            QVERIFY2(need.height() <= text->contentsRect().height(), qPrintable(QString("%1 %2 %3 %4").arg(need.height()).arg(text->contentsRect().height()).arg(need.width()).arg(text->contentsRect().width())));
+            QVERIFY(help.geometry().contains(text->geometry().translated(help.pos())));
+            QCOMPARE(help.windowTitle(), QString("Vexel - ヘルプ"));
+            const QByteArray dir = qgetenv("VEXEL_GRAB_DIR");
+            if (!dir.isEmpty())
+                help.grab().save(QString::fromLocal8Bit(dir) + QString("/help-%1x.png").arg(times));
         }
         QApplication::setFont(original);
     }

@@ -11,7 +11,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -351,7 +351,7 @@ private slots:
                 if (auto *help = qobject_cast<QDialog *>(w); help && help->isVisible()) {
                     title = help->windowTitle();
                     modal = help->isModal();
-                    text = help->findChild<QPlainTextEdit *>("HelpText")->toPlainText();
+                    text = help->findChild<QLabel *>("HelpText")->text();
                     help->findChild<QPushButton *>("HelpClose")->click();
                 }
         });
