@@ -196,11 +196,18 @@ bool readBatchValues(const QCommandLineParser &parser, const Options &o, BatchOp
 
 bool wantsCommandLineMode(const std::vector<std::string> &arguments)
 {
+    const Options o;
     for (const std::string &argument : arguments) {
         if (argument == "--")
             return false;
-        if (argument.size() > 1 && argument[0] == '-')
-            return true;
+        if (argument.size() < 2 || argument[0] != '-')
+            continue;
+        // "--output=NAME" names the option before its "=".
+        const std::string word = argument.substr(0, argument.find('='));
+        for (const QCommandLineOption &option : o.all())
+            for (const QString &name : option.names())
+                if (word == (name.size() == 1 ? "-" : "--") + name.toStdString())
+                    return true;
     }
     return false;
 }

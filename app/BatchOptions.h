@@ -35,9 +35,10 @@ struct ParsedCommandLine {
     std::string error;   // a usage error (the program then exits with 2); empty when none
 };
 
-// True when the arguments (without the program name) ask for more than the window: an
-// option before "--" (--batch, --help, --version, or any other, which then is a usage
-// error). Plain names, and everything after "--", leave the window in charge.
+// True when the arguments (without the program name) ask for more than the window: one
+// of Vexel's own options before "--" (--batch, --help, --version, or a batch option,
+// which without --batch is a usage error). Names, everything after "--", and the
+// options of Qt itself (-style, -platform ...) leave the window in charge.
 bool wantsCommandLineMode(const std::vector<std::string> &arguments);
 
 // Reads the arguments (without the program name). Batch options need --batch; the batch

@@ -1,17 +1,21 @@
 #include "mainwnd/KryMain.h"
 
-#include "dirtree/cDTree.h"
+#include "config/ArchiveKind.h"
+#include "config/SettingsStore.h"
 #include "dirtree/TreeImageList.h"
+#include "dirtree/cDTree.h"
 #include "mainwnd/FileList.h"
+#include "mainwnd/HelpWnd.h"
+#include "mainwnd/KryIcon.h"
+#include "platform/Files.h"
 #include "run/StartRun.h"
 #include "run/windows/ProgressWnd.h"
 
+#include <QApplication>
 #include <QCheckBox>
-#include <QDir>
+#include <QCloseEvent>
 #include <QDropEvent>
-#include <QGroupBox>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
@@ -19,145 +23,149 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTreeWidget>
-#include <QUrl>
+
+#include <iostream>
 
 namespace vexel {
 
-namespace {
-
-const QString kNoFiles = QStringLiteral(
-    "ファイルがありません（圧縮するファイルをドラッグ＆ドロップしてください）");
-
-// The local files a drop carries, in the drop's order; empty when it carries none.
-QStringList droppedFiles(const QMimeData *mime)
-{
-    QStringList paths;
-    if (mime == nullptr || !mime->hasUrls())
-        return paths;
-    for (const QUrl &url : mime->urls())
-        if (url.isLocalFile())
-            paths << url.toLocalFile();
-    return paths;
-}
-
-template <typename W>
-W *placed(W *widget, const char *name, int left, int top, int width, int height)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(left, top, width, height);
-    return widget;
-}
-
-} // namespace
-
-KryMain::KryMain(const QStringList &arguments, const ArchiverAvailability &availability,
+// The start-up sequence. The current directory stays where the program was started:
+// a name on the command line means the file of the folder the user is in.
+KryMain::KryMain(const std::vector<std::string> &arguments,
+                 const ArchiverAvailability &availability, std::unique_ptr<SettingsStore> store,
                  QWidget *parent)
-    : QWidget(parent), availability_(availability)
+    : QWidget(parent), availability_(availability), store_(std::move(store))
 {
-    settings_.DefaultPath = QDir::currentPath().toStdString();
+    if (!store_)
+        store_ = std::make_unique<IniSettingsStore>();
+    setObjectName(QStringLiteral("KryMain"));
+    setWindowTitle(QStringLiteral("Vexel"));
+    setWindowIcon(kryIcon());
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     buildControls();
-    fillFormatList();
-    setFiles(arguments);
+    connectControls();
 
-    ImageList = std::make_unique<TreeImageList>();
     DirTree = std::make_unique<cDTree>();
+    LoadSettings();
+    fillFromCommandLine(arguments);
+    ImageList = std::make_unique<TreeImageList>();
     DirTree->setTreeView(DirList);
     DirTree->setImageList(ImageList.get());
     DirTree->setPath(QString::fromStdString(settings_.DefaultPath));
 
+    setFocusOrder();
     acceptDropsEverywhere();
+    fitLayout();
     FileName->setFocus();
 }
 
 KryMain::~KryMain() = default;
 
-void KryMain::buildControls()
+void KryMain::connectControls()
 {
-    setWindowTitle(QStringLiteral("Vexel"));
-    setFixedSize(520, 350);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-
-    placed(new QLabel(QStringLiteral("圧縮するファイル"), this), "Label2", 8, 10, 97, 17);
-    FreezeFile = placed(new QLineEdit(kNoFiles, this), "FreezeFile", 112, 8, 401, 18);
-    FreezeFile->setReadOnly(true);
-
-    auto *saveDirFrame = placed(new QGroupBox(QStringLiteral("保存先"), this), "SaveDirFrame",
-                                8, 32, 233, 313);
-    DirList = placed(new QTreeWidget(saveDirFrame), "DirList", 8, 16, 217, 289);
-
-    auto *fileFrame = placed(new QGroupBox(QStringLiteral("ファイル名"), this), "FileFrame",
-                             248, 32, 265, 105);
-    FileName = placed(new QLineEdit(fileFrame), "FileName", 8, 16, 249, 18);
-    auto *normalArc = placed(new QRadioButton(QStringLiteral("通常書庫"), fileFrame),
-                             "NormalArc", 8, 40, 89, 17);
-    normalArc->setChecked(true);
-    auto *exeArc = placed(new QRadioButton(QStringLiteral("自己解凍書庫"), fileFrame),
-                          "EXEArc", 104, 40, 113, 17);
-    exeArc->setEnabled(false);
-    placed(new QLabel(QStringLiteral("※"), fileFrame), "Label3", 8, 64, 15, 17);
-    auto *hint = placed(new QLabel(QStringLiteral(
-        "ファイル名に拡張子を付けた場合、その圧縮形式で、付けなかった場合はもっとも"
-        "圧縮効率が良くなる圧縮方式で保存します。"), fileFrame), "Label1", 24, 64, 233, 38);
-    hint->setWordWrap(true);
-
-    auto *tabs = placed(new QTabWidget(this), "TabStrip1", 248, 144, 265, 169);
-    auto *checkArcMode = new QWidget;
-    checkArcMode->setObjectName(QStringLiteral("CheckArcMode"));
-    FileType = placed(new QListWidget(checkArcMode), "FileType", 0, 8, 249, 102);
-    auto *arcAllCheck = placed(new QPushButton(QStringLiteral("すべて選択"), checkArcMode),
-                               "ArcAllCheck", 168, 117, 81, 19);
-    tabs->addTab(checkArcMode, QStringLiteral("チェック形式"));
-
-    auto *checkOption = new QWidget;
-    checkOption->setObjectName(QStringLiteral("CheckOption"));
-    auto *optionFrame = placed(new QGroupBox(QStringLiteral("簡易設定"), checkOption),
-                               "OptionFrame", 0, 8, 249, 57);
-    DLLVisible = placed(new QCheckBox(QStringLiteral("各DLLによる進行状況表示をする"),
-                                      optionFrame), "DLLVisible", 8, 16, 217, 15);
-    AlwaysTopSW = placed(new QCheckBox(QStringLiteral("常に手前に表示"), optionFrame),
-                         "AlwaysTopSW", 8, 32, 153, 17);
-    tabs->addTab(checkOption, QStringLiteral("オプション"));
-
-    KryStart = placed(new QPushButton(QStringLiteral("圧縮開始(&F)"), this), "KryStart",
-                      248, 320, 89, 25);
-    KryStart->setEnabled(false);
-    auto *closeWnd = placed(new QPushButton(QStringLiteral("閉じる(&C)"), this), "CloseWnd",
-                            344, 320, 81, 25);
-    placed(new QPushButton(QStringLiteral("ヘルプ(&H)"), this), "HelpShow", 432, 320, 81, 25);
-
     connect(KryStart, &QPushButton::clicked, this, &KryMain::KryStart_Click);
-    connect(closeWnd, &QPushButton::clicked, this, &QWidget::close);
-    connect(arcAllCheck, &QPushButton::clicked, this, &KryMain::ArcAllCheck_Click);
+    connect(CloseWnd, &QPushButton::clicked, this, &QWidget::close);
+    connect(HelpShow, &QPushButton::clicked, this, &KryMain::HelpShow_Click);
+    connect(SettingShow, &QPushButton::clicked, this, &KryMain::SettingShow_Click);
+    connect(ArcAllCheck, &QPushButton::clicked, this, &KryMain::ArcAllCheck_Click);
     connect(AlwaysTopSW, &QCheckBox::clicked, this, &KryMain::AlwaysTopSW_Click);
-    connect(FileName, &QLineEdit::textChanged, this, &KryMain::updateStartButton);
+    connect(NormalArc, &QRadioButton::clicked, this, &KryMain::NormalArc_Click);
+    connect(FileName, &QLineEdit::textChanged, this, &KryMain::FileName_Change);
+    connect(FileType, &QListWidget::itemChanged, this, &KryMain::FileType_ItemCheck);
 }
 
-void KryMain::fillFormatList()
+// LoadSettings: the stored options, the save folder, the methods and levels (checked
+// against their ranges) and the archive kind with its format list.
+void KryMain::LoadSettings()
 {
-    for (const FormatInfo &format : formatTable()) {
-        if (!(availability_.*format.available))
-            continue;
-        auto *item = new QListWidgetItem(QString::fromUtf8(format.entryText.data(),
-                                                           qsizetype(format.entryText.size())));
+    const StoredOptions stored = readStoredOptions(*store_, platform::currentDirectory());
+    settings_ = stored.values;
+    AlwaysTopSW->setChecked(stored.AlwaysTop);
+    if (stored.AlwaysTop)
+        AlwaysTopSW_Click();
+    DLLVisible->setChecked(stored.DLLVisible);
+    NormalArc->setChecked(stored.kind == OrdinaryKind);
+    EXEArc->setChecked(stored.kind == SelfExtractingKind);
+    SetArchiveKind(stored.kind);
+}
+
+// SetArchiveKind: rebuilds FileType for the kind with the stored marks; writes nothing.
+void KryMain::SetArchiveKind(int kind)
+{
+    rebuildingList_ = true;
+    FileType->clear();
+    for (const FormatListEntry &entry : archiveKindEntries(kind, availability_, *store_)) {
+        auto *item = new QListWidgetItem(QString::fromStdString(entry.text));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Checked);
+        item->setCheckState(entry.checked ? Qt::Checked : Qt::Unchecked);
         FileType->addItem(item);
+    }
+    if (FileType->count() > 0)
+        FileType->setCurrentRow(0);
+    rebuildingList_ = false;
+}
+
+ArchiveKind KryMain::currentKind() const
+{
+    return NormalArc->isChecked() ? OrdinaryKind : SelfExtractingKind;
+}
+
+// The command-line fill: every existing name, quoted in FreezeFile even when alone. A
+// name that names nothing is left out and said so on standard error; when no name is
+// left, nothing changes.
+void KryMain::fillFromCommandLine(const std::vector<std::string> &arguments)
+{
+    const NamedFiles named = fileListFromNames(arguments, platform::currentDirectory());
+    for (const std::string &name : named.missing)
+        std::cerr << "vexel: " << name << ": そのようなファイルやフォルダはありません" << std::endl;
+    if (named.entries.empty())
+        return;
+    fileList_ = named.entries;
+    FreezeFile->setText(fileListDisplay(fileList_));
+    FreezeFile->setCursorPosition(0);
+}
+
+void KryMain::DropFiles(const std::vector<std::string> &names)
+{
+    if (names.empty())
+        return;
+    fileList_.clear();
+    for (const std::string &name : names)
+        fileList_.push_back(fileListEntry(name, platform::currentDirectory()));
+    FreezeFile->setText(dropDisplay(fileList_));
+    FreezeFile->setCursorPosition(0);
+    // A drop only ever enables the start button.
+    if (FreezeFile->text() != kNoFilesText && !FileName->text().isEmpty())
+        KryStart->setEnabled(true);
+}
+
+// The start rule: enabled exactly when files are given and a name is typed.
+void KryMain::FileName_Change()
+{
+    const bool filesGiven = FreezeFile->text() != kNoFilesText;
+    KryStart->setEnabled(filesGiven && !FileName->text().isEmpty());
+}
+
+void KryMain::FileType_ItemCheck(QListWidgetItem *item)
+{
+    if (rebuildingList_)
+        return;
+    writeCheckMark(*store_, currentKind(), item->text().toStdString(),
+                   item->checkState() == Qt::Checked);
+}
+
+void KryMain::ArcAllCheck_Click()
+{
+    for (int i = 0; i < FileType->count(); ++i) {
+        QListWidgetItem *item = FileType->item(i);
+        if (item->checkState() == Qt::Checked)
+            FileType_ItemCheck(item);   // already checked: stored as "True" all the same
+        else
+            item->setCheckState(Qt::Checked);
     }
 }
 
-void KryMain::setFiles(const QStringList &paths)
-{
-    fileList_ = fileListEntries(paths, QDir::currentPath());
-    FreezeFile->setText(fileList_.empty() ? kNoFiles : fileListDisplay(fileList_));
-    FreezeFile->setCursorPosition(0);
-    updateStartButton();
-}
-
-void KryMain::updateStartButton()
-{
-    KryStart->setEnabled(!fileList_.empty() && !FileName->text().isEmpty());
-}
+void KryMain::NormalArc_Click() { SetArchiveKind(OrdinaryKind); }
 
 void KryMain::KryStart_Click()
 {
@@ -171,34 +179,61 @@ void KryMain::KryStart_Click()
     StartRun(*progress_, availability_, request_, control_);
 }
 
-void KryMain::ArcAllCheck_Click()
-{
-    for (int i = 0; i < FileType->count(); ++i)
-        FileType->item(i)->setCheckState(Qt::Checked);
-}
-
 void KryMain::AlwaysTopSW_Click()
 {
     const bool wasVisible = isVisible();
+    const QPoint at = pos();
     setWindowFlag(Qt::WindowStaysOnTopHint, AlwaysTopSW->isChecked());
-    if (wasVisible)
+    if (wasVisible) {
+        move(at);
         show();   // changing the flags hides a window
-}
-
-void KryMain::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape) {
-        close();
-        return;
     }
-    QWidget::keyPressEvent(event);
 }
 
-// Files dropped on any control replace the file list. Scroll areas receive drags on
-// their viewports, so those are watched as well.
+void KryMain::HelpShow_Click()
+{
+    HelpWnd help(settingsFilePath(), this);
+    help.exec();
+}
+
+// Opens the settings window SettingWnd modally (no owner window) on the shared values
+// settings_ and the availability availability_; every later run uses what it changed,
+// and SaveSettings stores it at close. SettingWnd is a window of its own that is
+// plugged in here; until then the button opens nothing.
+void KryMain::SettingShow_Click()
+{
+}
+
+// The close sequence: store the settings with the tree's folder, close the progress
+// window, release the tree. It cannot be cancelled; the program then ends.
+void KryMain::closeEvent(QCloseEvent *event)
+{
+    if (!closed_) {
+        closed_ = true;
+        SaveSettings(*store_, DirTree->Path().toStdString(), AlwaysTopSW->isChecked(),
+                     DLLVisible->isChecked(), settings_);
+        if (progress_ != nullptr)
+            progress_->close();
+        DirTree.reset();
+    }
+    event->accept();
+}
+
+void KryMain::changeEvent(QEvent *event)
+{
+    // A new font (the user's, or the application's) needs new room for the texts.
+    if (event->type() == QEvent::FontChange && DirTree)
+        fitLayout();
+    QWidget::changeEvent(event);
+}
+
+// Drops on any control (also the disabled ones and the tree) and the keys of the whole
+// window reach the window first. Scroll areas receive drags on their viewports, so
+// those are watched as well.
 void KryMain::acceptDropsEverywhere()
 {
     setAcceptDrops(true);
+    installEventFilter(this);
     for (QWidget *child : findChildren<QWidget *>()) {
         child->setAcceptDrops(true);
         child->installEventFilter(this);
@@ -208,26 +243,50 @@ void KryMain::acceptDropsEverywhere()
 bool KryMain::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
+    case QEvent::KeyPress:
+        return handleKey(watched, static_cast<QKeyEvent *>(event));
     case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto *drag = static_cast<QDragMoveEvent *>(event);
-        if (droppedFiles(drag->mimeData()).isEmpty())
-            return false;
-        drag->acceptProposedAction();
-        return true;
-    }
-    case QEvent::Drop: {
-        auto *drop = static_cast<QDropEvent *>(event);
-        const QStringList paths = droppedFiles(drop->mimeData());
-        if (paths.isEmpty())
-            return false;
-        setFiles(paths);
-        drop->acceptProposedAction();
-        return true;
-    }
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return handleDrag(event);
     default:
         return QWidget::eventFilter(watched, event);
     }
+}
+
+// Esc closes from any control; Enter starts a run while KryStart is enabled and then
+// goes on to the focused control, except FileName, which takes no Enter.
+bool KryMain::handleKey(QObject *watched, QKeyEvent *key)
+{
+    // A key a control ignores travels on to its parents: act on it once, where it landed.
+    QWidget *focus = QApplication::focusWidget();
+    if (watched != (focus != nullptr ? focus : this))
+        return false;
+    if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+        close();
+        return true;
+    }
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (!enter)
+        return false;
+    if (KryStart->isEnabled())
+        KryStart_Click();
+    return watched == FileName;
+}
+
+// A drag that carries local files is accepted everywhere, so file managers show that
+// the window takes it; the drop replaces the file list. Anything else is ignored.
+bool KryMain::handleDrag(QEvent *event)
+{
+    auto *drag = static_cast<QDropEvent *>(event);
+    const std::vector<std::string> names = droppedNames(drag->mimeData());
+    if (names.empty())
+        return false;
+    drag->setDropAction(Qt::CopyAction);
+    drag->accept();
+    if (event->type() == QEvent::Drop)
+        DropFiles(names);
+    return true;
 }
 
 int KryMain::formatEntryCount() const { return FileType->count(); }

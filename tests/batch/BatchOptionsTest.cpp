@@ -23,6 +23,10 @@ TEST(BatchOptions, OnlyOptionsBeforeTheEndMarkLeaveTheWindow)
     EXPECT_TRUE(wantsCommandLineMode({"a.txt", "--version"}));
     EXPECT_TRUE(wantsCommandLineMode({"-h"}));
     EXPECT_TRUE(wantsCommandLineMode({"-o", "x"}));
+    EXPECT_TRUE(wantsCommandLineMode({"--output=x", "a"}));
+    // Qt's own options belong to the window's QApplication.
+    EXPECT_FALSE(wantsCommandLineMode({"-style", "fusion", "a.txt"}));
+    EXPECT_FALSE(wantsCommandLineMode({"-platform", "offscreen", "-x"}));
 }
 
 TEST(BatchOptions, ValuesAreReadAndMappedToTheStoredForms)
