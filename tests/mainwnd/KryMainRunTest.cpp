@@ -42,6 +42,7 @@ class KryMainRunTest : public QObject {
     std::unique_ptr<QTemporaryDir> dir_;
     QString src_, save_;
     ArchiverAvailability found_;
+    QByteArray tmpdir_ = qgetenv("TMPDIR");
 
     // Runs the window's start command with `name` typed; returns the run's report.
     QString runAs(KryMain &wnd, const QString &name)
@@ -79,7 +80,14 @@ private slots:
         QDir::setCurrent(save_);
     }
 
-    void cleanup() { platform::setProgramFolderForTesting(""); }
+    // The next test's folder must not be made inside this one's, which TMPDIR points at.
+    void cleanup()
+    {
+        platform::setProgramFolderForTesting("");
+        qputenv("TMPDIR", tmpdir_);
+        QDir::setCurrent(QDir::tempPath());
+        dir_.reset();
+    }
 
     // The stored methods and levels are what the archivers are told: LHA method "4"
     // makes -lh7-, CAB method "1" with level " 21" makes LZX with a 2 MiB window.
