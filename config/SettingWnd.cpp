@@ -4,6 +4,7 @@
 #include "run/windows/Twips.h"
 
 #include <QButtonGroup>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -49,16 +50,16 @@ QString settingsFileLocation()
 } // namespace
 
 SettingWnd::SettingWnd(RunSettings &values, const ArchiverAvailability &availability,
-                       LibraryVersionQuery versionOf, QWidget *parent)
+                       const LibraryVersionQuery &versionOf, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      values_(values), versionOf_(std::move(versionOf))
+      values_(values)
 {
     setObjectName(QStringLiteral("SettingWnd"));
     setWindowTitle(QStringLiteral("Vexel - 詳細設定"));
     setModal(true);
     buildControls();
-    Form_Load(availability);
+    Form_Load(availability, versionOf);
     // Fixed after the report is in: its lines decide how wide the version panel is.
     setFixedSize(sizeHint().expandedTo(twipsSize(kDesignWidthTwips, kDesignHeightTwips)));
 }
@@ -224,7 +225,8 @@ QWidget *SettingWnd::buildVersionPanel()
     return Setting_Version;
 }
 
-void SettingWnd::Form_Load(const ArchiverAvailability &availability)
+void SettingWnd::Form_Load(const ArchiverAvailability &availability,
+                           const LibraryVersionQuery &versionOf)
 {
     const SettingPositions shown = positionsFromSettings(values_);
     OptLHA->button(shown.lhaMethod)->setChecked(true);
@@ -233,7 +235,7 @@ void SettingWnd::Form_Load(const ArchiverAvailability &availability)
     ZipLevel->setValue(shown.zipLevel);
     BGALevel->setValue(shown.bgaLevel);
 
-    Text1->setPlainText(QString::fromStdString(installationReport(availability, versionOf_)));
+    Text1->setPlainText(QString::fromStdString(installationReport(availability, versionOf)));
     fitTextToReport();
 }
 

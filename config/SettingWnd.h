@@ -31,9 +31,9 @@ class SettingWnd : public QDialog {
 public:
     // `values` are the shared values the window shows and applies to; they must outlive
     // the window. `availability` is what the start-up found; `versionOf` asks a library
-    // for its version, and is called only for libraries whose flag is set.
+    // for its version while the window is made, only for libraries whose flag is set.
     SettingWnd(RunSettings &values, const ArchiverAvailability &availability,
-               LibraryVersionQuery versionOf, QWidget *parent = nullptr);
+               const LibraryVersionQuery &versionOf, QWidget *parent = nullptr);
 
     // Copies what the controls show into the shared values.
     void ApplySettings();
@@ -53,12 +53,12 @@ private:
                                 const QStringList &elements);
     QSlider *addLevelSlider(QGroupBox *frame, const char *sliderName, PositionRange range,
                             const char *lowName, const char *highName);
-    void Form_Load(const ArchiverAvailability &availability);
+    // Fills the controls from the shared values and the report from the libraries.
+    void Form_Load(const ArchiverAvailability &availability, const LibraryVersionQuery &versionOf);
     void fitTextToReport();
     SettingPositions shownPositions() const;
 
     RunSettings &values_;
-    LibraryVersionQuery versionOf_;
 
     QTabWidget *TabStrip1 = nullptr;
     QWidget *Setting_All = nullptr;

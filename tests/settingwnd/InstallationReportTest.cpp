@@ -4,6 +4,7 @@
 #include "config/KryOpr.h"
 #include "platform/SearchPath.h"
 
+#include <QFile>
 #include <QLibrary>
 #include <QTemporaryDir>
 
@@ -174,4 +175,26 @@ TEST(InstallationReport, TheProgramsQueryReportsALibraryThatIsNotThere)
     std::string error;
     EXPECT_FALSE(loadedLibraryVersion()("cab32.dll", "Cab", &error));
     EXPECT_NE(error.find("cab32.dll"), std::string::npos) << error;
+}
+
+// A file that the lookup finds but that is no library: the report says so instead of
+// taking the program down or showing a version.
+TEST(InstallationReport, AFoundFileThatIsNoLibraryIsReportedWithTheLoadersReason)
+{
+    QTemporaryDir folder;
+    {
+        QFile fake(folder.path() + "/cab32.so");
+        ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
+        fake.write("not a shared object");
+    }
+    ScopedLookup lookup(folder.path().toStdString() + "/", folder.path().toStdString());
+    const ArchiverAvailability found = DiscoverArchivers();
+    ASSERT_TRUE(found.CABAvailable);
+    const std::string report = installationReport(found, loadedLibraryVersion());
+    const std::string expectedStart = "UNLHA32.DLL - Not Installed.\n"
+                                      "ZIP32J.DLL - Not Installed.\n"
+                                      "CAB32.DLL - Not Loaded: ";
+    EXPECT_EQ(report.substr(0, expectedStart.size()), expectedStart) << report;
+    EXPECT_NE(report.find("cab32.so"), std::string::npos) << report;
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 7) << report;
 }
