@@ -1,6 +1,7 @@
 #include "mainwnd/KryMain.h"
 
 #include "config/ArchiveKind.h"
+#include "config/SettingWnd.h"
 #include "config/SettingsStore.h"
 #include "dirtree/TreeImageList.h"
 #include "dirtree/cDTree.h"
@@ -196,12 +197,13 @@ void KryMain::HelpShow_Click()
     help.exec();
 }
 
-// Opens the settings window SettingWnd modally (no owner window) on the shared values
-// settings_ and the availability availability_; every later run uses what it changed,
-// and SaveSettings stores it at close. SettingWnd is a window of its own that is
-// plugged in here; until then the button opens nothing.
+// Opens the settings window SettingWnd modally on the shared values settings_; every
+// later run uses what it applied, and SaveSettings stores it at close. The versions it
+// shows come from the libraries themselves, asked at every opening.
 void KryMain::SettingShow_Click()
 {
+    SettingWnd window(settings_, availability_, loadedLibraryVersion(), this);
+    window.exec();
 }
 
 // The close sequence: store the settings with the tree's folder, close the progress

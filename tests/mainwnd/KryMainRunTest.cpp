@@ -2,6 +2,7 @@
 // program: the stored methods and levels reach the archivers' command lines, a typed
 // extension makes that format alone, and the smallest archive is the one saved.
 #include "config/KryOpr.h"
+#include "config/SettingWnd.h"
 #include "mainwnd/KryMain.h"
 #include "platform/SearchPath.h"
 
@@ -11,7 +12,9 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
+#include <QSlider>
 
 #include <memory>
 
@@ -169,6 +172,43 @@ private slots:
         const QString report = runAs(wnd, "only.zip");
         QVERIFY2(report.count("FileType:") == 1 && report.contains("FileType:ZIP"), qPrintable(report));
         QCOMPARE(QDir(save_).entryList(QDir::Files), QStringList({"only.zip"}));
+    }
+
+    // SettingShow opens the settings window modally over the main window; what it applies
+    // is used by the next run at once and reaches the settings file when the window closes.
+    void theSettingsWindowChangesTheNextRunAndTheStoredFile()
+    {
+        auto wnd = std::make_unique<KryMain>(std::vector<std::string>{src_.toStdString()}, found_);
+        wnd->show();
+        bool sawModal = false;
+        QTimer answer;
+        answer.setInterval(10);
+        connect(&answer, &QTimer::timeout, [&] {
+            auto *settings = qobject_cast<SettingWnd *>(QApplication::activeModalWidget());
+            if (settings == nullptr || !settings->isVisible())
+                return;
+            sawModal = settings->isModal();
+            settings->findChild<QRadioButton *>("OptLHA2")->setChecked(true);   // -lh7-
+            settings->findChild<QSlider *>("ZipLevel")->setValue(3);
+            settings->findChild<QPushButton *>("Command3")->click();          // OK
+        });
+        answer.start();
+        QMetaObject::invokeMethod(wnd.get(), [&] { control<QPushButton>(*wnd, "SettingShow")->click(); },
+                                  Qt::QueuedConnection);
+        QVERIFY(QTest::qWaitFor([&] { return sawModal && QApplication::activeModalWidget() == nullptr; },
+                                10000));
+        answer.stop();
+        QCOMPARE(wnd->runSettings().ZIPFreezeLevel, std::string(" 3"));
+
+        runAs(*wnd, "applied.lzh");
+        QCOMPARE(fileBytes(save_ + "/applied.lzh").count("-lh7-"), 3);
+        QVERIFY2(!settingsText().contains("ZIPFreezeLevel"), settingsText().constData());
+
+        wnd->close();
+        wnd.reset();
+        QVERIFY2(settingsText().contains("LHAFreezeType=4\n") &&
+                     settingsText().contains("ZIPFreezeLevel=\" 3\"\n"),
+                 settingsText().constData());
     }
 };
 

@@ -1,0 +1,85 @@
+#include "config/InstallationReport.h"
+
+#include "run/ArchiverCommands.h"
+#include "run/ArchiverLibraries.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdio>
+
+namespace vexel {
+
+namespace {
+
+// The report's order of formats; GZIP stands for bga32, which BZIP2 shares.
+constexpr std::array<std::string_view, 7> kReportOrder{"LHA", "ZIP", "CAB", "GZIP",
+                                                       "ACE", "RAR", "GCA"};
+
+// The report names its archivers as the format table does, in capitals ("UNLHA32.DLL").
+std::string reportName(const FormatInfo &format)
+{
+    std::string name(format.archiverFile);
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return char(std::toupper(c)); });
+    return name;
+}
+
+// A reason on one line, so that the report keeps one line per archiver.
+std::string oneLine(std::string text)
+{
+    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    return text;
+}
+
+std::string libraryLine(const FormatInfo &format, const LibraryVersionQuery &versionOf)
+{
+    const std::string name = reportName(format);
+    const LibraryRecipe *recipe = libraryRecipe(std::string(format.entryText));
+    std::string error;
+    const std::optional<std::uint16_t> version =
+        versionOf(std::string(format.archiverFile), recipe->entryPrefix, &error);
+    if (!version)
+        return name + " - Not Loaded: " + oneLine(error);
+    return name + " - Version " + libraryVersionText(*version);
+}
+
+} // namespace
+
+LibraryVersionQuery loadedLibraryVersion()
+{
+    return [](const std::string &archiverFile, const std::string &entryPrefix,
+              std::string *error) -> std::optional<std::uint16_t> {
+        const ArchiverLibrary *library = archiverLibrary(archiverFile, entryPrefix, error);
+        if (library == nullptr)
+            return std::nullopt;
+        return library->version();
+    };
+}
+
+std::string libraryVersionText(std::uint16_t version)
+{
+    char hundredths[3];
+    std::snprintf(hundredths, sizeof hundredths, "%02u", unsigned(version % 100));
+    return std::to_string(version / 100) + '.' + hundredths;
+}
+
+std::string installationReport(const ArchiverAvailability &availability,
+                               const LibraryVersionQuery &versionOf)
+{
+    std::string report;
+    for (std::string_view entryText : kReportOrder) {
+        const FormatInfo &format = *findFormat(entryText);
+        const bool found = availability.*format.available;
+        if (!found)
+            report += reportName(format) + " - Not Installed.";
+        else if (format.kind == ArchiverKind::Library)
+            report += libraryLine(format, versionOf);
+        else
+            report += reportName(format) + " - Installed.";
+        report += '\n';
+    }
+    return report;
+}
+
+} // namespace vexel
