@@ -74,10 +74,11 @@ void ProgressDisplay::show(const RunProgress &p)
 {
     // An archiver that tells nothing (a command-line one, or a library without
     // records) gets a busy bar: a bar stuck at 0 would look like a hang.
-    if (p.formatKnown) {
+    const bool allMade = p.formatCount > 0 && p.formatsFinished >= p.formatCount;
+    if (p.formatKnown || allMade) {
         FormatBar->setRange(0, kBarSteps);
-        FormatBar->setValue(steps(p.formatFraction));
-    } else if (!p.format.empty() && p.formatsFinished < p.formatCount) {
+        FormatBar->setValue(allMade ? kBarSteps : steps(p.formatFraction));
+    } else if (!p.format.empty()) {
         FormatBar->setRange(0, 0);
     }
     OverallBar->setValue(steps(p.overallFraction));

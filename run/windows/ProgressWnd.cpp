@@ -134,6 +134,7 @@ void ProgressWnd::Tmr_Timer()
     ProgressTimer->start();
     const bool abandoned = RunFormats(ctx);
     ProgressTimer->stop();
+    ProgressTimer_Timer();   // the end as it is, not as the last tick saw it
     hide();
     if (!abandoned)
         showResult();
