@@ -12,18 +12,22 @@ namespace {
 // run it belongs to can only be found through a value outside it. One atomic pointer,
 // set just for the duration of a library call, keeps that to a single place; atomic
 // because the library may call back from its worker thread.
-std::atomic<const RunControl *> activeControl{nullptr};
+std::atomic<RunControl *> activeControl{nullptr};
 
 } // namespace
 
-ActiveRunControl::ActiveRunControl(const RunControl &control) { activeControl = &control; }
+ActiveRunControl::ActiveRunControl(RunControl &control) { activeControl = &control; }
 
 ActiveRunControl::~ActiveRunControl() { activeControl = nullptr; }
 
 } // namespace vexel
 
-extern "C" int ArchiverCallback(void *, uint32_t, uint32_t, void *)
+extern "C" int ArchiverCallback(void *, uint32_t message, uint32_t state, void *info)
 {
-    const vexel::RunControl *control = vexel::activeControl.load();
-    return control != nullptr && control->CancelRequested.load() ? 0 : 1;
+    vexel::RunControl *control = vexel::activeControl.load();
+    if (control == nullptr)
+        return 1;
+    if (message == KRY_MSG_PROGRESS && info != nullptr)
+        control->Reported.store(*static_cast<const KryProgress *>(info), state);
+    return control->CancelRequested.load() ? 0 : 1;
 }

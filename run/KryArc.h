@@ -37,6 +37,7 @@ void EndArchiverProcess(RunControl &control);
 } // namespace vexel
 
 // The callback registered with the archiver libraries: answers 0 (stop) while the
-// active run's CancelRequested is set, 1 (go on) otherwise. None of its arguments is
-// read. Safe to call from a library's worker thread.
+// active run's CancelRequested is set, 1 (go on) otherwise. A progress record
+// (message KRY_MSG_PROGRESS) is kept in the active run's RunControl::Reported; the
+// window handle is not read. Safe to call from a library's worker thread.
 extern "C" int ArchiverCallback(void *window, uint32_t message, uint32_t state, void *info);

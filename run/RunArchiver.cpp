@@ -91,6 +91,7 @@ int RunArchiver(RunContext &ctx, const std::string &formatName, const std::strin
     RunControl &control = ctx.control;
     control.CurrentFormat = formatName;
     control.CancelRequested = false;
+    control.Reported.clear();
 
     int result = 1;
     if (const FormatInfo *format = findFormat(formatName)) {

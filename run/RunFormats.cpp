@@ -6,6 +6,7 @@
 #include "run/BaseFolder.h"
 #include "run/FormatTable.h"
 #include "run/ListFiles.h"
+#include "run/RunProgress.h"
 #include "run/RunReport.h"
 
 #include <vector>
@@ -82,6 +83,7 @@ bool RunFormats(RunContext &ctx)
         ctx.host.showError("一時フォルダを作成できませんでした\n" + runFolder.error());
         return true;
     }
+    beginRunProgress(state, ctx.request);
     state.TempBase = runFolder.path() + "krytmp";
     state.BaseFolder = BaseFolder(ctx.request.FileList);
     // Relative names in the lists are also resolved from here by the archivers.
@@ -105,6 +107,7 @@ bool RunFormats(RunContext &ctx)
         return abandon(ctx, "圧縮ファイルを保存できませんでした\n" + error);
 
     state.RunReport = reportText(made, winner, destination, typedExtension);
+    state.SavedPath = destination;
     deleteTemporaryFiles(state.TempBase);
     return false;
 }

@@ -3,7 +3,10 @@
 // the archiver callback share with a running archiver.
 #pragma once
 
+#include "run/ArchiverProgress.h"
+
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,7 +32,7 @@ struct RunRequest {
 };
 
 // Shared between the running archiver, the progress window and ArchiverCallback.
-// CancelRequested may be read from a library's worker thread, hence atomic.
+// CancelRequested may be read, and Reported written, from a library's worker thread.
 struct RunControl {
     std::string CurrentFormat;
     std::atomic<bool> CancelRequested{false};
@@ -37,6 +40,7 @@ struct RunControl {
     std::int64_t ArchiverProcess = 0;      // process (group) id of the running script, 0 for none
     bool ArchiverProcessCancelled = false; // set when a cancel ended it: its exit counts as 12345
     int OSPlatform = 2;
+    ArchiverProgress Reported;             // the running library's last progress record
 };
 
 struct FormatResult {
@@ -51,6 +55,9 @@ struct RunState {
     std::string BaseFolder;    // ends in "/", or empty
     std::vector<FormatResult> Results;
     std::string RunReport;     // the last completed run's report
+    std::string SavedPath;     // where that run saved its archive
+    std::int64_t InputSize = 0;   // bytes of the listed files, counted once as the run starts
+    std::chrono::steady_clock::time_point StartedAt;   // when the run started
 };
 
 } // namespace vexel

@@ -55,7 +55,7 @@ bool readMember(const Member &member, Progress &progress, const ChunkSink &sink,
             break;
         if (!sink(buffer.data(), static_cast<std::size_t>(n), reason))
             return false;
-        if (!progress.advance(static_cast<std::uint64_t>(n))) {
+        if (!progress.advanceRead(member.storedName, total, static_cast<std::uint64_t>(n))) {
             *reason = "stopped by the user";
             return false;
         }

@@ -34,7 +34,7 @@ WorkResult doWork(const ParsedCommand &command, const JobPlan &plan, Progress &p
         std::vector<Member> members;
         if (!collectMembers(command, plan.collect, &members, &result.reason, &progress))
             return result;
-        progress.setTotal(totalBytes(members));
+        progress.setMembers(members);
         ArchiveOutput output(command.archivePath);
         if (!output.open(&result.reason))
             return result;
@@ -51,13 +51,25 @@ WorkResult doWork(const ParsedCommand &command, const JobPlan &plan, Progress &p
     return result;
 }
 
-// Asks the host whether to go on; a 0 answer stops the work.
+// Tells the host where the work is and asks it whether to go on; a 0 answer stops the
+// work. The record is filled here, on the caller's thread, at the callback's own pace:
+// the worker pays nothing for it beyond the counting it does anyway.
 void askOwner(const OwnerSlot *owner, CallbackState state, Progress &progress)
 {
     if (!owner)
         return;
     const OwnerSlot::Owner o = owner->get();
-    if (o.callback && o.callback(o.window, kCallbackMessage, state, nullptr) == 0)
+    if (!o.callback)
+        return;
+    Progress::Snapshot snapshot = progress.snapshot();
+    if (state == CallbackEnd) {
+        // The archive is complete: every byte and file was consumed, whatever the last
+        // count a writer made on the way.
+        snapshot.done = snapshot.total;
+        snapshot.filesDone = snapshot.filesTotal;
+    }
+    KryProgress record = progressRecord(snapshot);
+    if (o.callback(o.window, kCallbackMessage, state, &record) == 0 && state != CallbackEnd)
         progress.requestStop();
 }
 
@@ -134,6 +146,18 @@ WorkResult runAndWait(const std::function<WorkResult()> &work, const OwnerSlot *
 
 } // namespace
 
+KryProgress progressRecord(const Progress::Snapshot &snapshot)
+{
+    KryProgress record{};
+    record.size = sizeof record;
+    record.filesDone = snapshot.filesDone;
+    record.filesTotal = snapshot.filesTotal;
+    record.bytesDone = snapshot.done;
+    record.bytesTotal = snapshot.total;
+    record.member = snapshot.member.c_str();
+    return record;
+}
+
 void writeOutputLine(const std::string &text, char *output, std::uint32_t outputSize)
 {
     if (!output || outputSize == 0)
@@ -176,6 +200,8 @@ int runLibrary(const LibraryCall &call, const LibraryTraits &traits, const Owner
         const WorkResult result = onApplicationThread()
             ? runWithEventLoop(work, traits, jobPlan, owner, progress)
             : runAndWait(work, owner, progress);
+        if (result.ok)
+            askOwner(owner, CallbackEnd, progress);
         writeOutputLine(result.ok ? std::string() : result.reason, call.output, call.outputSize);
         return result.ok ? 0 : 1;
     } catch (const std::exception &e) {

@@ -6,8 +6,9 @@
 //  - meanwhile, on the caller's thread, runs a local event loop when the caller's thread
 //    is the thread of a QCoreApplication (so the host's windows keep working), and
 //    otherwise simply waits;
-//  - calls the registered callback (OwnerSlot.h) on the caller's thread before the work
-//    and every 50 ms during it; an answer of 0 stops the work;
+//  - calls the registered callback (OwnerSlot.h) on the caller's thread before the work,
+//    every 50 ms during it and once after a complete archive, each time with a progress
+//    record; an answer of 0 before the end stops the work;
 //  - shows the status window (StatusWindow.h) when a QApplication exists, the caller's
 //    thread is its thread and the plan asks for it; close() on it stops the work;
 //  - on success moves the archive into place and returns 0; on failure or stop returns
@@ -22,6 +23,7 @@
 
 #include "ArchiveOutput.h"
 #include "CommandLine.h"
+#include "KryUnPackDec.h"
 #include "Members.h"
 #include "OwnerSlot.h"
 #include "Progress.h"
@@ -63,9 +65,17 @@ struct JobPlan {
 // thread and fills the plan; false with a reason refuses the call.
 using PlanJob = std::function<bool(const ParsedCommand &command, JobPlan *plan, std::string *reason)>;
 
-// The values passed to the registered callback: message, then state.
-constexpr std::uint32_t kCallbackMessage = 0;
-enum CallbackState : std::uint32_t { CallbackBegin = 0, CallbackWorking = 1 };
+// The values passed to the registered callback: message, then state; the fourth
+// argument is a KryProgress record (KryUnPackDec.h) filled from the run's Progress.
+constexpr std::uint32_t kCallbackMessage = KRY_MSG_PROGRESS;
+enum CallbackState : std::uint32_t {
+    CallbackBegin = KRY_STATE_BEGIN,
+    CallbackWorking = KRY_STATE_WORKING,
+    CallbackEnd = KRY_STATE_END,
+};
+
+// The record the callback receives for `snapshot`; `member` must outlive its use.
+KryProgress progressRecord(const Progress::Snapshot &snapshot);
 
 // Returns 0 when the archive is complete, 1 otherwise. Never throws.
 int runLibrary(const LibraryCall &call, const LibraryTraits &traits, const OwnerSlot *owner,

@@ -3,6 +3,8 @@
 #include "run/FormatTable.h"
 #include "run/KryArc.h"
 #include "run/RunContext.h"
+#include "run/RunProgress.h"
+#include "run/RunReport.h"
 #include "run/windows/ResultWnd.h"
 #include "run/windows/StatusWindowWatch.h"
 #include "run/windows/Twips.h"
@@ -20,6 +22,10 @@ namespace {
 
 constexpr int kTmrIntervalMs = 10;
 constexpr int kWndChkIntervalMs = 1;
+// Often enough for a bar that moves smoothly, rarely enough to cost the run nothing.
+constexpr int kProgressIntervalMs = 100;
+// Space below the last control, as above the first.
+constexpr int kBottomMargin = 8;
 
 void setOnTop(QWidget *window, bool onTop)
 {
@@ -44,8 +50,10 @@ ProgressWnd::ProgressWnd(RunInputs &inputs, const RunSettings &settings, RunRequ
 {
     setObjectName(QStringLiteral("ProgressWnd"));
     setWindowTitle(QStringLiteral("Vexel - 圧縮実行中"));
-    setFixedSize(twipsSize(4680, 1185));
     buildControls();
+    // The design's client area, grown downwards to hold the progress display.
+    const int bottom = display_.build(this, twipsSize(4680, 1185).height() + 4);
+    setFixedSize(twipsSize(4680, 1185).width(), bottom + kBottomMargin);
 }
 
 void ProgressWnd::buildControls()
@@ -68,6 +76,8 @@ void ProgressWnd::buildControls()
     connect(Tmr, &QTimer::timeout, this, &ProgressWnd::Tmr_Timer);
     WndChkTimer = makeTimer(this, "WndChkTimer", kWndChkIntervalMs);
     connect(WndChkTimer, &QTimer::timeout, this, &ProgressWnd::WndChkTimer_Timer);
+    ProgressTimer = makeTimer(this, "ProgressTimer", kProgressIntervalMs);
+    connect(ProgressTimer, &QTimer::timeout, this, &ProgressWnd::ProgressTimer_Timer);
 }
 
 int ProgressWnd::formatEntryCount() const { return inputs_.formatEntryCount(); }
@@ -106,6 +116,7 @@ void ProgressWnd::runProgressModal()
     // its modal display.
     setOnTop(this, inputs_.alwaysOnTop());
     shownForRun_ = true;
+    display_.reset();
     Tmr->start();
     exec();
     // A close before the first tick leaves the timer running: it must not fire later.
@@ -120,7 +131,10 @@ void ProgressWnd::Tmr_Timer()
         return;
     Tmr->stop();
     RunContext ctx{*this, settings_, request_, control_, state_};
+    ProgressTimer->start();
     const bool abandoned = RunFormats(ctx);
+    ProgressTimer->stop();
+    ProgressTimer_Timer();   // the end as it is, not as the last tick saw it
     hide();
     if (!abandoned)
         showResult();
@@ -128,7 +142,14 @@ void ProgressWnd::Tmr_Timer()
 
 void ProgressWnd::showResult()
 {
-    ResultWnd result(QString::fromStdString(state_.RunReport), parentWidget());
+    ChartInput chart;
+    if (state_.Results.size() > 1)   // record 0 is always empty
+        chart.made.assign(state_.Results.begin() + 1, state_.Results.end());
+    chart.winner = chart.made.empty() ? 0 : chooseWinner(chart.made);
+    chart.inputSize = state_.InputSize;
+    const std::string &saved = state_.SavedPath;
+    const std::string folder = saved.substr(0, saved.rfind('/') + 1);
+    ResultWnd result(QString::fromStdString(state_.RunReport), chart, folder, parentWidget());
     if (inputs_.alwaysOnTop())
         setOnTop(&result, true);
     result.exec();
@@ -154,6 +175,11 @@ void ProgressWnd::WndChkTimer_Timer()
     WndChkTimer->stop();
     statusWindow_ = window;
     control_.StatusWindow = window;
+}
+
+void ProgressWnd::ProgressTimer_Timer()
+{
+    display_.show(runProgress(request_, control_, state_, std::chrono::steady_clock::now()));
 }
 
 QWidget *ProgressWnd::liveStatusWindow() const

@@ -1,7 +1,9 @@
 // ProgressWnd: the modal window shown for the whole run. Its timer Tmr starts the run
 // once the window is on screen, its labels show which format is being made, PrgCancel
 // and the close box cancel, and WndChkTimer finds a library's status window to hide it
-// or keep it on top. It is the run's RunHost: the progress side is its own, the main
+// or keep it on top. Below them, bars, the member being written and the time show how
+// far the run is, refreshed by the window's own timer ProgressTimer from the run's
+// plain progress data (RunProgress.h), never by an archiver's thread. It is the run's RunHost: the progress side is its own, the main
 // window's side (format list, output name, check boxes) is forwarded to RunInputs.
 // Hidden, never destroyed, after a run: the same window serves the next one.
 #pragma once
@@ -9,6 +11,7 @@
 #include "run/RunHost.h"
 #include "run/RunState.h"
 #include "run/RunInputs.h"
+#include "run/windows/ProgressDisplay.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -55,6 +58,7 @@ private slots:
     void Tmr_Timer();
     void WndChkTimer_Timer();
     void PrgCancel_Click();
+    void ProgressTimer_Timer();
 
 private:
     void buildControls();
@@ -72,6 +76,8 @@ private:
     QPushButton *PrgCancel = nullptr;
     QTimer *Tmr = nullptr;
     QTimer *WndChkTimer = nullptr;
+    QTimer *ProgressTimer = nullptr;
+    ProgressDisplay display_;
 
     // The status window found for the running library; null once the library has
     // destroyed it, so a stale window is never touched.

@@ -2,7 +2,11 @@
 
 #include "run/windows/Twips.h"
 
+#include <QDesktopServices>
+#include <QFile>
 #include <QKeyEvent>
+#include <QMessageBox>
+#include <QUrl>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -10,6 +14,8 @@
 namespace vexel {
 
 namespace {
+
+constexpr int kBottomMargin = 8;
 
 bool isClosingKey(const QEvent *event)
 {
@@ -22,12 +28,17 @@ bool isClosingKey(const QEvent *event)
 } // namespace
 
 ResultWnd::ResultWnd(const QString &runReport, QWidget *parent)
+    : ResultWnd(runReport, ChartInput{}, std::string(), parent)
+{
+}
+
+ResultWnd::ResultWnd(const QString &runReport, const ChartInput &chart, const std::string &saveFolder,
+                     QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("ResultWnd"));
     setWindowTitle(QStringLiteral("Vexel - 圧縮結果"));
-    setFixedSize(twipsSize(4680, 3015));
 
     Label1 = new QLabel(QStringLiteral("▼ 圧縮結果"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -45,9 +56,36 @@ ResultWnd::ResultWnd(const QString &runReport, QWidget *parent)
     CloseButton->setGeometry(twipsRect(3120, 2640, 1455, 285));
     connect(CloseButton, &QPushButton::clicked, this, &ResultWnd::CloseButton_Click);
 
+    saveFolder_ = saveFolder;
+    OpenSaveFolder = new QPushButton(QStringLiteral("保存先を開く"), this);
+    OpenSaveFolder->setObjectName(QStringLiteral("OpenSaveFolder"));
+    OpenSaveFolder->setGeometry(twipsRect(120, 2640, 1815, 285));
+    OpenSaveFolder->setAutoDefault(false);
+    OpenSaveFolder->setEnabled(!saveFolder.empty());
+    connect(OpenSaveFolder, &QPushButton::clicked, this, &ResultWnd::OpenSaveFolder_Click);
+
+    // The chart goes below the design's controls; the window grows to hold it.
+    int bottom = twipsToPixels(3015);
+    if (!chart.made.empty()) {
+        const QRect text = ResultText->geometry();
+        Chart = new ResultChart(chart, this);
+        Chart->setGeometry(text.left(), bottom, text.width(), ResultChart::heightFor(chart.made.size()));
+        bottom = Chart->geometry().bottom() + 1 + kBottomMargin;
+    }
+    setFixedSize(twipsToPixels(4680), bottom);
+
     // Key preview: the text box would otherwise take Enter for itself.
     ResultText->installEventFilter(this);
     CloseButton->installEventFilter(this);
+    OpenSaveFolder->installEventFilter(this);
+}
+
+void ResultWnd::OpenSaveFolder_Click()
+{
+    const QUrl url = QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(saveFolder_)));
+    if (!QDesktopServices::openUrl(url))
+        QMessageBox::critical(this, QStringLiteral("Vexel"),
+                              QStringLiteral("保存先を開けませんでした\n") + url.toLocalFile());
 }
 
 bool ResultWnd::eventFilter(QObject *watched, QEvent *event)

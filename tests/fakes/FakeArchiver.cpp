@@ -212,10 +212,43 @@ const char *statusTitle(Entry entry, const CommandLine &command)
     return nullptr;
 }
 
+// The percentages of VEXEL_FAKE_PROGRESS for `ext`; empty when none are asked for.
+std::vector<int> progressSteps(const std::string &ext)
+{
+    std::vector<int> steps;
+    std::stringstream in(valueFor(kProgressEnv, ext));
+    for (std::string item; std::getline(in, item, ':');)
+        steps.push_back(std::atoi(item.c_str()));
+    return steps;
+}
+
+// Calls back once: with the record of the step reached after `elapsed` of `length`
+// when steps are asked for, else as a host that reads nothing expects it.
+int callBack(ARCHIVERPROC callback, const std::vector<int> &steps, std::uint32_t state,
+             std::chrono::steady_clock::duration elapsed, std::chrono::steady_clock::duration length)
+{
+    if (steps.empty())
+        return callback(nullptr, 0, 0, nullptr);
+    std::size_t index = steps.size() - 1;
+    if (state != KRY_STATE_END && length.count() > 0)
+        index = std::min(index, static_cast<std::size_t>(elapsed * steps.size() / length));
+    const int percent = steps[index];
+    const std::string member = "part-" + std::to_string(percent) + ".txt";
+    KryProgress record{};
+    record.size = sizeof record;
+    record.bytesTotal = kFakeInputBytes;
+    record.bytesDone = kFakeInputBytes * static_cast<unsigned>(percent) / 100;
+    record.filesTotal = 100;
+    record.filesDone = static_cast<std::uint32_t>(percent);
+    record.member = member.c_str();
+    return callback(nullptr, KRY_MSG_PROGRESS, state, &record);
+}
+
 // The work: a worker thread that calls back every few milliseconds until the time is
 // up, the callback answers 0 or `stop` is set; meanwhile the caller's thread runs a
 // local event loop when there is an application. Returns false when stopped.
-bool work(long long milliseconds, bool untilStopped, ARCHIVERPROC callback, std::atomic<bool> &stop)
+bool work(long long milliseconds, bool untilStopped, ARCHIVERPROC callback, std::atomic<bool> &stop,
+          const std::vector<int> &steps)
 {
     std::atomic<bool> stopped{false};
     QEventLoop *loop = nullptr;
@@ -228,7 +261,8 @@ bool work(long long milliseconds, bool untilStopped, ARCHIVERPROC callback, std:
         const auto start = std::chrono::steady_clock::now();
         const auto length = std::chrono::milliseconds(milliseconds);
         for (;;) {
-            if ((callback && callback(nullptr, 0, 0, nullptr) == 0) || stop) {
+            const auto elapsed = std::chrono::steady_clock::now() - start;
+            if ((callback && callBack(callback, steps, KRY_STATE_WORKING, elapsed, length) == 0) || stop) {
                 stopped = true;
                 break;
             }
@@ -236,6 +270,8 @@ bool work(long long milliseconds, bool untilStopped, ARCHIVERPROC callback, std:
                 break;
             std::this_thread::sleep_for(kCallbackSlice);
         }
+        if (!stopped && callback && !steps.empty())
+            callBack(callback, steps, KRY_STATE_END, length, length);
         if (loop)
             QMetaObject::invokeMethod(loop, [loop] { loop->quit(); }, Qt::QueuedConnection);
     });
@@ -271,7 +307,7 @@ int archive(Entry entry, ARCHIVERPROC callback, const char *line, char *output, 
         window->show();
     }
     const long long milliseconds = std::atoll(valueFor(kWorkEnv, ext).c_str());
-    const bool finished = work(milliseconds, listed(kHangEnv, ext), callback, stop);
+    const bool finished = work(milliseconds, listed(kHangEnv, ext), callback, stop, progressSteps(ext));
     window.reset();
 
     std::string failure = !finished ? "stopped" : listed(kFailEnv, ext) ? "failed on request" : "";

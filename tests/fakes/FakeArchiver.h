@@ -44,6 +44,14 @@ constexpr const char *kNoArchiveEnv = "VEXEL_FAKE_NO_ARCHIVE";
 // QCoreApplication exists, so the host's windows repaint and their buttons work.
 constexpr const char *kWorkEnv = "VEXEL_FAKE_WORK_MS";
 
+// Per format: progress records to pass to the callback, as percentages separated by
+// ":" ("lzh=25:50:100"). The work time is split evenly between them; each is passed as
+// a KryProgress record (message KRY_MSG_PROGRESS) over kFakeInputBytes bytes and 100
+// files, naming the member "part-<percentage>.txt", and a complete archive ends with a
+// record of state KRY_STATE_END. Without it the callback gets message 0 and no record.
+constexpr const char *kProgressEnv = "VEXEL_FAKE_PROGRESS";
+constexpr unsigned long long kFakeInputBytes = 4000;
+
 // Extensions whose command-line fake sleeps until it is killed (a library works until
 // the callback answers 0 or its status window is closed).
 constexpr const char *kHangEnv = "VEXEL_FAKE_HANG";

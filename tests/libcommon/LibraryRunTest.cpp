@@ -1,5 +1,6 @@
 // runLibrary without any Qt application (as in a command-line host): results, reasons,
 // the callback and stopping, and what is left on disk.
+#include "InputFile.h"
 #include "LibraryRun.h"
 
 #include "TestTree.h"
@@ -145,6 +146,34 @@ TEST_F(LibraryRunTest, CallbackIsCalledThroughoutAndZeroStopsTheWork)
     stopAfter = 0; // the very first call says stop: the work never starts
     EXPECT_NE(run(namesWriter(), &output, &owner), 0);
     expectNothingLeft();
+}
+
+TEST_F(LibraryRunTest, ASecondReadOfAMemberIsNotCountedTwice)
+{
+    // A writer that gives up compressing a member and stores it instead reads it twice.
+    writeFile(tmp.path() + "base/a.txt", std::string(300000, 'x'));
+    std::vector<Progress::Snapshot> afterReads;
+    const ArchiveWriter twice = [&](const std::vector<Member> &members, ArchiveOutput &output, Progress &progress,
+                                    std::string *reason) {
+        const auto ignore = [](const std::uint8_t *, std::size_t, std::string *) { return true; };
+        for (const Member &m : members) {
+            progress.beginMember(m.storedName);
+            if (!readMember(m, progress, ignore, reason, 4096) || !readMember(m, progress, ignore, reason, 4096))
+                return false;
+            afterReads.push_back(progress.snapshot());
+        }
+        return output.write("x", 1, reason);
+    };
+    std::string output;
+    ASSERT_EQ(run(twice, &output), 0) << output;
+    ASSERT_EQ(afterReads.size(), 2u);
+    EXPECT_EQ(afterReads[0].done, 300000u);
+    EXPECT_EQ(afterReads[0].total, 300001u);
+    EXPECT_EQ(afterReads[0].filesDone, 1u);
+    EXPECT_EQ(afterReads[1].done, 300001u);
+    EXPECT_EQ(afterReads[1].filesDone, 2u);
+    EXPECT_EQ(afterReads[1].filesTotal, 2u);
+    EXPECT_EQ(afterReads[1].member, "b.txt");
 }
 
 TEST(OutputLine, CutAtNewlineOrBufferSizeOnACharacterBoundary)

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <functional>
 #include <vector>
 
 namespace vexel::test {
@@ -39,6 +40,8 @@ public:
 
     std::vector<CaughtMessage> messages;
     std::vector<CaughtReport> reports;
+    // Called with a shown result window before it is closed (to look at it).
+    std::function<void(ResultWnd *)> onResult;
 
     QStringList texts() const
     {
@@ -74,6 +77,8 @@ private:
     {
         reports.push_back({result->findChild<QPlainTextEdit *>("ResultText")->toPlainText(),
                            result->windowFlags().testFlag(Qt::WindowStaysOnTopHint)});
+        if (onResult)
+            onResult(result);
         result->findChild<QPushButton *>("CloseButton")->click();
     }
 

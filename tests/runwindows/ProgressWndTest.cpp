@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPointer>
+#include <QProgressBar>
 #include <QtTest>
 
 using namespace vexel;
@@ -44,7 +45,8 @@ private slots:
     {
         Fixture f;
         QCOMPARE(f.wnd.windowTitle(), QStringLiteral("Vexel - 圧縮実行中"));
-        QCOMPARE(f.wnd.size(), QSize(312, 79));
+        // The design's 312 x 79 client area, grown downwards for the progress display.
+        QCOMPARE(f.wnd.size(), QSize(312, 172));
         QCOMPARE(f.wnd.minimumSize(), f.wnd.maximumSize());
         QVERIFY(!f.wnd.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
         QVERIFY(!f.wnd.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
@@ -62,6 +64,67 @@ private slots:
         QCOMPARE(f.timer("WndChkTimer")->interval(), 1);
         QVERIFY(!f.timer("Tmr")->isActive());
         QVERIFY(!f.timer("WndChkTimer")->isActive());
+        QCOMPARE(f.timer("ProgressTimer")->interval(), 100);
+        QVERIFY(!f.timer("ProgressTimer")->isActive());
+    }
+
+    void progressControlsSitBelowTheDesignedOnesWithoutOverlap()
+    {
+        Fixture f;
+        const QList<QWidget *> added{f.bar("FormatBar"), f.bar("OverallBar"), f.label("FormatLabel"),
+                                     f.label("OverallLabel"), f.label("MemberName"), f.label("TimeText"),
+                                     f.label("FileCount")};
+        const QList<QWidget *> designed{f.label("MainMsg"), f.label("Prg"), f.wnd.findChild<QPushButton *>("PrgCancel")};
+        for (QWidget *w : added) {
+            QVERIFY2(w, "missing control");
+            QVERIFY2(w->geometry().top() >= 79, qPrintable(w->objectName()));
+            QVERIFY2(f.wnd.rect().contains(w->geometry()), qPrintable(w->objectName()));
+        }
+        const QList<QWidget *> all = added + designed;
+        for (int i = 0; i < all.size(); ++i)
+            for (int j = i + 1; j < all.size(); ++j)
+                QVERIFY2(!all[i]->geometry().intersects(all[j]->geometry()),
+                         qPrintable(all[i]->objectName() + " / " + all[j]->objectName()));
+        QCOMPARE(f.bar("FormatBar")->value(), 0);
+        QCOMPARE(f.bar("OverallBar")->value(), 0);
+    }
+
+    // The window shows what the run's progress data says, from its own timer only.
+    void barsNameAndTimeFollowTheReportedProgress()
+    {
+        Fixture f;
+        f.request.FormatCount = 2;
+        f.state.Results.assign(1, FormatResult{});
+        f.state.StartedAt = std::chrono::steady_clock::now() - std::chrono::seconds(30);
+        f.control.CurrentFormat = "LHA";
+        const std::string longName = "a-rather-long-folder-name/with/several/levels/and/finally/the-file.txt";
+        f.report(1, 100, longName);   // 1% of the format, 0.5% of the run
+        f.timer("ProgressTimer")->start();
+        QTRY_COMPARE(f.bar("FormatBar")->value(), 10);
+        QCOMPARE(f.bar("OverallBar")->value(), 5);
+        QVERIFY2(f.label("TimeText")->text().startsWith(QStringLiteral("経過 0:3")), qPrintable(f.label("TimeText")->text()));
+        QVERIFY2(!f.label("TimeText")->text().contains(QStringLiteral("残り")), "no estimate before 5%");
+        const QString shown = f.label("MemberName")->text();
+        QVERIFY2(shown.contains(QChar(0x2026)) && shown.startsWith("a-rather") && shown.endsWith("the-file.txt"),
+                 qPrintable(shown));
+        QCOMPARE(f.label("MemberName")->toolTip(), QString::fromStdString(longName));
+        QCOMPARE(f.label("FileCount")->text(), QStringLiteral("1 / 3 ファイル"));
+
+        f.report(50, 100, "bad-\xff-name");   // 25% of the run
+        QTRY_COMPARE(f.bar("FormatBar")->value(), 500);
+        QCOMPARE(f.bar("OverallBar")->value(), 250);
+        QVERIFY2(f.label("TimeText")->text().contains(QStringLiteral("残り 約1:3")), qPrintable(f.label("TimeText")->text()));
+        QCOMPARE(f.label("MemberName")->text(), QStringLiteral("bad-\uFFFD-name"));
+
+        // The first format made, a command-line archiver second: its bar is busy, the
+        // run's bar stands at one format of two.
+        f.state.Results.push_back(FormatResult{"x.lzh", "LHA", 1});
+        f.control.CurrentFormat = "RAR";
+        f.control.Reported.clear();
+        QTRY_COMPARE(f.bar("FormatBar")->maximum(), 0);
+        QCOMPARE(f.bar("FormatBar")->minimum(), 0);
+        QCOMPARE(f.bar("OverallBar")->value(), 500);
+        f.timer("ProgressTimer")->stop();
     }
 
     void refusalsAreCriticalBoxesTitledVexelAndShowNoProgress()

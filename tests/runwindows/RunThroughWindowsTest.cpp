@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProgressBar>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -71,7 +73,7 @@ struct RunSetting : vexel::test::ProgressWindowParts {
 
     ~RunSetting()
     {
-        for (const char *name : {fakes::kLogEnv, fakes::kSizesEnv, fakes::kWorkEnv, "TMPDIR"})
+        for (const char *name : {fakes::kLogEnv, fakes::kSizesEnv, fakes::kWorkEnv, fakes::kProgressEnv, "TMPDIR"})
             qunsetenv(name);
         qputenv("PATH", savedPath);
         platform::setProgramFolderForTesting("");
@@ -307,6 +309,53 @@ private slots:
         QCOMPARE(s.answerer.reports.size(), size_t(2));
         QVERIFY(s.answerer.reports[1].text.contains(QStringLiteral("BZIP2形式で保存しました。")));
         QCOMPARE(s.saved(), QStringList({"first.lzh", "second.bza"}));
+    }
+
+    // A library that reports 25, 50 and 100% moves both bars there; the command-line
+    // archiver after it gets a busy bar; the estimate of the time left waits for 5%;
+    // the result window charts the report's sizes.
+    void barsFollowTheLibrarysRecordsAndTheResultIsCharted()
+    {
+        RunSetting s;
+        s.main.setDllVisible(false);
+        s.main.setFormats({{"LHA", true}, {"RAR", true}});
+        qputenv(fakes::kProgressEnv, "lzh=25:50:100");
+        qputenv(fakes::kWorkEnv, "lzh=2400,rar=1200");
+        qputenv(fakes::kSizesEnv, "lzh=3000,rar=2000");
+        QSet<int> formatValues, overallValues;
+        bool busyDuringRar = false, estimateTooEarly = false, estimateSeen = false;
+        s.duringRun = [&] {
+            const QProgressBar *format = s.bar("FormatBar");
+            const QProgressBar *overall = s.bar("OverallBar");
+            const QString time = s.label("TimeText")->text();
+            if (s.control.CurrentFormat == "LHA" && format->maximum() > 0) {
+                formatValues << format->value();
+                overallValues << overall->value();
+            }
+            if (s.control.CurrentFormat == "RAR" && s.control.ArchiverProcess != 0 && format->maximum() == 0)
+                busyDuringRar = overall->value() == 500;
+            estimateTooEarly = estimateTooEarly || (overall->value() < 50 && time.contains(QStringLiteral("残り")));
+            estimateSeen = estimateSeen || time.contains(QStringLiteral("残り"));
+        };
+        std::vector<ResultChart::Bar> charted;
+        s.answerer.onResult = [&](ResultWnd *w) { charted = w->findChild<ResultChart *>("ResultChart")->bars(); };
+
+        QVERIFY(!s.start("data"));
+        QVERIFY2(formatValues.contains(250) && formatValues.contains(500) && formatValues.contains(1000),
+                 qPrintable(QString::number(formatValues.size())));
+        QVERIFY(overallValues.contains(125) && overallValues.contains(250) && overallValues.contains(500));
+        QVERIFY(busyDuringRar);
+        QVERIFY(!estimateTooEarly);
+        QVERIFY(estimateSeen);
+        QCOMPARE(s.state.InputSize, 5);   // "alpha"
+        QCOMPARE(charted.size(), size_t(2));
+        QCOMPARE(charted[0].format, QStringLiteral("LHA"));
+        QCOMPARE(charted[0].size, 3000);
+        QVERIFY(!charted[0].winner);
+        QCOMPARE(charted[1].format, QStringLiteral("RAR"));
+        QVERIFY(charted[1].winner);
+        QVERIFY(s.answerer.reports[0].text.startsWith(
+            QStringLiteral("FileType:LHA -> FileSize:3000Byte\nFileType:RAR -> FileSize:2000Byte\n")));
     }
 
     // A long library call must not freeze the window: it repaints, its timers run and
