@@ -1,5 +1,6 @@
 #include "app/BatchHost.h"
 
+#include "app/TerminalProgress.h"
 #include "platform/Interrupts.h"
 #include "run/KryArc.h"
 #include "run/RunContext.h"
@@ -19,6 +20,11 @@ constexpr int kInterruptCheckMs = 20;
 // folder is removed and the program ends without waiting for the library.
 constexpr auto kLibraryStopGrace = std::chrono::milliseconds(1000);
 
+// How often the terminal bar is redrawn, and how wide it may be (a terminal narrower
+// than this wraps the line, which the carriage return then cannot take back).
+constexpr int kBarRedrawMs = 200;
+constexpr int kBarColumns = 79;
+
 constexpr const char *kAbandoned = "処理を中止しました";
 
 } // namespace
@@ -32,6 +38,8 @@ BatchHost::BatchHost(std::vector<std::pair<std::string, bool>> formats, std::str
     interruptWatch_.setInterval(kInterruptCheckMs);
     QObject::connect(&interruptWatch_, &QTimer::timeout, &interruptWatch_,
                      [this] { checkInterrupt(); });
+    barTimer_.setInterval(kBarRedrawMs);
+    QObject::connect(&barTimer_, &QTimer::timeout, &barTimer_, [this] { drawLiveBar(); });
 }
 
 int BatchHost::formatEntryCount() const { return static_cast<int>(formats_.size()); }
@@ -45,8 +53,27 @@ void BatchHost::setMessageText(const std::string &text)
 {
     if (progress_ == nullptr)
         return;
+    clearLiveBar();
     std::fprintf(progress_, "%s %s\n", counter_.c_str(), text.c_str());
     std::fflush(progress_);
+}
+
+void BatchHost::drawLiveBar()
+{
+    if (progress_ == nullptr || !running_)
+        return;
+    const RunProgress now = runProgress(request_, control_, state_, std::chrono::steady_clock::now());
+    std::fprintf(progress_, "\r\033[K%s", terminalProgressLine(now, kBarColumns).c_str());
+    std::fflush(progress_);
+    barShown_ = true;
+}
+
+void BatchHost::clearLiveBar()
+{
+    if (!barShown_)
+        return;
+    std::fputs("\r\033[K", progress_);
+    barShown_ = false;
 }
 
 void BatchHost::processPendingEvents()
@@ -57,6 +84,8 @@ void BatchHost::processPendingEvents()
 
 void BatchHost::showError(const std::string &text)
 {
+    if (progress_ != nullptr)
+        clearLiveBar();
     std::fprintf(stderr, "vexel: %s\n", text.c_str());
     std::fflush(stderr);
 }
@@ -67,9 +96,16 @@ void BatchHost::runProgressModal()
     running_ = true;
     ran_ = true;
     interruptWatch_.start();
+    if (liveBar_ && progress_ != nullptr)
+        barTimer_.start();
     abandoned_ = RunFormats(ctx);
+    barTimer_.stop();
     interruptWatch_.stop();
     running_ = false;
+    if (progress_ != nullptr) {
+        clearLiveBar();
+        std::fflush(progress_);
+    }
 }
 
 bool BatchHost::interrupted() const { return platform::interruptSignal() != 0; }

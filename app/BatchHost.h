@@ -46,12 +46,18 @@ public:
     void showError(const std::string &text) override;
     void runProgressModal() override;
 
+    // Redraws a one-line bar of the run's progress on the progress stream while the run
+    // runs (for a terminal); the per-format lines are then written above it.
+    void showLiveBar(bool on) { liveBar_ = on; }
+
     bool ran() const { return ran_; }               // the run was started
     bool abandoned() const { return abandoned_; }   // ... and did not save
     bool interrupted() const;                       // an interrupt arrived
 
 private:
     void checkInterrupt();
+    void drawLiveBar();
+    void clearLiveBar();
     void stopAtOnce();
 
     std::vector<std::pair<std::string, bool>> formats_;
@@ -64,6 +70,9 @@ private:
 
     std::string counter_;
     QTimer interruptWatch_;
+    QTimer barTimer_;
+    bool liveBar_ = false;
+    bool barShown_ = false;
     bool running_ = false;
     bool ran_ = false;
     bool abandoned_ = false;

@@ -119,6 +119,7 @@ int runBatch(const BatchOptions &options)
     RunState state;
     BatchHost host(formatList(options, availability, stored), options.output, settings, request,
                    control, state, options.quiet ? nullptr : stderr);
+    host.showLiveBar(!options.quiet && platform::standardErrorIsTerminal());
     if (StartRun(host, availability, request, control))
         return kFailed;
     if (host.abandoned())
