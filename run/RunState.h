@@ -51,6 +51,7 @@ struct RunState {
     std::string BaseFolder;    // ends in "/", or empty
     std::vector<FormatResult> Results;
     std::string RunReport;     // the last completed run's report
+    std::string ArchiverMessage; // the last library's output text: why it failed, or its warnings
 };
 
 } // namespace vexel
