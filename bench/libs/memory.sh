@@ -1,6 +1,6 @@
 #!/bin/sh
 # Peak memory of every archiver library on a folder of many small files, against the
-# reference tools in the same run (zip -r, lha a, gcab -c), measured by /usr/bin/time -v
+# reference tools in the same run (zip -r, jlha ao5, gcab -c), measured by /usr/bin/time -v
 # (maximum resident set size). The libraries are called as the program calls them, by
 # bench/libs/LibraryDriver.cpp.
 #   FILES=100000 (default) small files in 100 folders; a cabinet holds at most 65,535
@@ -59,7 +59,7 @@ printf '"cabset/*.*"\n' >"$work/cab.lst"
 
 peak "unlha32 (LHA -lh5-)" "$driver" "$lib/unlha32.so" Unlha "a -x1 -r2 -y1 -gm -n -jm2 \"$work/a.lzh\" \"$work/\" @$work/many.lst"
 lha_lib=$kib
-peak "reference: lha a" sh -c "cd '$work' && lha aq '$work/r.lzh' many"
+peak "reference: jlha ao5 (-lh5-)" sh -c "cd '$work' && jlha ao5q '$work/r.lzh' many"
 echo "  ratio LHA $(awk -v a="$lha_lib" -v b="$kib" 'BEGIN { printf "%.2f", a / b }')" | tee -a "$results"
 
 peak "zip32j (ZIP level 6)" "$driver" "$lib/zip32j.so" Zip "-r -6 \"$work/a.zip\" \"$work/\" @$work/many.lst"

@@ -116,7 +116,11 @@ bool Collector::addListed(const std::string &diskPath, const std::string &stored
 {
     const std::size_t slash = diskPath.rfind('/');
     const std::string last = slash == std::string::npos ? diskPath : diskPath.substr(slash + 1);
-    if (hasWildcard(last)) {
+    // "*" and "?" are bytes a Linux name may hold: a listed name that exists as written
+    // is that file, not a pattern that would also take in its neighbours.
+    struct stat literal {};
+    const bool exists = !matchesEverything(last) && ::stat(diskPath.c_str(), &literal) == 0;
+    if (hasWildcard(last) && !exists) {
         const std::string folder = slash == std::string::npos ? std::string(".") : diskPath.substr(0, slash + 1);
         const std::size_t storedSlash = storedName.rfind('/');
         const std::string storedFolder = storedSlash == std::string::npos ? std::string() : storedName.substr(0, storedSlash);

@@ -168,6 +168,17 @@ TEST_F(MembersTest, LinksAreFollowedAndOnlyLoopsAndDanglingLinksLeftOut)
     EXPECT_EQ(warnings.size(), 1u) << "the dangling link";
 }
 
+TEST_F(MembersTest, ListedNameHoldingWildcardCharactersIsThatFileAlone)
+{
+    writeFile(base + "W/a?c.txt", "literal");
+    writeFile(base + "W/abc.txt", "neighbour");
+    writeFile(base + "W/x*.txt", "star");
+    writeFile(base + "W/xyz.txt", "neighbour");
+    EXPECT_EQ(collect("\"W/a?c.txt\"\n\"W/x*.txt\"\n", true), (Names{"W/a?c.txt", "W/x*.txt"}));
+    EXPECT_EQ(collect("\"W/a?d.txt\"\n", true), (Names{"(failed)"})) << "a pattern matching nothing";
+    EXPECT_EQ(collect("\"W/ab?.txt\"\n", true), (Names{"W/abc.txt"})) << "still a pattern when no such file";
+}
+
 TEST_F(MembersTest, NamesThatAreNotUtf8AreKeptAsTheirBytes)
 {
     const std::string file = "bad\xff\xfe.txt";
