@@ -59,7 +59,8 @@ std::string hex(const std::string &bytes)
 class NameBytesRun : public ::testing::Test {
 protected:
     testsupport::TempFolder root;
-    std::string source = root.path() + "src/";
+    // The base folder too: its bytes, a blank and quotes travel through the command line.
+    std::string source = root.path() + "src \xff\"q\"/";
     std::string save = root.path() + "save/";
     std::string tmp = root.path() + "tmp/";
 
