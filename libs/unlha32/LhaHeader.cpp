@@ -1,7 +1,7 @@
 #include "LhaHeader.h"
 
 #include "Crc16.h"
-#include "NameBytes.h"
+#include "common/NameBytes.h"
 
 #include <algorithm>
 

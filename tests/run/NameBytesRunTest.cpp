@@ -185,8 +185,8 @@ TEST_F(NameBytesRun, ZipFlagsOnlyValidUtf8AndKeepsTheOtherBytes)
     EXPECT_EQ(runCommand("unzip -tq " + shellQuote(archive), &output), 0) << output;
 }
 
-// cabextract tests every file's data; the names are read from the CFFILE entries
-// directly, since a reader turns a name without the UTF-8 flag into its own code page.
+// cabextract tests and extracts every file; the names and their flags are also read
+// from the CFFILE entries directly.
 TEST_F(NameBytesRun, CabFlagsOnlyValidUtf8AndKeepsTheOtherBytes)
 {
     const std::string archive = runFormat("CAB", ".CAB");
@@ -212,6 +212,10 @@ TEST_F(NameBytesRun, CabFlagsOnlyValidUtf8AndKeepsTheOtherBytes)
     for (const auto &[name, contents] : withoutFolders(expected)) // a cabinet holds no folders
         wanted[name] = name == "日本.txt";
     EXPECT_EQ(names, wanted);
+
+    // Extracted by cabextract, every file comes back with its exact name and contents.
+    const std::string out = extractInto("cabextract -q " + shellQuote(archive));
+    EXPECT_EQ(withoutFolders(scan(out)), withoutFolders(expected));
 }
 
 // The GZA/BZA reader of the tests reads the raw name parts and decodes every member.
