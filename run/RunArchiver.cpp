@@ -91,6 +91,7 @@ int RunArchiver(RunContext &ctx, const std::string &formatName, const std::strin
     RunControl &control = ctx.control;
     control.CurrentFormat = formatName;
     control.CancelRequested = false;
+    control.CancelledByUser = false;
     ctx.state.ArchiverMessage.clear();
 
     int result = 1;

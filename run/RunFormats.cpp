@@ -36,7 +36,7 @@ bool abandon(RunContext &ctx, const std::string &message)
 std::string abandonedText(const RunContext &ctx)
 {
     const std::string &why = ctx.state.ArchiverMessage;
-    if (ctx.control.CancelRequested || why.empty())
+    if (ctx.control.CancelRequested || ctx.control.CancelledByUser || why.empty())
         return kAbandoned;
     return std::string(kAbandoned) + "\n" + ctx.control.CurrentFormat + ": " + why;
 }

@@ -36,6 +36,7 @@ struct RunControl {
     void *StatusWindow = nullptr;          // a library's status window once found (a QWidget*)
     std::int64_t ArchiverProcess = 0;      // process (group) id of the running script, 0 for none
     bool ArchiverProcessCancelled = false; // set when a cancel ended it: its exit counts as 12345
+    bool CancelledByUser = false;          // PrgCancel or the close box during this format
     int OSPlatform = 2;
 };
 
