@@ -1,8 +1,6 @@
 // The run's private temporary folder.
 #include "platform/RunFolder.h"
 
-#include <QDir>
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -15,11 +13,11 @@ RunFolder::RunFolder()
 {
     // mkdtemp makes the folder with mode 0700 under a name no other user can guess,
     // and fails rather than reuse a folder someone else prepared.
-    // QDir::tempPath() is empty when TMPDIR names no folder; the name itself then makes
-    // mkdtemp fail with the true reason, instead of a folder being made at the root.
-    std::string base = QDir::tempPath().toStdString();
-    if (base.empty())
-        base = qEnvironmentVariable("TMPDIR", "/tmp").toStdString();
+    // TMPDIR is taken as its bytes: a folder name need not be UTF-8, and a decoded and
+    // re-encoded name would be another folder. One that names no folder makes mkdtemp
+    // fail with the true reason.
+    const char *tmpdir = std::getenv("TMPDIR");
+    const std::string base = tmpdir && *tmpdir ? tmpdir : "/tmp";
     std::string pattern = base + (base.ends_with('/') ? "" : "/") + "vexel-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');

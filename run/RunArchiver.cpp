@@ -36,9 +36,9 @@ void *ownerHandle(RunHost &host, OwnerWindow owner)
 int runLibraryFormat(RunContext &ctx, const FormatInfo &format, const LibraryRecipe &recipe,
                      const std::string &commandLine)
 {
-    std::string error;
+    std::string &message = ctx.state.ArchiverMessage;
     const ArchiverLibrary *library =
-        archiverLibrary(std::string(format.archiverFile), recipe.entryPrefix, &error);
+        archiverLibrary(std::string(format.archiverFile), recipe.entryPrefix, &message);
     if (library == nullptr)
         return 1;
 
@@ -47,8 +47,8 @@ int runLibraryFormat(RunContext &ctx, const FormatInfo &format, const LibraryRec
         ctx.host.setStatusWindowTimer(true);
     if (recipe.owner != OwnerWindow::None)
         library->setOwnerWindow(ownerHandle(ctx.host, recipe.owner), ArchiverCallback);
-    std::string output;   // the library's message; success is judged by the result alone
-    return library->run(nullptr, commandLine, &output) == 0 ? 0 : 1;
+    // Success is judged by the result alone; the text tells the user why a format failed.
+    return library->run(nullptr, commandLine, &message) == 0 ? 0 : 1;
 }
 
 // The script is the list files' head ("cd" into the base folder) and the archiver line.
@@ -92,6 +92,8 @@ int RunArchiver(RunContext &ctx, const std::string &formatName, const std::strin
     control.CurrentFormat = formatName;
     control.CancelRequested = false;
     control.Reported.clear();
+    control.CancelledByUser = false;
+    ctx.state.ArchiverMessage.clear();
 
     int result = 1;
     if (const FormatInfo *format = findFormat(formatName)) {

@@ -32,6 +32,16 @@ bool abandon(RunContext &ctx, const std::string &message)
     return true;
 }
 
+// "処理を中止しました", with the failing library's reason (a name it could not store, a
+// file it could not read) unless the user cancelled: a failure says why.
+std::string abandonedText(const RunContext &ctx)
+{
+    const std::string &why = ctx.state.ArchiverMessage;
+    if (ctx.control.CancelRequested || ctx.control.CancelledByUser || why.empty())
+        return kAbandoned;
+    return std::string(kAbandoned) + "\n" + ctx.control.CurrentFormat + ": " + why;
+}
+
 bool takesPart(const RunContext &ctx, int entry)
 {
     const std::string &single = ctx.request.SingleFormat;
@@ -94,7 +104,7 @@ bool RunFormats(RunContext &ctx)
     if (!writeListFiles(state.TempBase, ctx.request.FileList, state.BaseFolder, &error))
         return abandon(ctx, error);
     if (!makeArchives(ctx))
-        return abandon(ctx, kAbandoned);
+        return abandon(ctx, abandonedText(ctx));
     if (state.Results.size() == 1)
         return abandon(ctx, kNothingToCompress);
 

@@ -7,6 +7,19 @@ namespace vexel {
 namespace {
 
 constexpr const char *kNothingChecked = "チェックする圧縮形式がひとつも存在しません";
+constexpr const char *kSlashInName = "ファイル名に「/」は使えません";
+constexpr const char *kDotName = "ファイル名に「.」や「..」だけの名前は使えません";
+
+// The output name is a file name in the save folder: a "/" would put the archive in
+// another folder ("../x" outside the chosen one), and "." and ".." name folders.
+const char *outputNameFault(const std::string &name)
+{
+    if (name.find('/') != std::string::npos)
+        return kSlashInName;
+    if (name == "." || name == "..")
+        return kDotName;
+    return nullptr;
+}
 
 int checkedEntryCount(const RunHost &host)
 {
@@ -36,6 +49,10 @@ bool StartRun(RunHost &host, const ArchiverAvailability &availability,
     request.SingleFormat.clear();
     request.FormatCount = 0;
 
+    if (const char *fault = outputNameFault(host.outputName())) {
+        host.showError(fault);
+        return true;
+    }
     if (const FormatInfo *typed = formatOfTypedName(host.outputName())) {
         if (!(availability.*typed->available)) {
             host.showError(std::string(typed->missingMessage));

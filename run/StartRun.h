@@ -16,8 +16,9 @@ namespace vexel {
 const FormatInfo *formatOfTypedName(const std::string &outputName);
 
 // Sets request.SingleFormat and request.FormatCount, then runs the progress window
-// modally. Returns true when it refused the request: the typed extension names a
-// format whose archiver is missing, or no format is checked (a message box says which).
+// modally. Returns true when it refused the request: the output name is no file name
+// (it holds "/" or is "." or ".."), the typed extension names a format whose archiver
+// is missing, or no format is checked (a message box says which).
 bool StartRun(RunHost &host, const ArchiverAvailability &availability,
               RunRequest &request, RunControl &control);
 

@@ -42,6 +42,12 @@ NameEncoding chooseEncoding(const std::vector<kit::Member> &members)
 
 bool encodeName(const kit::Member &member, NameEncoding encoding, EncodedName *name, std::string *reason)
 {
+    // '\' separates folders in these archives: a Linux name holding one would come back
+    // split into folders, so it is refused rather than altered.
+    if (member.storedName.find('\\') != std::string::npos) {
+        *reason = "a name holding a backslash (the GZA/BZA folder separator) cannot be stored: " + member.diskPath;
+        return false;
+    }
     std::string folder, file;
     if (member.isFolder) {
         folder = member.storedName + "/";

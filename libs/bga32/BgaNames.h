@@ -1,6 +1,8 @@
 // Member names of GZA/BZA archives: CP932 (Shift_JIS) with '\' separators when every
-// name of the archive converts, else UTF-8 for the whole archive (readers take valid
-// UTF-8 as UTF-8 and anything else as CP932).
+// name of the archive converts, else the names' own bytes for the whole archive: UTF-8,
+// or whatever a name that is not valid UTF-8 holds (the format has no flag to label it;
+// readers take valid UTF-8 as UTF-8 and anything else as CP932). A name holding '\' is
+// refused: it would come back split into folders.
 #pragma once
 
 #include "Members.h"

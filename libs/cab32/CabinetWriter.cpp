@@ -2,6 +2,7 @@
 
 #include "CabChecksum.h"
 #include "CabFormat.h"
+#include "common/NameBytes.h"
 
 #include <cstdio>
 #include <memory>
@@ -39,14 +40,6 @@ std::string cabinetName(const std::string &storedName)
     return name;
 }
 
-bool isPlainAscii(const std::string &text)
-{
-    for (unsigned char c : text)
-        if (c >= 0x80)
-            return false;
-    return true;
-}
-
 // CFHEADER, CFFOLDERs and CFFILEs. cbCabinet and the folders' data offsets and frame
 // counts are patched in once the data is written.
 std::vector<std::uint8_t> buildDirectory(const std::vector<CabEntry> &entries,
@@ -82,7 +75,9 @@ std::vector<std::uint8_t> buildDirectory(const std::vector<CabEntry> &entries,
             putU16(out, std::uint32_t(f));
             putU16(out, e.dosDate);
             putU16(out, e.dosTime);
-            putU16(out, e.attributes | (isPlainAscii(name) ? 0 : kAttrNameIsUtf8));
+            // A name that is not valid UTF-8 goes in as its bytes without the flag:
+            // readers trusting the flag would otherwise replace those bytes.
+            putU16(out, e.attributes | (vexel::kit::needsUtf8Flag(name) ? kAttrNameIsUtf8 : 0));
             out.insert(out.end(), name.begin(), name.end());
             out.push_back(0);
             offset += e.size;

@@ -24,15 +24,24 @@ constexpr std::chrono::milliseconds kTick{50};
 
 struct WorkResult {
     bool ok = false;
-    std::string reason;
+    std::string reason; // why it failed; on success, the warnings of the walk, if any
 };
+
+std::string joinedWarnings(const std::vector<std::string> &warnings)
+{
+    std::string text;
+    for (const std::string &w : warnings)
+        text += (text.empty() ? "" : "; ") + w;
+    return text;
+}
 
 WorkResult doWork(const ParsedCommand &command, const JobPlan &plan, Progress &progress)
 {
     WorkResult result;
     try {
         std::vector<Member> members;
-        if (!collectMembers(command, plan.collect, &members, &result.reason, &progress))
+        std::vector<std::string> warnings;
+        if (!collectMembers(command, plan.collect, &members, &result.reason, &progress, &warnings))
             return result;
         progress.setMembers(members);
         ArchiveOutput output(command.archivePath);
@@ -45,6 +54,8 @@ WorkResult doWork(const ParsedCommand &command, const JobPlan &plan, Progress &p
             return result;
         }
         result.ok = output.commit(&result.reason);
+        if (result.ok)
+            result.reason = joinedWarnings(warnings);
     } catch (const std::exception &e) {
         result.reason = std::string("internal error: ") + e.what();
     }
@@ -202,7 +213,7 @@ int runLibrary(const LibraryCall &call, const LibraryTraits &traits, const Owner
             : runAndWait(work, owner, progress);
         if (result.ok)
             askOwner(owner, CallbackEnd, progress);
-        writeOutputLine(result.ok ? std::string() : result.reason, call.output, call.outputSize);
+        writeOutputLine(result.reason, call.output, call.outputSize);
         return result.ok ? 0 : 1;
     } catch (const std::exception &e) {
         writeOutputLine(std::string("internal error: ") + e.what(), call.output, call.outputSize);

@@ -11,8 +11,9 @@
 //    record; an answer of 0 before the end stops the work;
 //  - shows the status window (StatusWindow.h) when a QApplication exists, the caller's
 //    thread is its thread and the plan asks for it; close() on it stops the work;
-//  - on success moves the archive into place and returns 0; on failure or stop returns
-//    nonzero, leaves no archive behind and puts a one-line reason into the output buffer.
+//  - on success moves the archive into place and returns 0, with the member walk's
+//    warnings (links left out, Members.h) as the output text, or an empty text; on failure
+//    or stop returns nonzero, leaves no archive behind and puts a one-line reason there.
 //
 // Minimal library:
 //   static vexel::kit::OwnerSlot owner;

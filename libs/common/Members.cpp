@@ -9,7 +9,6 @@
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <fstream>
-#include <set>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -58,8 +57,9 @@ bool matchesEverything(const std::string &pattern) { return pattern == "*.*" || 
 
 class Collector {
 public:
-    Collector(const CollectOptions &options, std::vector<Member> *members, Progress *progress)
-        : options_(options), members_(members), progress_(progress)
+    Collector(const CollectOptions &options, std::vector<Member> *members, Progress *progress,
+              std::vector<std::string> *warnings)
+        : options_(options), members_(members), progress_(progress), warnings_(warnings)
     {
     }
 
@@ -77,14 +77,25 @@ private:
     bool addFile(const std::string &diskPath, const std::string &storedName, const struct stat &st,
                  std::string *reason);
     void push(Member member);
+    void warn(std::string text);
     bool stopped(std::string *reason) const;
 
     const CollectOptions &options_;
     std::vector<Member> *members_;
     Progress *progress_;
+    std::vector<std::string> *warnings_;
     std::unordered_set<std::string> storedNames_;
-    std::set<std::pair<dev_t, ino_t>> enteredFolders_;
+    // The folders on the path being walked, from the listed one down: a folder met again
+    // among its own ancestors is a loop. Only there; a folder reached twice by separate
+    // paths (a link to a sibling) is walked twice, so neither place loses its contents.
+    std::vector<std::pair<dev_t, ino_t>> walkPath_;
 };
+
+void Collector::warn(std::string text)
+{
+    if (warnings_)
+        warnings_->push_back(std::move(text));
+}
 
 bool Collector::stopped(std::string *reason) const
 {
@@ -105,7 +116,11 @@ bool Collector::addListed(const std::string &diskPath, const std::string &stored
 {
     const std::size_t slash = diskPath.rfind('/');
     const std::string last = slash == std::string::npos ? diskPath : diskPath.substr(slash + 1);
-    if (hasWildcard(last)) {
+    // "*" and "?" are bytes a Linux name may hold: a listed name that exists as written
+    // is that file, not a pattern that would also take in its neighbours.
+    struct stat literal {};
+    const bool exists = !matchesEverything(last) && ::stat(diskPath.c_str(), &literal) == 0;
+    if (hasWildcard(last) && !exists) {
         const std::string folder = slash == std::string::npos ? std::string(".") : diskPath.substr(0, slash + 1);
         const std::size_t storedSlash = storedName.rfind('/');
         const std::string storedFolder = storedSlash == std::string::npos ? std::string() : storedName.substr(0, storedSlash);
@@ -141,10 +156,17 @@ bool Collector::addPattern(const std::string &diskFolder, const std::string &sto
     return true;
 }
 
-// The folder itself (unless it is the archive root), then its contents.
+// The folder itself (unless it is the archive root), then its contents. A folder that
+// is its own ancestor on the walked path (reached through a link) is a loop: it is left
+// out with a warning, as everything in it is already stored above.
 bool Collector::addFolder(const std::string &diskPath, const std::string &storedName, const struct stat &st,
                           bool withContents, std::string *reason)
 {
+    const std::pair<dev_t, ino_t> id{st.st_dev, st.st_ino};
+    if (withContents && std::find(walkPath_.begin(), walkPath_.end(), id) != walkPath_.end()) {
+        warn("skipped " + diskPath + ": a link back to a folder that contains it");
+        return true;
+    }
     if (options_.foldersAsEntries && !storedName.empty()) {
         Member folder;
         folder.diskPath = diskPath;
@@ -156,11 +178,10 @@ bool Collector::addFolder(const std::string &diskPath, const std::string &stored
     }
     if (!withContents)
         return true;
-    // A folder reached a second time (through a symbolic link) is not entered again:
-    // that is what keeps a link to a parent folder from recursing forever.
-    if (!enteredFolders_.insert({st.st_dev, st.st_ino}).second)
-        return true;
-    return addContents(diskPath, storedName, "*", options_.recurse, reason);
+    walkPath_.push_back(id);
+    const bool ok = addContents(diskPath, storedName, "*", options_.recurse, reason);
+    walkPath_.pop_back();
+    return ok;
 }
 
 bool Collector::addContents(const std::string &diskPath, const std::string &storedName,
@@ -195,6 +216,13 @@ bool Collector::addEntry(const std::string &diskPath, const std::string &storedN
 {
     struct stat st {};
     if (::stat(diskPath.c_str(), &st) != 0) {
+        // A link whose target does not exist holds no data to store: it is left out
+        // with a warning. Anything else that cannot be read fails the call.
+        struct stat link {};
+        if (errno == ENOENT && ::lstat(diskPath.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+            warn("skipped " + diskPath + ": a link to nothing");
+            return true;
+        }
         *reason = "cannot read " + diskPath + ": " + errnoText();
         return false;
     }
@@ -271,7 +299,8 @@ bool readListFile(const std::string &path, std::vector<std::string> *lines, std:
 }
 
 bool collectMembers(const ParsedCommand &command, const CollectOptions &options,
-                    std::vector<Member> *members, std::string *reason, Progress *progress)
+                    std::vector<Member> *members, std::string *reason, Progress *progress,
+                    std::vector<std::string> *warnings)
 {
     std::vector<std::string> lines;
     if (command.listFile.empty()) {
@@ -280,7 +309,7 @@ bool collectMembers(const ParsedCommand &command, const CollectOptions &options,
     }
     if (!readListFile(command.listFile, &lines, reason))
         return false;
-    Collector collector(options, members, progress);
+    Collector collector(options, members, progress, warnings);
     for (const std::string &line : lines) {
         std::string relative = line;
         if (!command.baseFolder.empty() && line.rfind(command.baseFolder, 0) == 0)

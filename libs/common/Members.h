@@ -14,7 +14,8 @@ class Progress;
 
 struct Member {
     std::string diskPath;   // the path to open
-    std::string storedName; // UTF-8, relative, "/" separators, no leading or trailing "/"
+    std::string storedName; // bytes as on disk (not always UTF-8), relative, "/" separators,
+                            // no leading or trailing "/"
     bool isFolder = false;
     std::uint64_t size = 0; // bytes at collection time; 0 for folders
     std::int64_t mtime = 0; // seconds since the epoch, UTC
@@ -39,15 +40,19 @@ bool readListFile(const std::string &path, std::vector<std::string> *lines, std:
 //  - other wildcards ("*.txt", "a?.c") match names in their folder;
 //  - a folder named without a wildcard is treated as "X/*.*".
 // Stored names are relative to the base folder; leading "/" and ".." components are
-// dropped, so no name can point outside the extraction folder. Symbolic links to files
-// are stored as the file they point to; a linked folder is entered at most once, so a
-// link loop cannot recurse forever. Each stored name appears once (the first wins).
+// dropped, so no name can point outside the extraction folder. Names are bytes: they
+// are stored exactly as the file system gives them, valid UTF-8 or not.
+// Symbolic links are followed: what a link points to (file or folder) is stored under
+// the link's name, wherever it lies and however often it is reached. Two kinds of link
+// are left out, each with a line in `warnings`: a link to a folder that contains it (a
+// loop; everything in it is stored above) and a link to nothing (no data to store).
+// Each stored name appears once (the first wins).
 // A listed name that matches nothing, or any file or folder that cannot be read, makes
-// the call fail with a reason naming it: nothing is silently left out.
+// the call fail with a reason naming it: nothing else is left out.
 // `progress`, when given, is checked so that a stop request ends a long walk early.
 bool collectMembers(const ParsedCommand &command, const CollectOptions &options,
                     std::vector<Member> *members, std::string *reason,
-                    Progress *progress = nullptr);
+                    Progress *progress = nullptr, std::vector<std::string> *warnings = nullptr);
 
 std::uint64_t totalBytes(const std::vector<Member> &members);
 

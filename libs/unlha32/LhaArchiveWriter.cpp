@@ -97,6 +97,25 @@ bool storeData(const kit::Member &m, kit::ArchiveOutput &out, std::uint64_t at, 
     return ok;
 }
 
+// Names go in as their bytes, so a name that is not UTF-8 comes back exactly. The one
+// byte LHA cannot hold in a folder name is 0xFF, its folder separator: "a\xFFb/c" would
+// come back as "a/b/c". (In the last component it is kept, as readers take that part
+// whole.) Checked for every member before anything is written.
+bool namesFit(const std::vector<kit::Member> &members, std::string *reason)
+{
+    for (const kit::Member &m : members) {
+        const std::size_t folderEnd = m.isFolder ? m.storedName.size() : m.storedName.rfind('/');
+        if (folderEnd == std::string::npos)
+            continue;
+        if (m.storedName.find('\xFF') < folderEnd) {
+            *reason = "a folder name holding the byte 0xFF (LHA's folder separator) cannot be stored: "
+                + m.diskPath;
+            return false;
+        }
+    }
+    return true;
+}
+
 bool writeMember(const kit::Member &m, codec::LhMethod method, kit::ArchiveOutput &out, kit::Progress &progress,
                  std::string *reason)
 {
@@ -126,6 +145,8 @@ bool writeMember(const kit::Member &m, codec::LhMethod method, kit::ArchiveOutpu
 bool writeLhaArchive(const std::vector<kit::Member> &members, codec::LhMethod method, kit::ArchiveOutput &output,
                      kit::Progress &progress, std::string *reason)
 {
+    if (!namesFit(members, reason))
+        return false;
     for (const kit::Member &m : members) {
         if (!writeMember(m, method, output, progress, reason))
             return false;

@@ -1,6 +1,7 @@
 #include "LhaHeader.h"
 
 #include "Crc16.h"
+#include "common/NameBytes.h"
 
 #include <algorithm>
 
@@ -63,7 +64,9 @@ std::vector<Extension> extensions(const LhaEntry &e)
     ext.push_back({0x01, name});
     if (!folder.empty())
         ext.push_back({0x02, folder});
-    ext.push_back({0x46, le(kUtf8CodePage, 4)});
+    // Names are stored as their bytes; the code page says UTF-8 only where that is true.
+    if (kit::isValidUtf8(e.storedName))
+        ext.push_back({0x46, le(kUtf8CodePage, 4)});
     ext.push_back({0x50, le(type | (e.permissions & 07777), 2)});
     return ext;
 }

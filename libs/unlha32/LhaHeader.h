@@ -1,7 +1,7 @@
 // Level-2 LHA member headers, as Vexel writes them:
 //   base header (26 bytes, OS id 'U', Unix UTC time), then the extended headers
 //   0x00 header CRC, 0x01 file name, 0x02 folder path (0xFF after each component),
-//   0x46 code page 65001 (names are UTF-8), 0x50 Unix mode.
+//   0x46 code page 65001 (only on names that are valid UTF-8), 0x50 Unix mode.
 // A header whose total size would have a low byte of 0 (which many readers take for
 // the end of the archive) gets one more information byte in its 0x00 extension;
 // it is never padded, because 7-Zip finds the data after the last extension.
@@ -14,7 +14,7 @@
 namespace vexel::lha {
 
 struct LhaEntry {
-    std::string storedName;  // UTF-8, "/" separators, no leading or trailing "/"
+    std::string storedName;  // bytes (UTF-8 when valid), "/" separators, no leading or trailing "/"
     bool isFolder = false;   // stored as -lhd- with the whole path in ext 0x02
     std::string method = "-lh0-";
     std::uint32_t packedSize = 0;

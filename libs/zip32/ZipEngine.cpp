@@ -7,10 +7,15 @@
 // near-optimal parsing saves a few percent more than zlib.
 #include "ZipEngine.h"
 
+#include "common/NameBytes.h"
+
 #include <libdeflate.h>
 #include <minizip/zip.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -62,12 +67,96 @@ std::vector<unsigned char> timestampExtra(std::int64_t mtime)
             static_cast<unsigned char>(t >> 16), static_cast<unsigned char>(t >> 24)};
 }
 
-bool isAscii(const std::string &s)
+void putLe(std::vector<unsigned char> &out, std::uint64_t value, int bytes)
 {
-    for (unsigned char c : s)
-        if (c >= 0x80)
-            return false;
-    return true;
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<unsigned char>(value >> (8 * i)));
+}
+
+std::uint64_t getLe(const unsigned char *in, int bytes)
+{
+    std::uint64_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        value = (value << 8) | in[i];
+    return value;
+}
+
+constexpr std::uint32_t kEndSignature = 0x06054b50;
+constexpr std::uint32_t kZip64EndSignature = 0x06064b50;
+constexpr std::uint32_t kZip64LocatorSignature = 0x07064b50;
+constexpr std::size_t kEndSize = 22; // the end record without a comment (minizip writes none)
+constexpr std::size_t kLocatorSize = 20;
+
+// The Zip64 end record, its locator and an end record whose full fields send readers to them.
+std::vector<unsigned char> zip64Tail(std::uint64_t entries, std::uint64_t directorySize,
+                                     std::uint64_t directoryOffset)
+{
+    std::vector<unsigned char> out;
+    const std::uint64_t recordOffset = directoryOffset + directorySize;
+    putLe(out, kZip64EndSignature, 4);
+    putLe(out, 44, 8);                  // size of the rest of the record
+    putLe(out, kVersionMadeByUnix, 2);
+    putLe(out, 45, 2);                  // Zip64 needs version 4.5 to extract
+    putLe(out, 0, 4);                   // this disk
+    putLe(out, 0, 4);                   // the disk where the directory starts
+    putLe(out, entries, 8);             // entries on this disk
+    putLe(out, entries, 8);             // entries in all
+    putLe(out, directorySize, 8);
+    putLe(out, directoryOffset, 8);
+    putLe(out, kZip64LocatorSignature, 4);
+    putLe(out, 0, 4);                   // the disk holding the Zip64 end record
+    putLe(out, recordOffset, 8);
+    putLe(out, 1, 4);                   // disks in all
+    putLe(out, kEndSignature, 4);
+    putLe(out, 0, 2);
+    putLe(out, 0, 2);
+    putLe(out, std::min<std::uint64_t>(entries, 0xFFFF), 2);
+    putLe(out, std::min<std::uint64_t>(entries, 0xFFFF), 2);
+    putLe(out, std::min<std::uint64_t>(directorySize, 0xFFFFFFFF), 4);
+    putLe(out, std::min<std::uint64_t>(directoryOffset, 0xFFFFFFFF), 4);
+    putLe(out, 0, 2);                   // no comment
+    return out;
+}
+
+// minizip 1.1 writes the Zip64 end record and locator only when the central directory
+// starts at 4 GiB or beyond. An archive of 65,535 entries or more (the end record's
+// count then reads 0xFFFF, "see the Zip64 record") or a directory of 4 GiB needs them
+// as well, or readers find a record that does not exist and reject the archive. So
+// the end is checked once written, and the records are added in place of the plain
+// end record when it cannot tell the truth alone.
+bool completeEndRecords(const std::string &path, std::uint64_t entries, std::string *why)
+{
+    std::FILE *file = std::fopen(path.c_str(), "r+b");
+    if (!file) {
+        *why = "cannot reopen the archive " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    unsigned char tail[kLocatorSize + kEndSize] = {};
+    bool ok = std::fseek(file, 0, SEEK_END) == 0;
+    const off_t size = ok ? ftello(file) : -1;
+    ok = ok && size >= static_cast<off_t>(kEndSize);
+    const std::size_t tailSize = size >= static_cast<off_t>(sizeof tail) ? sizeof tail : kEndSize;
+    ok = ok && fseeko(file, size - static_cast<off_t>(tailSize), SEEK_SET) == 0
+        && std::fread(tail, 1, tailSize, file) == tailSize;
+    const unsigned char *end = tail + tailSize - kEndSize;
+    if (!ok || getLe(end, 4) != kEndSignature) {
+        std::fclose(file);
+        *why = "the archive's end record is missing";
+        return false;
+    }
+    const bool hasZip64 = tailSize == sizeof tail && getLe(tail, 4) == kZip64LocatorSignature;
+    const std::uint64_t endOffset = static_cast<std::uint64_t>(size) - kEndSize;
+    const std::uint64_t directoryOffset = getLe(end + 16, 4);
+    const std::uint64_t directorySize = endOffset - directoryOffset;
+    if (!hasZip64 && (entries >= 0xFFFF || directorySize >= 0xFFFFFFFF)) {
+        const std::vector<unsigned char> records = zip64Tail(entries, directorySize, directoryOffset);
+        ok = fseeko(file, static_cast<off_t>(endOffset), SEEK_SET) == 0
+            && std::fwrite(records.data(), 1, records.size(), file) == records.size();
+    }
+    ok = std::fclose(file) == 0 && ok;
+    if (!ok)
+        *why = "cannot write the Zip64 end records of " + path;
+    return ok;
 }
 
 } // namespace
@@ -75,6 +164,8 @@ bool isAscii(const std::string &s)
 struct ZipEngine {
     zipFile zip = nullptr;
     int level = 6;
+    std::string path;
+    std::uint64_t entries = 0; // members whose headers were written
     std::string error;
 
     // The member being written.
@@ -161,8 +252,12 @@ bool ZipEngine::openEntry(int method)
     const int rc = zipOpenNewFileInZip4_64(
         zip, name.c_str(), &info, extra.data(), static_cast<uInt>(extra.size()), extra.data(),
         static_cast<uInt>(extra.size()), nullptr, method, method ? level : 0, 1, -MAX_WBITS, 8,
-        Z_DEFAULT_STRATEGY, nullptr, 0, kVersionMadeByUnix, isAscii(name) ? 0 : kUtf8NameFlag, zip64);
-    return rc == ZIP_OK || fail("cannot write the member header of " + name);
+        Z_DEFAULT_STRATEGY, nullptr, 0, kVersionMadeByUnix, vexel::kit::needsUtf8Flag(name) ? kUtf8NameFlag : 0,
+        zip64);
+    if (rc != ZIP_OK)
+        return fail("cannot write the member header of " + name);
+    ++entries;
+    return true;
 }
 
 bool ZipEngine::writeEntry(const unsigned char *data, std::size_t size)
@@ -216,6 +311,7 @@ ZipEngine *ZipEngineCreate(const char *path, int level, char *reason, size_t rea
 {
     auto *engine = new ZipEngine;
     engine->level = level < 0 ? 0 : (level > 9 ? 9 : level);
+    engine->path = path;
     engine->zip = zipOpen64(path, APPEND_STATUS_CREATE);
     if (!engine->zip) {
         if (reason && reasonSize > 0)
@@ -334,7 +430,10 @@ int ZipEngineFinish(ZipEngine *engine)
         return engine->fail("the last member was not ended");
     const int rc = zipClose(engine->zip, nullptr);
     engine->zip = nullptr;
-    return rc == ZIP_OK ? 1 : engine->fail("cannot write the central directory");
+    if (rc != ZIP_OK)
+        return engine->fail("cannot write the central directory");
+    std::string why;
+    return completeEndRecords(engine->path, engine->entries, &why) ? 1 : engine->fail(why);
 }
 
 const char *ZipEngineError(const ZipEngine *engine) { return engine->error.c_str(); }

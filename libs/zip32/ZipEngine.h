@@ -4,9 +4,13 @@
  * zip32.so writes ZIP archives: the container through minizip, member data deflated by
  * zlib at the requested level (at level 9, files up to 1 MiB by libdeflate's near-optimal
  * parser instead), stored when deflate would not make it smaller.
- * Names are UTF-8 (with the UTF-8 flag when not plain ASCII); each member carries its
- * modification time (DOS time plus the exact UTC "UT" extra field) and Unix permissions;
- * Zip64 is used for members and archives beyond 4 GiB.
+ * Names are stored as their bytes; the UTF-8 flag marks those that are valid UTF-8 and not
+ * plain ASCII, and a name that is not valid UTF-8 goes in without it, as Unix ZIP writers
+ * do (a flag on such a name makes strict readers reject the whole archive). Each member
+ * carries its modification time (DOS time plus the exact UTC "UT" extra field) and Unix
+ * permissions. Zip64 is used for members and archives beyond 4 GiB, and its end records
+ * whenever the entry count (65,535 or more), the central directory's size or its offset
+ * do not fit the plain end record.
  *
  * One engine writes one archive, from one thread at a time. Every function returning int
  * returns 1 on success and 0 on failure, after which ZipEngineError() tells why and the
@@ -31,7 +35,7 @@ extern "C" {
 typedef struct ZipEngine ZipEngine;
 
 typedef struct ZipEngineMember {
-    const char *name;  /* UTF-8, "/" separators, relative; no trailing "/" needed for folders */
+    const char *name;  /* bytes (UTF-8 when valid), "/" separators, relative; no trailing "/" needed for folders */
     int isFolder;      /* nonzero: a folder entry, no data follows */
     uint64_t size;     /* the number of data bytes that will follow */
     int64_t mtime;     /* seconds since the epoch, UTC */

@@ -191,6 +191,9 @@ QWidget *ProgressWnd::liveStatusWindow() const
 
 void ProgressWnd::PrgCancel_Click()
 {
+    // Whichever way the work is stopped, the run's message is then the plain cancel,
+    // not the failing library's reason.
+    control_.CancelledByUser = true;
     if (QWidget *statusWindow = liveStatusWindow())
         statusWindow->close();   // the library stops and its call fails
     else if (control_.ArchiverProcess != 0)

@@ -90,7 +90,7 @@ std::vector<StoredFile> storedFiles(const Bytes &cabinet)
     return files;
 }
 
-TEST(CabWriter, NamesUseBackslashesAndTheUtf8FlagOnlyWhenNeeded)
+TEST(CabWriter, NamesUseBackslashesAndTheUtf8FlagOnlyOnValidUtf8)
 {
     TempFolder folder;
     const fs::path dir(folder.path());
@@ -99,14 +99,21 @@ TEST(CabWriter, NamesUseBackslashesAndTheUtf8FlagOnlyWhenNeeded)
     cab::MszipEncoder encoder;
     std::string error;
     ASSERT_TRUE(cab::writeCabinet((dir / "x.cab").string(),
-                                  {entry("plain/name.txt", 3, in), entry("日本/名前.txt", 3, in)}, encoder, {}, &error))
+                                  {entry("plain/name.txt", 3, in), entry("日本/名前.txt", 3, in),
+                                   entry("d\xe9j\xe0/bad\xff.txt", 3, in), entry("\xe6\x97cut", 3, in)},
+                                  encoder, {}, &error))
         << error;
     const std::vector<StoredFile> files = storedFiles(readBytes(dir / "x.cab"));
-    ASSERT_EQ(files.size(), 2u);
+    ASSERT_EQ(files.size(), 4u);
     EXPECT_EQ(files[0].name, "plain\\name.txt");
     EXPECT_EQ(files[0].attributes & cab::kAttrNameIsUtf8, 0);
     EXPECT_EQ(files[1].name, "日本\\名前.txt");
     EXPECT_NE(files[1].attributes & cab::kAttrNameIsUtf8, 0);
+    // Names that are not UTF-8 keep their bytes, without the flag that would mislabel them.
+    EXPECT_EQ(files[2].name, "d\xe9j\xe0\\bad\xff.txt");
+    EXPECT_EQ(files[2].attributes & cab::kAttrNameIsUtf8, 0);
+    EXPECT_EQ(files[3].name, "\xe6\x97cut");
+    EXPECT_EQ(files[3].attributes & cab::kAttrNameIsUtf8, 0);
 }
 
 // Hands back one byte per frame: enough to check the container's bookkeeping over

@@ -102,6 +102,20 @@ TEST(LhaHeader, FileHeaderFieldsAndExtensions)
     EXPECT_EQ(le(h, 27, 2), crc16(zeroed.data(), zeroed.size()));
 }
 
+TEST(LhaHeader, NameThatIsNotUtf8KeepsItsBytesWithoutTheUtf8CodePage)
+{
+    LhaEntry e;
+    e.storedName = "d\xe9j\xe0/bad\xff.txt";
+    e.method = "-lh0-";
+    std::size_t end = 0;
+    const auto ext = walkExtensions(header(e), &end);
+    ASSERT_GE(ext.size(), 3u);
+    EXPECT_EQ(ext[1].body, "bad\xff.txt");
+    EXPECT_EQ(ext[2].body, "d\xe9j\xe0\xFF");
+    for (const auto &x : ext)
+        EXPECT_NE(x.type, 0x46) << "no code page 65001 on a name that is not UTF-8";
+}
+
 TEST(LhaHeader, FolderEntryHoldsItsPathInTheFolderExtension)
 {
     LhaEntry e;

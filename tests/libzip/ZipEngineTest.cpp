@@ -1,4 +1,5 @@
-// The engine zip32.so through its C interface: Zip64 and the checks on member sizes.
+// The engine zip32.so through its C interface: Zip64 members and end records, the UTF-8
+// name flag, and the checks on member sizes.
 #include "ZipEngine.h"
 
 #include "TestTree.h"
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 #include <vector>
 
 using namespace vexel::testsupport;
@@ -52,6 +54,126 @@ TEST(ZipEngine, MemberBeyondFourGibibytesIsWrittenAsZip64)
     std::string output;
     ASSERT_EQ(runCommand("unzip -p " + shellQuote(zip) + " after.txt", &output), 0) << output;
     EXPECT_EQ(output, "after");
+}
+
+// What Python's zipfile, an independent reader, sees: one line per entry with the UTF-8
+// flag bit and the name's raw bytes in hex (names without the flag are decoded as
+// CP437, which maps every byte, so encoding back gives the stored bytes).
+std::string pythonListing(const std::string &zip)
+{
+    const std::string script =
+        "import sys, zipfile\n"
+        "z = zipfile.ZipFile(sys.argv[1])\n"
+        "for i in z.infolist():\n"
+        "    utf8 = bool(i.flag_bits & 0x800)\n"
+        "    raw = i.filename.encode('utf-8' if utf8 else 'cp437')\n"
+        "    print(int(utf8), raw.hex())\n";
+    std::string output;
+    EXPECT_EQ(runCommand("python3 -c " + shellQuote(script) + " " + shellQuote(zip), &output), 0) << output;
+    return output;
+}
+
+std::string hex(const std::string &bytes)
+{
+    std::ostringstream out;
+    for (const unsigned char c : bytes)
+        out << "0123456789abcdef"[c >> 4] << "0123456789abcdef"[c & 15];
+    return out.str();
+}
+
+bool hasZip64Locator(const std::string &zip)
+{
+    const std::string bytes = readFile(zip);
+    return bytes.size() >= 42 && bytes.compare(bytes.size() - 42, 4, "PK\x06\x07") == 0;
+}
+
+TEST(ZipEngine, Utf8FlagOnlyOnValidNonAsciiNames)
+{
+    TempFolder tmp;
+    const std::string zip = tmp.path() + "names.zip";
+    const std::string latin1 = "d\xe9j\xe0";            // a folder name from another locale
+    const std::vector<std::pair<std::string, int>> names = {
+        {"plain.txt", 0}, {"日本語.txt", 1}, {"bad\xff\xfe.txt", 0}, {latin1 + "/in.txt", 0},
+        {"\xed\xa0\x80surrogate", 0}, {"\xc0\xafoverlong", 0}, {"cut\xe6\x97", 0}};
+    {
+        Engine engine = create(zip, 6);
+        const ZipEngineMember folder{latin1.c_str(), 1, 0, 1600000000, 0755};
+        ASSERT_TRUE(ZipEngineBeginMember(engine.get(), &folder));
+        for (const auto &[name, flag] : names) {
+            const ZipEngineMember file{name.c_str(), 0, 2, 1600000000, 0644};
+            ASSERT_TRUE(ZipEngineBeginMember(engine.get(), &file));
+            ASSERT_TRUE(ZipEngineWriteData(engine.get(), "xy", 2));
+            ASSERT_TRUE(ZipEngineEndMember(engine.get())) << ZipEngineError(engine.get());
+        }
+        ASSERT_TRUE(ZipEngineFinish(engine.get())) << ZipEngineError(engine.get());
+    }
+    std::string expected = "0 " + hex(latin1 + "/") + "\n";
+    for (const auto &[name, flag] : names)
+        expected += std::to_string(flag) + " " + hex(name) + "\n";
+    EXPECT_EQ(pythonListing(zip), expected);
+    EXPECT_FALSE(hasZip64Locator(zip)) << "a small archive keeps the plain end record";
+    std::string output;
+    EXPECT_EQ(runCommand("unzip -tq " + shellQuote(zip), &output), 0) << output;
+}
+
+// `count` one-byte stored members named 0 .. count-1.
+void writeEntries(const std::string &zip, int count)
+{
+    Engine engine = create(zip, 0);
+    for (int i = 0; i < count; ++i) {
+        const std::string name = std::to_string(i);
+        const ZipEngineMember member{name.c_str(), 0, 1, 1600000000, 0644};
+        ASSERT_TRUE(ZipEngineBeginMember(engine.get(), &member));
+        ASSERT_TRUE(ZipEngineWriteData(engine.get(), "z", 1));
+        ASSERT_TRUE(ZipEngineEndMember(engine.get())) << ZipEngineError(engine.get());
+    }
+    ASSERT_TRUE(ZipEngineFinish(engine.get())) << ZipEngineError(engine.get());
+}
+
+// The number of entries Python's zipfile finds, and the contents of the last one.
+std::string pythonCount(const std::string &zip)
+{
+    std::string output;
+    EXPECT_EQ(runCommand("python3 -c 'import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); "
+                         "print(len(z.namelist()), z.read(z.namelist()[-1]).decode())' " + shellQuote(zip),
+                         &output), 0)
+        << output;
+    return output;
+}
+
+// The end record's count field ends at 65,535, which readers take as "see the Zip64
+// record": from there on the Zip64 end record and locator must be present.
+TEST(ZipEngine, Zip64EndRecordsFrom65535Entries)
+{
+    TempFolder tmp;
+    for (const int count : {65535, 65536}) {
+        SCOPED_TRACE(count);
+        const std::string zip = tmp.path() + std::to_string(count) + ".zip";
+        writeEntries(zip, count);
+        EXPECT_TRUE(hasZip64Locator(zip));
+        EXPECT_EQ(pythonCount(zip), std::to_string(count) + " z\n");
+        std::string output; // runCommand appends
+        EXPECT_EQ(runCommand("unzip -Z -1 " + shellQuote(zip) + " | wc -l", &output), 0);
+        EXPECT_EQ(output, std::to_string(count) + "\n");
+        std::remove(zip.c_str());
+    }
+}
+
+TEST(ZipEngine, SeventyThousandEntriesPassEveryReader)
+{
+    TempFolder tmp;
+    const std::string zip = tmp.path() + "70k.zip";
+    writeEntries(zip, 70000);
+    std::string output;
+    EXPECT_EQ(runCommand("unzip -tq " + shellQuote(zip), &output), 0) << output;
+    EXPECT_NE(output.find("No errors detected"), std::string::npos) << output;
+    EXPECT_EQ(runCommand("7zz t " + shellQuote(zip), &output), 0) << output;
+    EXPECT_NE(output.find("Files: 70000"), std::string::npos) << output;
+    EXPECT_EQ(pythonCount(zip), "70000 z\n");
+    // The last entry, found through the Zip64 records, reads back.
+    output.clear();
+    EXPECT_EQ(runCommand("unzip -p " + shellQuote(zip) + " 69999", &output), 0);
+    EXPECT_EQ(output, "z");
 }
 
 TEST(ZipEngine, DataMustMatchTheAnnouncedSize)

@@ -51,6 +51,18 @@ TEST(RunFolder, IsRemovedWithEverythingInIt)
         << "a link is removed, not followed";
 }
 
+TEST(RunFolder, TemporaryFolderNameIsTakenAsItsBytes)
+{
+    RunFolder parent;
+    ASSERT_TRUE(parent.ok());
+    const std::string notUtf8 = parent.path() + "tmp\xff\xe9";
+    ASSERT_EQ(::mkdir(notUtf8.c_str(), 0700), 0);
+    test::ScopedEnv tmpdir("TMPDIR", notUtf8);
+    RunFolder folder;
+    ASSERT_TRUE(folder.ok()) << folder.error();
+    EXPECT_EQ(folder.path().rfind(notUtf8 + "/vexel-", 0), 0u) << folder.path();
+}
+
 TEST(RunFolder, ReportsWhyItCouldNotBeMade)
 {
     RunFolder parent;

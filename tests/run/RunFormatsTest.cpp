@@ -133,7 +133,7 @@ TEST_F(AbandonedRun, FailingSecondOfThreeFormats)
 {
     offer({{"LHA", true}, {"ZIP", true}, {"CAB", true}});
     qputenv(fakes::kFailEnv, "zip");
-    expectAbandoned("処理を中止しました");
+    expectAbandoned("処理を中止しました\nZIP: failed on request");   // with the library's reason
     const auto made = calls();
     ASSERT_EQ(made.size(), 2u);   // CAB is never tried
     EXPECT_EQ(made[1].program, "Zip");

@@ -1,4 +1,4 @@
-// The run start's decisions: which formats a request makes, and its two refusals.
+// The run start's decisions: which formats a request makes, and its refusals.
 #include "run/StartRun.h"
 
 #include "AllArchiversAvailable.h"
@@ -134,6 +134,32 @@ TEST_F(StartRunTest, NamesWithoutATableExtensionRunTheMarkedFormats)
         EXPECT_EQ(host.progressShown, 1) << name;
     }
     EXPECT_TRUE(host.errors.empty());
+}
+
+// An output name is a file name in the save folder: one that would leave it ("../x",
+// "sub/x") or name a folder is refused before anything runs; dots and blanks are fine.
+TEST_F(StartRunTest, OutputNamesThatAreNoFileNamesAreRefused)
+{
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"../escaped", "ファイル名に「/」は使えません"}, {"sub/x", "ファイル名に「/」は使えません"},
+        {"/abs.zip", "ファイル名に「/」は使えません"}, {"x/", "ファイル名に「/」は使えません"},
+        {".", "ファイル名に「.」や「..」だけの名前は使えません"},
+        {"..", "ファイル名に「.」や「..」だけの名前は使えません"}};
+    for (const auto &[name, message] : refused) {
+        host.errors.clear();
+        EXPECT_TRUE(start(name)) << name;
+        EXPECT_EQ(host.errors, std::vector<std::string>{message}) << name;
+        EXPECT_EQ(request.FormatCount, 0) << name;
+    }
+    EXPECT_EQ(host.progressShown, 0);
+
+    host.errors.clear();
+    for (const std::string name : {"my data.v2", "...", ".hidden", " . ", "a..b", "x.."}) {
+        EXPECT_FALSE(start(name)) << name;
+        EXPECT_EQ(request.FormatCount, 2) << name;
+    }
+    EXPECT_TRUE(host.errors.empty());
+    EXPECT_EQ(host.progressShown, 6);
 }
 
 TEST_F(StartRunTest, NoMarkedFormatIsRefused)
