@@ -2,8 +2,9 @@
  * ZipEngine.h: the C interface of zip32.so, Vexel's ZIP engine.
  *
  * zip32.so writes ZIP archives: the container through minizip, member data deflated by
- * zlib at the requested level (at level 9, files up to 1 MiB by libdeflate's near-optimal
- * parser instead), stored when deflate would not make it smaller.
+ * zlib at the requested level (at level 9 by libdeflate's near-optimal parser instead,
+ * a long file in pieces of 8 MiB joined into one stream), stored when deflate would not
+ * make it smaller.
  * Names are UTF-8 (with the UTF-8 flag when not plain ASCII); each member carries its
  * modification time (DOS time plus the exact UTC "UT" extra field) and Unix permissions;
  * Zip64 is used for members and archives beyond 4 GiB.
