@@ -9,7 +9,7 @@
 #   LHA -lh7- on many       vs jlha ao7                  archive size, time
 #   GZA / BZA -9 on many    vs gzip -9 / bzip2 -9 per file  size, time
 #   ZIP -9 on every input   vs 7zz a -tzip -mx=9          size, time
-#   -lh7- peak RSS on a 1 MiB and on the 64 MiB file (KiB, /usr/bin/time)
+# (-lh7- peak memory by input size: bench/lha/memory.sh, on the 64 MiB file made here.)
 # With a second build folder (an earlier revision's), its libraries are measured in the
 # same run too, each line marked with the folder's name.
 # Usage: bench/libs/sets.sh [build folder] [earlier build folder]
@@ -60,7 +60,6 @@ EOF
   # The corpus is a little under 64 MiB: its start follows again, beyond any window.
   (cd "$corpus" && for i in 1 2; do find text source logs bin compressed small -type f | LC_ALL=C sort | xargs cat; done) |
     head -c $((64 << 20)) >"$sets/big/big.bin"
-  head -c $((1 << 20)) "$sets/big/big.bin" >"$sets/one-mib.bin"
   : >"$sets/done"
 fi
 
@@ -118,15 +117,4 @@ zip_vs_7zz many "$sets" many
 zip_vs_7zz big "$sets/big" big.bin
 for part in bin compressed logs small source text; do
   zip_vs_7zz "$part" "$corpus" "$part"
-done
-
-# -lh7- peak memory: flat means the same on 1 MiB as on 64 MiB.
-for b in $builds; do
-  for input in one-mib.bin big/big.bin; do
-    printf '"%s"\n' "$input" >"$work/krytmp.lst"
-    rm -f "$work/m.lzh"
-    /usr/bin/time -f %M -o "$work/rss" "$b/bin/vexel_lib_driver" "$b/bin/unlha32.so" Unlha \
-      "a -x1 -r2 -y1 -gm -n -jm4 \"$work/m.lzh\" \"$sets/\" @$work/krytmp.lst" >/dev/null
-    printf '%-12s -lh7- peak RSS on %-12s %8d KiB\n' "$(basename "$b")" "$input" "$(cat "$work/rss")" | tee -a "$results"
-  done
 done
