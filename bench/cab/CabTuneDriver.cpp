@@ -1,6 +1,6 @@
 // Writes one cabinet from the files named on the command line with explicit encoder
 // settings, and prints "<bytes> <seconds>": how the defaults of the encoders were chosen.
-//   cab_tune_driver <out.cab> mszip[:<level>]|lzx:<bits>[:<framesPerBlock>:<maxChain>:<niceLength>:<e8>] files...
+//   cab_tune_driver <out.cab> mszip[:<level>]|lzx:<bits>[:<framesPerBlock>:<maxChain>:<niceLength>:<e8>:<treeHashBytes>] files...
 // where e8 is 0 (decide from the data), 1 (off) or 2 (on).
 #include "CabinetWriter.h"
 #include "LzxEncoder.h"
@@ -23,7 +23,9 @@ std::unique_ptr<cab::FolderEncoder> encoderFor(const std::string &spec)
     }
     cab::LzxEncoder::Options options;
     unsigned bits = 21, frames = options.framesPerBlock, chain = options.maxChain, nice = options.niceLength, e8 = 0;
-    std::sscanf(spec.c_str(), "lzx:%u:%u:%u:%u:%u", &bits, &frames, &chain, &nice, &e8);
+    unsigned hash = options.treeHashBytes;
+    std::sscanf(spec.c_str(), "lzx:%u:%u:%u:%u:%u:%u", &bits, &frames, &chain, &nice, &e8, &hash);
+    options.treeHashBytes = hash;
     options.e8 = static_cast<cab::LzxEncoder::E8Mode>(e8 % 3);
     options.windowBits = int(bits);
     options.framesPerBlock = frames;

@@ -57,9 +57,10 @@ sevenzip_ref() {
 # each_file TOOL LEVEL: every corpus file compressed on its own; prints the summed size.
 each_file() { (cd "$base" && find "$(basename "$corpus")" -type f -print0 | xargs -0 "$1" "-$2" -c | wc -c); }
 
-# The bytes that GZA/BZA spend on member headers and names (28 + name per member, a
-# folder's name with its trailing separator): what per-file gzip/bzip2 output lacks.
-metadata=$(cd "$base" && find "$(basename "$corpus")" \( -type d -printf '%p/\n' \) -o \( -type f -printf '%p\n' \) |
+# The bytes that GZA/BZA spend on member headers and names (28 + name per member, an
+# empty folder's name with its trailing separator; other folders have no member):
+# what per-file gzip/bzip2 output lacks.
+metadata=$(cd "$base" && find "$(basename "$corpus")" \( -type d -empty -printf '%p/\n' \) -o \( -type f -printf '%p\n' \) |
   LC_ALL=C awk '{ bytes += 28 + length($0) } END { print bytes }')
 
 report() { # FORMAT LEVEL REFERENCE OUR_SIZE REF_SIZE OUR_TIME REF_TIME

@@ -7,6 +7,7 @@
 
 #include <libdeflate.h>
 #include <memory>
+#include <set>
 
 namespace vexel::bga {
 namespace {
@@ -153,6 +154,19 @@ private:
     kit::Progress &progress_;
 };
 
+// The folders that some other member's path already names: a reader recreates them
+// when it writes that member, and a folder member carries nothing else (no date, no
+// mode), so only the others, the empty folders, need members of their own.
+std::set<std::string> foldersNamedByPaths(const std::vector<kit::Member> &members)
+{
+    std::set<std::string> named;
+    for (const kit::Member &m : members)
+        for (std::size_t slash = m.storedName.find('/'); slash != std::string::npos;
+             slash = m.storedName.find('/', slash + 1))
+            named.insert(m.storedName.substr(0, slash));
+    return named;
+}
+
 } // namespace
 
 bool writeArchive(Kind kind, int level, const std::vector<kit::Member> &members, kit::ArchiveOutput &output,
@@ -165,7 +179,10 @@ bool writeArchive(Kind kind, int level, const std::vector<kit::Member> &members,
         }
     }
     MemberWriter writer(kind, level, chooseEncoding(members), output, progress);
+    const std::set<std::string> implied = foldersNamedByPaths(members);
     for (const kit::Member &m : members) {
+        if (m.isFolder && implied.count(m.storedName))
+            continue;
         progress.beginMember(m.storedName);
         if (!writer.write(m, reason))
             return false;

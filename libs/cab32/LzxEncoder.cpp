@@ -41,7 +41,8 @@ std::uint16_t LzxEncoder::method() const
 void LzxEncoder::beginFolder(FrameSink sink)
 {
     sink_ = std::move(sink);
-    parser_ = std::make_unique<LzxOptimalParser>(options_.windowBits, options_.maxChain, options_.niceLength);
+    parser_ = std::make_unique<LzxOptimalParser>(options_.windowBits, options_.maxChain, options_.niceLength,
+                                                      options_.treeHashBytes);
     tokens_.clear();
     pending_.clear();
     frameSizes_.clear();

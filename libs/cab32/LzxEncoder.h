@@ -23,6 +23,7 @@ public:
         std::uint32_t framesPerBlock = 4;
         std::uint32_t maxChain = 48;    // match-finder steps per position
         std::uint32_t niceLength = 128; // a match this long ends the search
+        std::uint32_t treeHashBytes = 4; // bytes that pick a match-finder tree, 4..8
     };
 
     // Throws std::invalid_argument for a window outside 15..21.

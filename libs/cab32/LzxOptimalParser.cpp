@@ -26,7 +26,8 @@ std::uint32_t commonLength(const std::uint8_t *a, const std::uint8_t *b, std::ui
     return n;
 }
 
-vexel::codec::MatchFinderParams finderParams(int windowBits, std::uint32_t maxChain, std::uint32_t niceLength)
+vexel::codec::MatchFinderParams finderParams(int windowBits, std::uint32_t maxChain, std::uint32_t niceLength,
+                                             std::uint32_t treeHashBytes)
 {
     vexel::codec::MatchFinderParams params;
     params.windowSize = 1u << windowBits;
@@ -38,13 +39,15 @@ vexel::codec::MatchFinderParams finderParams(int windowBits, std::uint32_t maxCh
     // Text offers so many candidates per position that only a tree finds the long
     // matches far back in a big window in reasonable time.
     params.structure = vexel::codec::MatchStructure::BinaryTree;
+    params.treeHashBytes = treeHashBytes;
     return params;
 }
 
 } // namespace
 
-LzxOptimalParser::LzxOptimalParser(int windowBits, std::uint32_t maxChain, std::uint32_t niceLength)
-    : finder_(finderParams(windowBits, maxChain, niceLength)), niceLength_(niceLength)
+LzxOptimalParser::LzxOptimalParser(int windowBits, std::uint32_t maxChain, std::uint32_t niceLength,
+                                   std::uint32_t treeHashBytes)
+    : finder_(finderParams(windowBits, maxChain, niceLength, treeHashBytes)), niceLength_(niceLength)
 {
     std::fill(mainBits_.begin(), mainBits_.begin() + kNumChars, kDefaultLiteralBits);
     std::fill(mainBits_.begin() + kNumChars, mainBits_.end(), kDefaultMatchBits);

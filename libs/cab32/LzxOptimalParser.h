@@ -19,7 +19,7 @@ namespace cab::lzx {
 
 class LzxOptimalParser {
 public:
-    LzxOptimalParser(int windowBits, std::uint32_t maxChain, std::uint32_t niceLength);
+    LzxOptimalParser(int windowBits, std::uint32_t maxChain, std::uint32_t niceLength, std::uint32_t treeHashBytes = 4);
 
     // Appends stream bytes and parses every frame that has a full match of lookahead.
     void feed(std::span<const std::uint8_t> input, std::vector<vexel::codec::LzToken> &out);

@@ -14,6 +14,10 @@ constexpr std::uint8_t kOsUnix = 'U';
 constexpr std::uint32_t kUtf8CodePage = 65001;
 constexpr std::uint16_t kRegularFile = 0100000;
 constexpr std::uint16_t kDirectory = 0040000;
+// The mode lhasa and 7-Zip give a folder whose header has no 0x50 extension: 0777 less
+// the usual umask 022. Files keep the extension whatever their mode, because lhasa
+// creates a file without one as 0600, not as the umask would have it.
+constexpr std::uint16_t kAssumedFolderMode = 0755;
 
 struct Extension {
     std::uint8_t type;
@@ -54,6 +58,11 @@ void splitName(const LhaEntry &e, std::vector<std::uint8_t> *folder, std::vector
     folder->push_back(0xFF);
 }
 
+bool isAscii(const std::string &bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 std::vector<Extension> extensions(const LhaEntry &e)
 {
     std::vector<std::uint8_t> folder, name;
@@ -64,10 +73,13 @@ std::vector<Extension> extensions(const LhaEntry &e)
     ext.push_back({0x01, name});
     if (!folder.empty())
         ext.push_back({0x02, folder});
-    // Names are stored as their bytes; the code page says UTF-8 only where that is true.
-    if (kit::isValidUtf8(e.storedName))
+    // Names are stored as their bytes. The code page says UTF-8 only where that is true,
+    // and an ASCII name reads the same in every code page: there it would say nothing.
+    if (!isAscii(e.storedName) && kit::isValidUtf8(e.storedName))
         ext.push_back({0x46, le(kUtf8CodePage, 4)});
-    ext.push_back({0x50, le(type | (e.permissions & 07777), 2)});
+    const std::uint16_t permissions = e.permissions & 07777;
+    if (!e.isFolder || permissions != kAssumedFolderMode)
+        ext.push_back({0x50, le(type | permissions, 2)});
     return ext;
 }
 

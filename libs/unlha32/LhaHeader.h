@@ -1,7 +1,9 @@
 // Level-2 LHA member headers, as Vexel writes them:
 //   base header (26 bytes, OS id 'U', Unix UTC time), then the extended headers
 //   0x00 header CRC, 0x01 file name, 0x02 folder path (0xFF after each component),
-//   0x46 code page 65001 (only on names that are valid UTF-8), 0x50 Unix mode.
+//   0x46 code page 65001 only on names that are valid UTF-8 and not plain ASCII, and
+//   0x50 Unix mode, left out for a folder of mode 0755, the mode readers give a folder
+//   without one.
 // A header whose total size would have a low byte of 0 (which many readers take for
 // the end of the archive) gets one more information byte in its 0x00 extension;
 // it is never padded, because 7-Zip finds the data after the last extension.

@@ -1,15 +1,16 @@
 // zip32.so: the ZIP engine. minizip writes the container (local headers patched in place,
-// so no data descriptors are needed); zlib deflates. Each file is first deflated into
-// memory up to kProbeBytes: a file that ends within that window is written deflated or
-// stored, whichever is smaller; a longer file is judged on that window and then streamed
-// in the chosen method, so memory stays bounded whatever the file's size. At level 9 a
-// file that fits the window is instead held whole and deflated by libdeflate, whose
-// near-optimal parsing saves a few percent more than zlib.
+// so no data descriptors are needed). At levels 1 to 8 zlib deflates: each file is first
+// deflated into memory up to kProbeBytes; a file that ends within that window is written
+// deflated or stored, whichever is smaller; a longer file is judged on that window and
+// then streamed in the chosen method, so memory stays bounded whatever the file's size.
+// At level 9 libdeflate's near-optimal parser deflates instead: a file of up to kPieceBytes
+// is held whole, a longer one is deflated in pieces of that size joined into one stream
+// (DeflatePieces), the first piece deciding between deflated and stored.
 #include "ZipEngine.h"
 
+#include "DeflatePieces.h"
 #include "common/NameBytes.h"
 
-#include <libdeflate.h>
 #include <minizip/zip.h>
 #include <zlib.h>
 
@@ -17,6 +18,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <ctime>
 #include <string>
 #include <sys/stat.h>
@@ -26,13 +28,14 @@ namespace {
 
 constexpr std::size_t kProbeBytes = 1 << 20;
 // libdeflate's levels for level 9. Level 10, the first with near-optimal parsing, gives
-// nearly all of level 12's gain at half its time, and on small files it is even faster
-// than zlib (no per-file set-up); on larger ones it costs three times zlib's time, so
-// they get level 9, which is as fast as zlib and a little smaller. (Measured on the
-// benchmark corpus; ZIP level 9 must stay within 1.3 times Info-ZIP's time.)
-constexpr int kStrongLevel = 10;
-constexpr int kFastLevel = 9;
-constexpr std::size_t kStrongLimit = 256 * 1024;
+// nearly all of level 12's gain on small files at half its time. Larger files need
+// more to match the best ZIP writers: level 11 is within 0.1% of level 12 on text and
+// binaries in two thirds of its time. (Measured with bench/libs/sets.sh.)
+constexpr int kSmallFileLevel = 10;
+constexpr int kLargeFileLevel = 11;
+constexpr std::size_t kSmallFileLimit = 256 * 1024;
+// Level 9 holds at most this much of a file: its memory is about twice this.
+constexpr std::size_t kPieceBytes = 8 << 20;
 constexpr std::size_t kOutChunk = 256 * 1024;
 constexpr uLong kVersionMadeByUnix = (3 << 8) | 30; // host Unix, ZIP 3.0
 constexpr uLong kUtf8NameFlag = 0x0800;
@@ -40,7 +43,7 @@ constexpr uLong kUtf8NameFlag = 0x0800;
 // 5 bytes per 16 KiB, so leave a margin well above that.
 constexpr std::uint64_t kZip64From = 0xFFFFFFFFull - (0xFFFFFFFFull >> 10);
 
-// Holding: a level-9 file that fits the window, kept whole for libdeflate.
+// Holding: a level-9 file, kept for libdeflate a piece at a time.
 enum class Mode { Holding, Probing, Deflating, Storing };
 
 uLong dosDateTime(std::int64_t unixSeconds)
@@ -179,8 +182,9 @@ struct ZipEngine {
     std::vector<unsigned char> heldPacked; // its deflated form
     uLong crc = 0;
     std::uint64_t received = 0;
-    libdeflate_compressor *strong = nullptr; // made on first use at level 9
-    libdeflate_compressor *fast = nullptr;
+    // Level 9's compressors, made on first use.
+    std::unique_ptr<vexel::zip::DeflatePieces> smallFiles, largeFiles;
+    bool piecesWritten = false; // a held file's first pieces went out deflated
 
     bool fail(const std::string &why)
     {
@@ -194,33 +198,59 @@ struct ZipEngine {
     bool closeEntry();
     bool settleMethod();
     void endDeflate();
-    void packHeld();
+    bool packHeld(bool last);
+    bool holdData(const unsigned char *data, std::size_t size);
 };
 
-// Deflates the held file with libdeflate into heldPacked; an empty result means "store",
-// as libdeflate answers 0 when its output would not be smaller than the data.
-void ZipEngine::packHeld()
+// Deflates the held bytes with libdeflate into heldPacked, as the stream's last piece
+// or not. Sets heldPacked empty to mean "store": for a file held whole, or the first
+// piece of a longer one, that did not shrink.
+bool ZipEngine::packHeld(bool last)
 {
     heldPacked.clear();
     if (heldRaw.empty())
-        return;
-    libdeflate_compressor *&compressor = heldRaw.size() <= kStrongLimit ? strong : fast;
-    if (!compressor)
-        compressor = libdeflate_alloc_compressor(heldRaw.size() <= kStrongLimit ? kStrongLevel : kFastLevel);
-    if (!compressor) { // no memory for it: zlib does the job
-        z = z_stream{};
-        if (deflateInit2(&z, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK) {
-            zReady = true;
-            deflateInto(heldRaw.data(), heldRaw.size(), Z_FINISH, &heldPacked);
-            endDeflate();
+        return true;
+    const bool small = last && !piecesWritten && heldRaw.size() <= kSmallFileLimit;
+    std::unique_ptr<vexel::zip::DeflatePieces> &pieces = small ? smallFiles : largeFiles;
+    if (!pieces)
+        pieces = std::make_unique<vexel::zip::DeflatePieces>(small ? kSmallFileLevel : kLargeFileLevel);
+    if (!pieces->add(heldRaw.data(), heldRaw.size(), last, &heldPacked))
+        return fail("no memory to deflate " + name);
+    if (!piecesWritten && heldPacked.size() >= heldRaw.size())
+        heldPacked.clear();
+    return true;
+}
+
+// Collects a level-9 file's data; each full piece of a file longer than one piece
+// goes out at once, the first one choosing the member's method.
+bool ZipEngine::holdData(const unsigned char *data, std::size_t size)
+{
+    while (size > 0) {
+        const std::size_t n = std::min(size, kPieceBytes - heldRaw.size());
+        heldRaw.insert(heldRaw.end(), data, data + n);
+        data += n;
+        size -= n;
+        const bool more = received - size < member.size; // bytes still to come after these
+        if (heldRaw.size() < kPieceBytes || !more)
+            continue;
+        if (!packHeld(false))
+            return false;
+        if (heldPacked.empty()) { // the first piece did not shrink: the file is stored
+            mode = Mode::Storing;
+            if (!openEntry(0) || !writeEntry(heldRaw.data(), heldRaw.size()))
+                return false;
+            std::vector<unsigned char>().swap(heldRaw);
+            std::vector<unsigned char>().swap(heldPacked);
+            return writeEntry(data, size);
         }
-        if (heldPacked.size() >= heldRaw.size())
-            heldPacked.clear();
-        return;
+        if (!piecesWritten && !openEntry(Z_DEFLATED))
+            return false;
+        piecesWritten = true;
+        if (!writeEntry(heldPacked.data(), heldPacked.size()))
+            return false;
+        heldRaw.clear();
     }
-    heldPacked.resize(heldRaw.size() - 1);
-    heldPacked.resize(libdeflate_deflate_compress(compressor, heldRaw.data(), heldRaw.size(), heldPacked.data(),
-                                                  heldPacked.size()));
+    return true;
 }
 
 bool ZipEngine::deflateInto(const unsigned char *data, std::size_t size, int flush, std::vector<unsigned char> *out)
@@ -345,8 +375,9 @@ int ZipEngineBeginMember(ZipEngine *engine, const ZipEngineMember *member)
         engine->mode = Mode::Storing;
         return engine->openEntry(0);
     }
-    if (engine->level == 9 && member->size <= kProbeBytes) {
+    if (engine->level == 9) {
         engine->mode = Mode::Holding;
+        engine->piecesWritten = false;
         return 1;
     }
     engine->mode = Mode::Probing;
@@ -381,8 +412,7 @@ int ZipEngineWriteData(ZipEngine *engine, const void *data, size_t size)
                engine->writeEntry(packed.data(), packed.size());
     }
     case Mode::Holding:
-        engine->heldRaw.insert(engine->heldRaw.end(), bytes, bytes + size);
-        return 1;
+        return engine->holdData(bytes, size) ? 1 : 0;
     case Mode::Probing:
         engine->heldRaw.insert(engine->heldRaw.end(), bytes, bytes + size);
         if (!engine->deflateInto(bytes, size, Z_NO_FLUSH, &engine->heldPacked))
@@ -403,9 +433,13 @@ int ZipEngineEndMember(ZipEngine *engine)
     if (engine->received != engine->member.size)
         return engine->fail("less data than announced for " + engine->name);
     bool ok = true;
-    if (engine->mode == Mode::Holding || engine->mode == Mode::Probing) {
+    if (engine->mode == Mode::Holding && engine->piecesWritten) {
+        ok = engine->packHeld(true) && engine->writeEntry(engine->heldPacked.data(), engine->heldPacked.size());
+        std::vector<unsigned char>().swap(engine->heldRaw);
+        std::vector<unsigned char>().swap(engine->heldPacked);
+    } else if (engine->mode == Mode::Holding || engine->mode == Mode::Probing) {
         if (engine->mode == Mode::Holding)
-            engine->packHeld();
+            ok = engine->packHeld(true);
         else
             ok = engine->deflateInto(nullptr, 0, Z_FINISH, &engine->heldPacked);
         if (ok && !engine->heldPacked.empty() && engine->heldPacked.size() < engine->heldRaw.size())
@@ -443,8 +477,6 @@ void ZipEngineDestroy(ZipEngine *engine)
     if (!engine)
         return;
     engine->endDeflate();
-    libdeflate_free_compressor(engine->strong); // accepts null
-    libdeflate_free_compressor(engine->fast);
     if (engine->zip)
         zipClose(engine->zip, nullptr);
     delete engine;

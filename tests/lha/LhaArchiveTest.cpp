@@ -8,6 +8,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <map>
+#include <sys/stat.h>
 
 using namespace vexel::testsupport;
 using vexel::test::buildLhaCorpus;
@@ -106,6 +109,67 @@ TEST(LhaArchiveBig, TwentyMegabytesInLh5AndLh7)
             << output;
         expectArchiveChecksOut(archive, work.path() + "in");
     }
+}
+
+namespace {
+
+// The permission bits of everything below `folder`, by relative path.
+std::map<std::string, unsigned> modesBelow(const std::string &folder)
+{
+    std::map<std::string, unsigned> modes;
+    for (const auto &entry : std::filesystem::recursive_directory_iterator(folder)) {
+        struct stat st {};
+        if (lstat(entry.path().c_str(), &st) == 0)
+            modes[std::filesystem::relative(entry.path(), folder).string()] = st.st_mode & 07777;
+    }
+    return modes;
+}
+
+} // namespace
+
+// Headers leave out the code page for ASCII names and the mode of 0755 folders: every
+// name, mode and empty folder must still come back from lhasa extracting with the
+// usual umask, and every name and folder from 7-Zip (which restores no LZH modes).
+TEST(LhaArchiveModes, NamesModesAndEmptyFoldersSurviveTheLeanerHeaders)
+{
+    LoadedLibrary lib("unlha32.so");
+    TempFolder work;
+    const std::string in = work.path() + "in/";
+    const std::string top = in + "set/";
+    writeFile(top + "plain.txt", "plain ascii name, usual mode\n");
+    writeFile(top + "run.sh", "#!/bin/sh\necho run\n");
+    writeFile(top + "secret", "owner only\n");
+    writeFile(top + "locked", "read only\n");
+    writeFile(top + "caf\xC3\xA9/\xE6\x97\xA5\xE6\x9C\xAC.txt", "non-ASCII folder and file names\n");
+    writeFile(top + "private/inside.txt", "in a private folder\n");
+    writeFile(top + "bytes\xFF\xFE.bin", "a name that is not UTF-8\n");
+    std::filesystem::create_directories(top + "empty");
+    std::filesystem::create_directories(top + "empty private");
+    const std::pair<const char *, mode_t> modes[] = {
+        {"plain.txt", 0644}, {"run.sh", 0755}, {"secret", 0600}, {"locked", 0444}, {"private", 0700},
+        {"empty", 0755}, {"empty private", 0750}, {"caf\xC3\xA9", 0755}, {"", 0755}};
+    for (const auto &[name, mode] : modes)
+        ASSERT_EQ(chmod((top + name).c_str(), mode), 0) << name;
+    auto expected = modesBelow(in);
+
+    const std::string archive = work.path() + "modes.lzh";
+    std::string output;
+    ASSERT_EQ(lib.run("Unlha", commandLine("a -x1 -r2 -y1 -gm -n -jm4", archive, in, listFile(work, "set/*.*")), &output), 0)
+        << output;
+    expectArchiveChecksOut(archive, in);
+    TempFolder byLhasa;
+    ASSERT_EQ(runCommand("cd " + shellQuote(byLhasa.path()) + " && umask 022 && lhasa xq " + shellQuote(archive), &output), 0)
+        << output;
+    EXPECT_EQ(modesBelow(byLhasa.path()), expected);
+    TempFolder by7zip;
+    ASSERT_EQ(runCommand("umask 022 && 7zz x -bd -y -o" + shellQuote(by7zip.path()) + " " + shellQuote(archive), &output), 0)
+        << output;
+    std::map<std::string, unsigned> names;
+    for (const auto &[name, mode] : modesBelow(by7zip.path()))
+        names[name] = std::filesystem::is_directory(by7zip.path() + name) ? mode : 0;
+    for (auto &[name, mode] : expected)
+        mode = std::filesystem::is_directory(in + name) ? 0755 : 0;
+    EXPECT_EQ(names, expected);
 }
 
 TEST(LhaArchiveCommand, RefusesOtherCommandsAndMethodsWithoutAnArchive)

@@ -122,7 +122,7 @@ TEST(LhaHeader, FolderEntryHoldsItsPathInTheFolderExtension)
     e.storedName = "a/empty";
     e.isFolder = true;
     e.method = "-lhd-";
-    e.permissions = 0755;
+    e.permissions = 0750;
     const auto h = header(e);
     std::size_t end = 0;
     const auto ext = walkExtensions(h, &end);
@@ -130,9 +130,59 @@ TEST(LhaHeader, FolderEntryHoldsItsPathInTheFolderExtension)
     EXPECT_EQ(ext[1].type, 0x01);
     EXPECT_EQ(ext[1].body, "");
     EXPECT_EQ(ext[2].body, "a\xFF" "empty\xFF");
-    EXPECT_EQ(ext.back().body, std::string("\xED\x41", 2));  // 040755
+    EXPECT_EQ(ext.back().type, 0x50);
+    EXPECT_EQ(ext.back().body, std::string("\xE8\x41", 2));  // 040750
     EXPECT_EQ(le(h, 7, 4), 0u);
     EXPECT_EQ(le(h, 11, 4), 0u);
+}
+
+// The code page only where the name has bytes beyond ASCII; the mode always for a
+// file, and for a folder unless it is 0755, what readers give a folder without one.
+TEST(LhaHeader, CodePageAndModeOnlyWhereTheyCarrySomething)
+{
+    struct Case {
+        const char *name;
+        bool isFolder;
+        std::uint16_t permissions;
+        bool codePage;
+        int mode;  // the expected 0x50 value, or -1 for none
+    } cases[] = {
+        {"plain/readme.txt", false, 0644, false, 0100644},
+        {"plain", true, 0755, false, -1},
+        {"caf\xC3\xA9.txt", false, 0644, true, 0100644},
+        {"bad\xFF\xFEname", false, 0600, true, 0100600},   // not UTF-8: still not ASCII
+        {"run.sh", false, 0755, false, 0100755},
+        {"secret", false, 0600, false, 0100600},
+        {"locked", false, 0444, false, 0100444},
+        {"sticky", true, 01777, false, 0041777},
+        {"private", true, 0700, false, 0040700},
+        {"日本/文書", true, 0755, true, -1},
+    };
+    for (const Case &c : cases) {
+        LhaEntry e;
+        e.storedName = c.name;
+        e.isFolder = c.isFolder;
+        e.method = c.isFolder ? "-lhd-" : "-lh0-";
+        e.permissions = c.permissions;
+        const auto h = header(e);
+        std::size_t end = 0;
+        const auto ext = walkExtensions(h, &end);
+        EXPECT_EQ(end, h.size()) << c.name;
+        const Extension *codePage = nullptr, *mode = nullptr;
+        for (const Extension &x : ext) {
+            codePage = x.type == 0x46 ? &x : codePage;
+            mode = x.type == 0x50 ? &x : mode;
+        }
+        EXPECT_EQ(codePage != nullptr, c.codePage) << c.name;
+        if (codePage)
+            EXPECT_EQ(codePage->body, std::string("\xE9\xFD\x00\x00", 4)) << c.name;
+        ASSERT_EQ(mode != nullptr, c.mode >= 0) << c.name;
+        if (mode) {
+            ASSERT_EQ(mode->body.size(), 2u) << c.name;
+            EXPECT_EQ(static_cast<std::uint8_t>(mode->body[0]) | static_cast<std::uint8_t>(mode->body[1]) << 8, c.mode)
+                << c.name;
+        }
+    }
 }
 
 TEST(LhaHeader, SizeWithLowByteZeroIsLengthenedNotPadded)

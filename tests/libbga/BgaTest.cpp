@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -79,13 +80,21 @@ TEST_F(BgaTest, GzaAndBzaRoundTripTheCorpusWithUtf8Names)
             EXPECT_TRUE(e.utf8Name) << "a name CP932 cannot hold makes the whole archive UTF-8";
             EXPECT_NE(e.arcType, 0) << e.name;
         }
-        // The dropped folder itself is a member, so an empty dropped folder survives too.
-        const BgaEntry *folder = findEntry(all, "input");
+        // Only empty folders are members of their own; the others come back from the
+        // paths of the members inside them.
+        EXPECT_EQ(findEntry(all, "input"), nullptr);
+        EXPECT_EQ(findEntry(all, "input/nested"), nullptr);
+        const BgaEntry *folder = findEntry(all, "input/empty folder");
         ASSERT_NE(folder, nullptr);
         EXPECT_TRUE(folder->isFolder);
-        EXPECT_EQ(folder->rawFolderPart, "input\\");
+        EXPECT_EQ(folder->rawFolderPart, "input\\empty folder\\");
         EXPECT_EQ(folder->rawFilePart, "");
         EXPECT_EQ(folder->arcType, 1);
+        const BgaEntry *inner = findEntry(all, "input/nested/a/empty inside");
+        ASSERT_NE(inner, nullptr);
+        EXPECT_TRUE(inner->isFolder);
+        for (const BgaEntry &e : all)
+            EXPECT_TRUE(!e.isFolder || e.name.find("empty") != std::string::npos) << e.name << " needs no member";
         const BgaEntry *empty = findEntry(all, "input/empty.txt");
         ASSERT_NE(empty, nullptr);
         EXPECT_EQ(empty->arcType, 2);
@@ -100,6 +109,32 @@ TEST_F(BgaTest, GzaAndBzaRoundTripTheCorpusWithUtf8Names)
         EXPECT_LT(text->packedSize, text->originalSize);
         EXPECT_EQ(text->rawFolderPart, "input\\");
         EXPECT_EQ(text->rawFilePart, "text.txt");
+    }
+}
+
+// A dropped folder that is empty, or holds nothing but empty folders, still comes back:
+// the deepest empty folders are members, with names beyond ASCII in either encoding.
+TEST_F(BgaTest, EmptyFoldersAloneSurviveInBothEncodings)
+{
+    int round = 0;
+    for (const char *name : {"\xE7\xA9\xBA/\xE3\x81\x8B\xE3\x82\x89", "vide/d\xC3\xA9j\xC3\xA0 \xF0\x9F\x93\x81"}) {
+        fs::remove_all(base + "input");
+        fs::create_directories(base + "input/" + name);
+        fs::create_directories(base + "input/plain");
+        ++round;
+        for (const char *ext : {".gza", ".bza"}) {
+            const std::string path = tmp.path() + "krytmp" + std::to_string(round) + ext;
+            std::string reason;
+            ASSERT_EQ(archive(path, 9, "\"input/*.*\"\n", &reason), 0) << reason;
+            expectRoundTrip(path);
+            std::vector<std::string> folders;
+            for (const BgaEntry &e : entries(path)) {
+                EXPECT_TRUE(e.isFolder) << e.name;
+                folders.push_back(e.name);
+            }
+            std::sort(folders.begin(), folders.end());
+            EXPECT_EQ(folders, (std::vector<std::string>{"input/plain", std::string("input/") + name})) << ext;
+        }
     }
 }
 
