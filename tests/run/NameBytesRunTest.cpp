@@ -241,7 +241,8 @@ TEST_F(NameBytesRun, GzaAndBzaKeepEveryNameByte)
             ASSERT_TRUE(testsupport::memberData(archive, e, &data, &error)) << error;
             tree[name] = data;
         }
-        EXPECT_EQ(tree, expected);
+        // Only empty folders are stored as folder members; every folder here holds files.
+        EXPECT_EQ(tree, withoutFolders(expected));
     }
 }
 
