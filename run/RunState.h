@@ -3,6 +3,8 @@
 // the archiver callback share with a running archiver.
 #pragma once
 
+#include "platform/Process.h"
+
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -36,7 +38,7 @@ struct RunControl {
     void *StatusWindow = nullptr;          // a library's status window once found (a QWidget*)
     std::int64_t ArchiverProcess = 0;      // process (group) id of the running script, 0 for none
     bool ArchiverProcessCancelled = false; // set when a cancel ended it: its exit counts as 12345
-    int OSPlatform = 2;
+    platform::ProcessGroups ArchiverProcessGroups;  // ends the script's group on a cancel
 };
 
 struct FormatResult {

@@ -32,7 +32,9 @@ constexpr const char *kLogEnv = "VEXEL_FAKE_LOG";
 constexpr const char *kSizesEnv = "VEXEL_FAKE_SIZES";
 
 // Extensions (comma list) whose call fails: nothing is left at the archive path and the
-// library returns 1 (a command-line fake exits with 1).
+// library returns 1 with "failed on request" in its output buffer (a command-line fake
+// writes "<program>: warning 1" ... "warning 6" and "<program>: failed on request" to
+// standard error and exits with 1).
 constexpr const char *kFailEnv = "VEXEL_FAKE_FAIL";
 
 // Extensions whose call succeeds (0) but writes nothing.

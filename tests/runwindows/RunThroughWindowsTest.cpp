@@ -71,7 +71,8 @@ struct RunSetting : vexel::test::ProgressWindowParts {
 
     ~RunSetting()
     {
-        for (const char *name : {fakes::kLogEnv, fakes::kSizesEnv, fakes::kWorkEnv, "TMPDIR"})
+        for (const char *name :
+             {fakes::kLogEnv, fakes::kSizesEnv, fakes::kWorkEnv, fakes::kFailEnv, "TMPDIR"})
             qunsetenv(name);
         qputenv("PATH", savedPath);
         platform::setProgramFolderForTesting("");
@@ -158,6 +159,21 @@ private slots:
         QCOMPARE(s.calledPrograms(), QStringList{"Zip"});
         QCOMPARE(s.saved(), QStringList{"Backup.ZIP"});
         QCOMPARE(s.prg(), QStringLiteral("1/1"));
+    }
+
+    // The message stays the same for every failure; why is in the box's details.
+    void aFailedFormatShowsItsReasonAsTheDetailedText()
+    {
+        RunSetting s;
+        s.main.setFormats({{"LHA", true}, {"RAR", true}});
+        qputenv(fakes::kFailEnv, "rar");
+        QVERIFY(!s.start("data"));
+        expectAbandoned(s);
+        QCOMPARE(s.answerer.messages.front().icon, QMessageBox::Critical);
+        QVERIFY2(s.answerer.messages.front().details.startsWith(
+                     "RAR: rar: exit status 1\n"),
+                 qPrintable(s.answerer.messages.front().details));
+        QVERIFY(s.answerer.messages.front().details.endsWith("rar: failed on request"));
     }
 
     void cancelBetweenFormatsIsForgotten()
