@@ -45,19 +45,19 @@ std::string libraryFailure(const ArchiverLibrary &library, int code, const std::
 }
 
 ArchiverOutcome runLibraryFormat(RunContext &ctx, const FormatInfo &format,
-                                 const LibraryRecipe &recipe, const std::string &commandLine)
+                                 const std::string &commandLine)
 {
     std::string error;
-    const ArchiverLibrary *library =
-        archiverLibrary(std::string(format.archiverFile), recipe.entryPrefix, &error);
+    const ArchiverLibrary *library = archiverLibrary(
+        std::string(format.archiverFile), std::string(format.entryPrefix), &error);
     if (library == nullptr)
         return {1, error};
 
     const ActiveRunControl active(ctx.control);
-    if (ctx.host.dllVisible() || recipe.timerWhenDisplayOff)
+    if (ctx.host.dllVisible() || format.timerWhenDisplayOff)
         ctx.host.setStatusWindowTimer(true);
-    if (recipe.owner != OwnerWindow::None)
-        library->setOwnerWindow(ownerHandle(ctx.host, recipe.owner), ArchiverCallback);
+    if (format.owner != OwnerWindow::None)
+        library->setOwnerWindow(ownerHandle(ctx.host, format.owner), ArchiverCallback);
     std::string output;   // the library's one-line reason when it fails
     const int code = library->run(nullptr, commandLine, &output);
     if (code == 0)
@@ -127,10 +127,10 @@ ArchiverOutcome RunArchiver(RunContext &ctx, const std::string &formatName,
 
     ArchiverOutcome outcome{1, "unknown format: " + formatName};
     if (const FormatInfo *format = findFormat(formatName)) {
-        if (const LibraryRecipe *recipe = libraryRecipe(formatName)) {
+        if (format->kind == ArchiverKind::Library) {
             const std::string commandLine = libraryCommandLine(
                 formatName, ctx.settings, ctx.host.dllVisible(), baseFolder, archivePath, listPath);
-            outcome = runLibraryFormat(ctx, *format, *recipe, commandLine);
+            outcome = runLibraryFormat(ctx, *format, commandLine);
         } else {
             outcome = runScriptFormat(ctx, *format, baseFolder, tempBase);
         }
