@@ -48,7 +48,7 @@ ArchiverOutcome runLibraryFormat(RunContext &ctx, const FormatInfo &format,
                                  const std::string &commandLine)
 {
     std::string error;
-    const ArchiverLibrary *library = archiverLibrary(
+    const ArchiverLibrary *library = ctx.state.Libraries.get(
         std::string(format.archiverFile), std::string(format.entryPrefix), &error);
     if (library == nullptr)
         return {1, error};

@@ -88,10 +88,9 @@ bool RunFormats(RunContext &ctx)
         return true;
     }
     state.TempBase = runFolder.path() + "krytmp";
+    // The process's current directory stays as it is: the libraries get the base
+    // folder on their command line and each script "cd"s into it itself.
     state.BaseFolder = BaseFolder(ctx.request.FileList);
-    // Relative names in the lists are also resolved from here by the archivers.
-    if (!state.BaseFolder.empty())
-        platform::setCurrentDirectory(state.BaseFolder);
 
     std::string error;
     if (!writeListFiles(state.TempBase, ctx.request.FileList, state.BaseFolder, &error))

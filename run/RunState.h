@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/Process.h"
+#include "run/ArchiverLibraries.h"
 
 #include <atomic>
 #include <cstdint>
@@ -53,6 +54,7 @@ struct RunState {
     std::string BaseFolder;    // ends in "/", or empty
     std::vector<FormatResult> Results;
     std::string RunReport;     // the last completed run's report
+    ArchiverLibraries Libraries;   // loaded on first use, kept for the next runs
 };
 
 } // namespace vexel
