@@ -12,10 +12,11 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$root/build}" 2>/dev/null && pwd || echo "${1:-$root/build}")
 stops=${STOPS:-20}
 
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXEL_BUILD_BENCH=ON >/dev/null
-fi
+# SKIP_BUILD=1: measure the libraries and driver already in <build folder>/bin (an
+# earlier revision's, say). Otherwise configured every time: an older build folder may
+# lack the benchmark drivers.
 if [ -z "${SKIP_BUILD:-}" ]; then
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXEL_BUILD_BENCH=ON >/dev/null
   cmake --build "$build" --target unlha32 zip32 zip32j cab32 bga32 vexel_stop_driver -j2 >/dev/null
 fi
 driver="$build/bin/vexel_stop_driver"
