@@ -27,7 +27,7 @@ sanitized() {
 export ASAN_OPTIONS=abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 sanitized build-asan address,undefined sanitize
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
-# The corpus round trips through lhasa and 7-Zip add minutes under TSan and no thread
-# that the cancel and callback tests do not already run.
-sanitized build-tsan thread tsan -E 'Corpus'
+# The big round trips (corpus, 20 MB, many chunk rounds) take minutes under TSan and run
+# no thread that the cancel, callback and chunk-pair tests do not already run.
+sanitized build-tsan thread tsan -E 'Corpus|TwentyMegabytes|SeveralRounds'
 
