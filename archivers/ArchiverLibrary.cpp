@@ -91,4 +91,9 @@ std::uint16_t ArchiverLibrary::version() const
     return impl_->version();
 }
 
+std::string ArchiverLibrary::path() const
+{
+    return impl_->library.fileName().toStdString();
+}
+
 } // namespace vexel

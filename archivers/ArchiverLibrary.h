@@ -27,6 +27,8 @@ public:
     // Registers the owner window and callback; false when the library has no such entry.
     bool setOwnerWindow(void *window, ARCHIVERPROC callback) const;
     std::uint16_t version() const;
+    // The file it was loaded from.
+    std::string path() const;
 
 private:
     struct Impl;

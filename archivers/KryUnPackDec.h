@@ -90,6 +90,13 @@ typedef struct KryProgress {
     const char *member;
 } KryProgress;
 
+/* The exact titles of the libraries' status windows (UTF-8): the program finds a
+ * library's window by its title, so both sides take them from here. */
+#define KRY_STATUS_TITLE_UNLHA "圧縮状況"
+#define KRY_STATUS_TITLE_ZIP "ZIP32J.DLL Status"
+#define KRY_STATUS_TITLE_CAB "キャビネットファイルを操作しています..."
+#define KRY_STATUS_TITLE_BGA "BGA32.DLL Status"
+
 /* The size of the output buffer the program passes to every main entry. */
 #define KRY_OUTPUT_SIZE 260
 

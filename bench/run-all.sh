@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-bench}
 cd "$root"
 sh scripts/install-deps.sh bench
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S "$root" -B "$build" -DVEXEL_BUILD_BENCH=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 export BUILD="$build" BUILD_DIR="$build"
 for bench in bench/run/cpu-wait.sh bench/run/list-files.sh bench/run/whole-run.sh bench/dirtree/run.sh; do
   echo "== $bench"

@@ -11,30 +11,105 @@ function(vexel_archiver_library target stem)
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/archivers)
 endfunction()
 
-# vexel_sanitize(<target>): AddressSanitizer + UndefinedBehaviorSanitizer for a
-# test executable or library whose sources are compiled again just for it.
-function(vexel_sanitize target)
-  target_compile_options(${target} PRIVATE -fsanitize=address,undefined
-    -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
-  target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+# Labels of tests that the test command runs again in a build of their own:
+#   sanitize  property tests, in a build with VEXEL_SANITIZE=address,undefined
+#   tsan      the library kit's and the encoders' threads, with VEXEL_SANITIZE=thread
+# Each label's test programs are collected in a global property, and one target per
+# label (vexel_<label>_tests, made by vexel_label_targets) builds just them.
+function(vexel_remember_labels target)
+  foreach(label ${ARGN})
+    set_property(GLOBAL APPEND PROPERTY VEXEL_TESTS_${label} ${target})
+    set_property(GLOBAL APPEND PROPERTY VEXEL_TEST_LABELS ${label})
+  endforeach()
 endfunction()
 
-# vexel_gtest(<target> sources... LIBS libs...): a GoogleTest executable run by CTest.
+# vexel_gtest(<target> sources... LIBS libs... [LABELS labels...]): a GoogleTest
+# executable run by CTest.
 function(vexel_gtest target)
-  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LIBS;LABELS" ${ARGN})
   add_executable(${target} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${target} PRIVATE GTest::gtest GTest::gtest_main ${ARG_LIBS})
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  set(properties ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  if(ARG_LABELS)
+    list(APPEND properties LABELS "${ARG_LABELS}")
+  endif()
+  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
+  vexel_remember_labels(${target} ${ARG_LABELS})
 endfunction()
 
-# vexel_qtest(<target> sources... LIBS libs...): a Qt Test executable run offscreen.
+# vexel_qtest(<target> sources... LIBS libs... [LABELS labels...]): a Qt Test
+# executable run offscreen.
 function(vexel_qtest target)
-  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LIBS;LABELS" ${ARGN})
   add_executable(${target} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${target} PRIVATE Qt6::Test ${ARG_LIBS})
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   add_test(NAME ${target} COMMAND ${target})
   set_tests_properties(${target} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  if(ARG_LABELS)
+    set_tests_properties(${target} PROPERTIES LABELS "${ARG_LABELS}")
+  endif()
+  vexel_remember_labels(${target} ${ARG_LABELS})
+endfunction()
+
+# One target per test label that builds that label's test programs (and, through their
+# dependencies, the libraries they load), so that a sanitizer build compiles no more.
+function(vexel_label_targets)
+  get_property(labels GLOBAL PROPERTY VEXEL_TEST_LABELS)
+  if(labels)
+    list(REMOVE_DUPLICATES labels)
+  endif()
+  foreach(label ${labels})
+    get_property(targets GLOBAL PROPERTY VEXEL_TESTS_${label})
+    add_custom_target(vexel_${label}_tests DEPENDS ${targets})
+  endforeach()
+endfunction()
+
+# True in `result` when `file` holds the Q_OBJECT macro.
+function(vexel_has_qobject file result)
+  set(${result} FALSE PARENT_SCOPE)
+  if(EXISTS ${file} AND NOT IS_DIRECTORY ${file})
+    file(STRINGS ${file} hits REGEX "Q_OBJECT" LIMIT_COUNT 1)
+    if(hits)
+      set(${result} TRUE PARENT_SCOPE)
+    endif()
+  endif()
+endfunction()
+
+# Runs moc only for the targets that need it: those with a source, or a header of the
+# same name beside a source, that declares Q_OBJECT. Every other target is spared its
+# autogen step and its mocs_compilation unit. Walks every folder below `dir`.
+function(vexel_moc_where_needed dir)
+  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target ${targets})
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "INTERFACE_LIBRARY" OR type STREQUAL "UTILITY")
+      continue()
+    endif()
+    get_target_property(sources ${target} SOURCES)
+    get_target_property(source_dir ${target} SOURCE_DIR)
+    set(needed FALSE)
+    foreach(source ${sources})
+      if(needed OR source MATCHES "^\\$<")
+        continue()
+      endif()
+      get_filename_component(path ${source} ABSOLUTE BASE_DIR ${source_dir})
+      get_filename_component(folder ${path} DIRECTORY)
+      get_filename_component(stem ${path} NAME_WLE)
+      foreach(candidate ${path} ${folder}/${stem}.h)
+        vexel_has_qobject(${candidate} hit)
+        if(hit)
+          set(needed TRUE)
+        endif()
+      endforeach()
+    endforeach()
+    if(needed)
+      set_target_properties(${target} PROPERTIES AUTOMOC ON)
+    endif()
+  endforeach()
+  get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+  foreach(subdir ${subdirs})
+    vexel_moc_where_needed(${subdir})
+  endforeach()
 endfunction()

@@ -35,10 +35,9 @@ std::string oneLine(std::string text)
 std::string libraryLine(const FormatInfo &format, const LibraryVersionQuery &versionOf)
 {
     const std::string name = reportName(format);
-    const LibraryRecipe *recipe = libraryRecipe(std::string(format.entryText));
     std::string error;
     const std::optional<std::uint16_t> version =
-        versionOf(std::string(format.archiverFile), recipe->entryPrefix, &error);
+        versionOf(std::string(format.archiverFile), std::string(format.entryPrefix), &error);
     if (!version)
         return name + " - Not Loaded: " + oneLine(error);
     return name + " - Version " + libraryVersionText(*version);
@@ -46,11 +45,11 @@ std::string libraryLine(const FormatInfo &format, const LibraryVersionQuery &ver
 
 } // namespace
 
-LibraryVersionQuery loadedLibraryVersion()
+LibraryVersionQuery loadedLibraryVersion(ArchiverLibraries &libraries)
 {
-    return [](const std::string &archiverFile, const std::string &entryPrefix,
-              std::string *error) -> std::optional<std::uint16_t> {
-        const ArchiverLibrary *library = archiverLibrary(archiverFile, entryPrefix, error);
+    return [&libraries](const std::string &archiverFile, const std::string &entryPrefix,
+                        std::string *error) -> std::optional<std::uint16_t> {
+        const ArchiverLibrary *library = libraries.get(archiverFile, entryPrefix, error);
         if (library == nullptr)
             return std::nullopt;
         return library->version();

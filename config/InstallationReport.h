@@ -2,6 +2,7 @@
 // and, for the four libraries, the version each reports when the window opens.
 #pragma once
 
+#include "run/ArchiverLibraries.h"
 #include "run/FormatTable.h"
 
 #include <cstdint>
@@ -18,9 +19,10 @@ namespace vexel {
 using LibraryVersionQuery = std::function<std::optional<std::uint16_t>(
     const std::string &archiverFile, const std::string &entryPrefix, std::string *error)>;
 
-// The program's query: the library found by the archiver lookup, loaded as a run loads
-// it (once for the program's life, shared with the runs).
-LibraryVersionQuery loadedLibraryVersion();
+// The program's query: the library found by the archiver lookup, loaded into `libraries`
+// (the main window passes its runs' own, so a library is loaded once for both). The
+// query keeps a reference: `libraries` must outlive it.
+LibraryVersionQuery loadedLibraryVersion(ArchiverLibraries &libraries);
 
 // A library version as shown: the whole part, ".", the hundredths as two digits
 // (139 -> "1.39", 105 -> "1.05", 3 -> "0.03").

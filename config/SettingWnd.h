@@ -5,7 +5,7 @@
 // the main window closes.
 //
 // Each opening is a fresh window, filled from the values and the libraries anew:
-//     SettingWnd(settings, availability, loadedLibraryVersion(), this).exec();
+//     SettingWnd(settings, availability, loadedLibraryVersion(libraries), this).exec();
 #pragma once
 
 #include "config/InstallationReport.h"

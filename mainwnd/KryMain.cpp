@@ -202,7 +202,7 @@ void KryMain::HelpShow_Click()
 // shows come from the libraries themselves, asked at every opening.
 void KryMain::SettingShow_Click()
 {
-    SettingWnd window(settings_, availability_, loadedLibraryVersion(), this);
+    SettingWnd window(settings_, availability_, loadedLibraryVersion(state_.Libraries), this);
     window.exec();
 }
 

@@ -6,9 +6,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <map>
 #include <poll.h>
-#include <mutex>
 #include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -31,11 +29,6 @@ constexpr int kWaitSliceMs = 50;
 // A group asked to end with SIGTERM gets this long before SIGKILL.
 constexpr auto kTerminateGrace = std::chrono::seconds(2);
 
-// Groups sent SIGTERM and when they are due for SIGKILL. endProcessGroup returns at
-// once (it runs from a button's handler inside the wait loop); the loop finishes the job.
-std::mutex pendingMutex;
-std::map<std::int64_t, Clock::time_point> pendingKills;
-
 // Signals a Qt program may ignore or handle that a script must see with their defaults.
 constexpr int kDefaultSignals[] = {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGCHLD,
                                    SIGALRM, SIGUSR1, SIGUSR2, SIGTSTP, SIGTTIN, SIGTTOU};
@@ -53,15 +46,19 @@ int exitCodeOf(int status)
 // terminal would be stopped, and an archiver asking a question must not wait forever.
 // Nothing else of Vexel's is passed on: an archiver that outlives a cancel must not
 // keep a pipe or a window-system connection of ours open.
-bool prepareFiles(posix_spawn_file_actions_t *actions, bool showOutput)
+bool prepareFiles(posix_spawn_file_actions_t *actions, bool showOutput, const std::string &errorLog)
 {
     if (posix_spawn_file_actions_addopen(actions, 0, "/dev/null", O_RDONLY, 0) != 0
         || posix_spawn_file_actions_addclosefrom_np(actions, 3) != 0)
         return false;
     if (showOutput)
         return true;
-    return posix_spawn_file_actions_addopen(actions, 1, "/dev/null", O_WRONLY, 0) == 0
-        && posix_spawn_file_actions_adddup2(actions, 1, 2) == 0;
+    if (posix_spawn_file_actions_addopen(actions, 1, "/dev/null", O_WRONLY, 0) != 0)
+        return false;
+    if (errorLog.empty())
+        return posix_spawn_file_actions_adddup2(actions, 1, 2) == 0;
+    return posix_spawn_file_actions_addopen(actions, 2, errorLog.c_str(),
+                                            O_WRONLY | O_CREAT | O_TRUNC, 0600) == 0;
 }
 
 bool prepareAttributes(posix_spawnattr_t *attributes)
@@ -76,21 +73,6 @@ bool prepareAttributes(posix_spawnattr_t *attributes)
         && posix_spawnattr_setpgroup(attributes, 0) == 0
         && posix_spawnattr_setsigdefault(attributes, &defaults) == 0
         && posix_spawnattr_setsigmask(attributes, &none) == 0;
-}
-
-// SIGKILL for a group whose grace time is over; forgets groups that are gone.
-void killOverdueGroup(std::int64_t pid, bool leaderEnded)
-{
-    std::lock_guard lock(pendingMutex);
-    const auto pending = pendingKills.find(pid);
-    if (pending == pendingKills.end())
-        return;
-    // Once the leader has ended, what is left of the group was asked to end already.
-    if (leaderEnded || Clock::now() >= pending->second) {
-        ::kill(static_cast<pid_t>(-pid), SIGKILL);
-        if (leaderEnded)
-            pendingKills.erase(pending);
-    }
 }
 
 // True once the child has ended; it is left unreaped, so its id (and with it the group
@@ -135,15 +117,31 @@ int reap(std::int64_t pid)
     return exitCodeOf(status);
 }
 
-void forgetGroup(std::int64_t pid)
-{
-    std::lock_guard lock(pendingMutex);
-    pendingKills.erase(pid);
-}
-
 } // namespace
 
-std::int64_t startScript(const std::string &script, bool showOutput, std::string *error)
+// SIGKILL for a group whose grace time is over; forgets groups that are gone.
+void ProcessGroups::killOverdueGroup(std::int64_t pid, bool leaderEnded)
+{
+    std::lock_guard lock(mutex_);
+    const auto pending = pendingKills_.find(pid);
+    if (pending == pendingKills_.end())
+        return;
+    // Once the leader has ended, what is left of the group was asked to end already.
+    if (leaderEnded || Clock::now() >= pending->second) {
+        ::kill(static_cast<pid_t>(-pid), SIGKILL);
+        if (leaderEnded)
+            pendingKills_.erase(pending);
+    }
+}
+
+void ProcessGroups::forgetGroup(std::int64_t pid)
+{
+    std::lock_guard lock(mutex_);
+    pendingKills_.erase(pid);
+}
+
+std::int64_t startScript(const std::string &script, bool showOutput, const std::string &errorLog,
+                         std::string *error)
 {
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
@@ -151,7 +149,7 @@ std::int64_t startScript(const std::string &script, bool showOutput, std::string
     posix_spawnattr_init(&attributes);
     pid_t pid = 0;
     int result = EINVAL;
-    if (prepareFiles(&actions, showOutput) && prepareAttributes(&attributes)) {
+    if (prepareFiles(&actions, showOutput, errorLog) && prepareAttributes(&attributes)) {
         char shell[] = "/bin/sh";
         std::string scriptCopy = script;
         char *argv[] = {shell, scriptCopy.data(), nullptr};
@@ -167,7 +165,7 @@ std::int64_t startScript(const std::string &script, bool showOutput, std::string
     return pid;
 }
 
-int waitForExit(std::int64_t pid, const std::function<void()> &whileWaiting)
+int ProcessGroups::waitForExit(std::int64_t pid, const std::function<void()> &whileWaiting)
 {
     if (pid <= 0)
         return -1;
@@ -194,14 +192,14 @@ int waitForExit(std::int64_t pid, const std::function<void()> &whileWaiting)
     return code;
 }
 
-void endProcessGroup(std::int64_t pid)
+void ProcessGroups::endProcessGroup(std::int64_t pid)
 {
     // pid 0 or 1 would make kill() reach our own group or every process we may signal.
     if (pid <= 1)
         return;
     {
-        std::lock_guard lock(pendingMutex);
-        pendingKills.emplace(pid, Clock::now() + kTerminateGrace);
+        std::lock_guard lock(mutex_);
+        pendingKills_.emplace(pid, Clock::now() + kTerminateGrace);
     }
     ::kill(static_cast<pid_t>(-pid), SIGTERM);
     ::kill(static_cast<pid_t>(-pid), SIGCONT);   // a stopped member must run to see SIGTERM

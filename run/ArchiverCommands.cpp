@@ -5,6 +5,8 @@
 #include "run/ShellQuote.h"
 
 #include <charconv>
+#include <initializer_list>
+#include <string_view>
 
 namespace vexel {
 
@@ -38,46 +40,49 @@ std::string cabMethodPart(const RunSettings &settings)
     return "-mz ";
 }
 
-std::string librarySwitches(const std::string &formatName, const RunSettings &settings,
-                            bool displayOn)
+struct Field {
+    std::string_view name;
+    std::string value;
+};
+
+// The template with every "{name}" replaced by its value; values are not scanned again.
+std::string filled(std::string_view pattern, std::initializer_list<Field> fields)
 {
-    if (formatName == "LHA")
-        return std::string(displayOn ? "a -x1 -r2 -y1 -gm -jm" : "a -x1 -r2 -y1 -gm -n -jm")
-            + trimmed(settings.LHAFreezeType) + " ";
-    if (formatName == "ZIP")
-        return "-r -" + trimmed(settings.ZIPFreezeLevel) + " ";
-    if (formatName == "CAB")
-        return (displayOn ? "-a -r " : "-a -r -i ") + cabMethodPart(settings);
-    // GZIP and BZIP2: the library tells them apart by the archive's extension.
-    return "a -r -l" + trimmed(settings.BGAFreezeLevel) + " ";
+    std::string text;
+    for (std::size_t at = 0; at < pattern.size();) {
+        const std::size_t open = pattern.find('{', at);
+        const std::size_t close = open == std::string_view::npos ? open : pattern.find('}', open);
+        if (close == std::string_view::npos) {
+            text += pattern.substr(at);
+            break;
+        }
+        text += pattern.substr(at, open - at);
+        const std::string_view name = pattern.substr(open + 1, close - open - 1);
+        for (const Field &field : fields)
+            if (field.name == name)
+                text += field.value;
+        at = close + 1;
+    }
+    return text;
 }
 
 } // namespace
-
-const LibraryRecipe *libraryRecipe(const std::string &formatName)
-{
-    static constexpr LibraryRecipe kLha{"Unlha", OwnerWindow::ProgressWindow, false};
-    static constexpr LibraryRecipe kZip{"Zip", OwnerWindow::None, true};
-    static constexpr LibraryRecipe kCab{"Cab", OwnerWindow::MainWindow, false};
-    static constexpr LibraryRecipe kBga{"Bga", OwnerWindow::MainWindow, false};
-    if (formatName == "LHA")
-        return &kLha;
-    if (formatName == "ZIP")
-        return &kZip;
-    if (formatName == "CAB")
-        return &kCab;
-    if (formatName == "GZIP" || formatName == "BZIP2")
-        return &kBga;
-    return nullptr;
-}
 
 std::string libraryCommandLine(const std::string &formatName, const RunSettings &settings,
                                bool displayOn, const std::string &baseFolder,
                                const std::string &archivePath, const std::string &listPath)
 {
-    const std::string baseArgument = baseFolder.empty() ? "" : '"' + baseFolder + '"';
-    return librarySwitches(formatName, settings, displayOn) + '"' + archivePath + "\" "
-        + baseArgument + " @" + listPath;
+    const FormatInfo *format = findFormat(formatName);
+    if (format == nullptr || format->kind != ArchiverKind::Library)
+        return {};
+    return filled(displayOn ? format->commandDisplayOn : format->commandDisplayOff,
+                  {{"LHAFreezeType", trimmed(settings.LHAFreezeType)},
+                   {"ZIPFreezeLevel", trimmed(settings.ZIPFreezeLevel)},
+                   {"CABMethod", cabMethodPart(settings)},
+                   {"BGAFreezeLevel", trimmed(settings.BGAFreezeLevel)},
+                   {"archive", archivePath},
+                   {"base", baseFolder.empty() ? "" : '"' + baseFolder + '"'},
+                   {"list", listPath}});
 }
 
 std::string archiverScriptLine(const std::string &formatName, const std::string &archiverFolder,
@@ -90,13 +95,10 @@ std::string archiverScriptLine(const std::string &formatName, const std::string 
     const std::string mapped = platform::mapArchiverName(std::string(format->archiverFile));
     const std::string onDisk =
         archiverFolder.empty() ? "" : platform::findEntryIgnoringCase(archiverFolder, mapped);
-    const std::string program = shellQuote(archiverFolder + (onDisk.empty() ? mapped : onDisk));
-    const std::string archive = shellQuote(tempBase + std::string(format->typedExtension));
-    const std::string list = shellQuote(tempBase + ".kst");
-    if (formatName == "GCA")
-        return program + " a -o" + list + " " + archive;
-    // rar and ace32 take the same switches and the list after "@".
-    return program + " a -r " + archive + " @" + list;
+    return filled(format->commandDisplayOn,
+                  {{"program", shellQuote(archiverFolder + (onDisk.empty() ? mapped : onDisk))},
+                   {"archive", shellQuote(tempBase + std::string(format->typedExtension))},
+                   {"list", shellQuote(tempBase + ".kst")}});
 }
 
 } // namespace vexel

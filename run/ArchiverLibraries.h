@@ -1,19 +1,32 @@
-// The archiver libraries, found with FindArchiver and loaded once for the program's
-// life: a library may still have a worker thread winding down after its entry returns,
-// and its owner registration is never undone, so it is never unloaded under it.
+// The archiver libraries one owner has loaded, found with FindArchiver. A library is
+// loaded once and never unloaded (QLibrary::PreventUnloadHint): it may still have a
+// worker thread winding down after its entry returns, and its owner registration is
+// never undone. The run's state owns one, so the libraries a run needs are loaded
+// once per program, and a test's fresh state starts with none.
 #pragma once
 
 #include "archivers/ArchiverLibrary.h"
 
+#include <map>
+#include <memory>
 #include <string>
 
 namespace vexel {
 
-// The library of `archiverFile` (the format table's name, e.g. "unlha32.dll") with its
-// entry points `entryPrefix` ("Unlha"), loaded on first use from where the lookup finds
-// it now. Null with *error set when it is not found or cannot be loaded; a failed load
-// is not remembered, so an archiver installed later is found by the next run.
-const ArchiverLibrary *archiverLibrary(const std::string &archiverFile,
-                                       const std::string &entryPrefix, std::string *error);
+class ArchiverLibraries {
+public:
+    // The library of `archiverFile` (the format table's name, e.g. "unlha32.dll") with
+    // its entry points `entryPrefix` ("Unlha"), loaded on first use from where the
+    // lookup finds it now. Null with *error set when it is not found or cannot be
+    // loaded; a failed load is not remembered, so an archiver installed later is found
+    // by the next run. Only the run's thread calls it.
+    const ArchiverLibrary *get(const std::string &archiverFile, const std::string &entryPrefix,
+                               std::string *error);
+
+private:
+    // Keyed by folder and name: the lookup may answer another folder later, and each
+    // file is a library of its own.
+    std::map<std::string, std::unique_ptr<ArchiverLibrary>> loaded_;
+};
 
 } // namespace vexel

@@ -1,5 +1,8 @@
 // The format table: every fact about the eight formats, read by every room that needs
-// one. Nothing else in the program lists the eight formats.
+// one: names, extensions, archiver, availability, settings keys, how the archiver is
+// called (command-line template, owner window, status-window timer) and the title of
+// its status window. Nothing else in the program lists the eight formats or tells
+// them apart by name.
 #pragma once
 
 #include <span>
@@ -20,6 +23,9 @@ struct ArchiverAvailability {
 
 enum class ArchiverKind { Library, CommandLine };
 
+// Whose window a library is given as owner before its main entry is called.
+enum class OwnerWindow { None, ProgressWindow, MainWindow };
+
 struct FormatInfo {
     std::string_view entryText;       // "LHA" ... the text of the format list
     std::string_view typedExtension;  // ".lzh": selects the format alone; temp archive
@@ -31,6 +37,16 @@ struct FormatInfo {
     std::string_view checkKeyOrdinary;          // "FT_Chk_NA_LHA"
     std::string_view checkKeySelfExtracting;    // "FT_Chk_EA_LHA"
     std::string_view missingMessage;            // shown when a typed extension names it
+
+    // How the archiver is called. A command line is its template with the fields in
+    // braces filled in (ArchiverCommands.h): for a library with the display switch on
+    // or off, for a command-line archiver (both the same) the script's archiver line.
+    std::string_view commandDisplayOn;
+    std::string_view commandDisplayOff;
+    std::string_view entryPrefix;      // library entry points ("Unlha"); "" for a script
+    OwnerWindow owner;                 // registered with ...SetOwnerWindowEx
+    bool timerWhenDisplayOff;          // WndChkTimer runs even with the display switch off
+    std::string_view statusTitle;      // the status window the program looks for; "": none
 };
 
 // The eight formats in the fixed list order LHA, ZIP, CAB, GZIP, BZIP2, RAR, GCA, ACE.

@@ -16,18 +16,29 @@ namespace vexel {
 // smallest archive was saved (ctx.state.RunReport then holds the report), true when it
 // was abandoned: a format failed or was cancelled ("処理を中止しました"), no format took
 // part, or a temporary or saved file could not be written. An abandoned run has already
-// told the user through ctx.host.showError, saves nothing and leaves RunReport as it was.
+// told the user through ctx.host.showError (the message, and why as its details), saves
+// nothing and leaves RunReport as it was.
 // Whatever the outcome, the run's temporary folder and all its files are gone on return.
 bool RunFormats(RunContext &ctx);
 
+// What RunArchiver answers: result 0 when the archive was made and recorded, 1 when
+// not, and then the reason for the user: the loader's error, the library's own output
+// line, the script's start error, or a command-line archiver's exit status with the
+// last lines of its error output.
+struct ArchiverOutcome {
+    int result = 1;
+    std::string reason;   // empty on success
+};
+
 // Makes the archive of one format (an entry text of the format table) at archivePath:
 // a library format through its archiver library with `listPath` as response file, a
-// command-line format through a shell script in tempBase's folder. Returns 0 and fills
-// `record` when the archive exists afterwards; 1 when the archiver could not be found or
-// loaded, failed, was cancelled, or made no archive.
-int RunArchiver(RunContext &ctx, const std::string &formatName, const std::string &baseFolder,
-                const std::string &archivePath, const std::string &listPath,
-                FormatResult &record, const std::string &tempBase);
+// command-line format through a shell script in tempBase's folder. Result 0 and
+// `record` filled when the archive exists afterwards; 1 with a reason when the archiver
+// could not be found or loaded, failed, was cancelled, or made no archive.
+ArchiverOutcome RunArchiver(RunContext &ctx, const std::string &formatName,
+                            const std::string &baseFolder, const std::string &archivePath,
+                            const std::string &listPath, FormatResult &record,
+                            const std::string &tempBase);
 
 // Ends the running command-line archiver (its whole process group) on the user's cancel;
 // the waiting RunArchiver then treats its exit as the cancel code 12345 and fails.

@@ -5,9 +5,11 @@
 #include "archivers/FindArchiver.h"
 #include "platform/Files.h"
 #include "platform/Process.h"
+#include "platform/SearchPath.h"
 #include "run/ArchiverCallback.h"
 #include "run/ArchiverCommands.h"
 #include "run/ArchiverLibraries.h"
+#include "run/ErrorOutput.h"
 #include "run/FormatTable.h"
 #include "run/ListFiles.h"
 
@@ -19,6 +21,9 @@ namespace {
 // stops at 255, so a cancel is really recognised by the mark EndArchiverProcess leaves
 // in the run control; the code stays for a wait that reports it.
 constexpr int kCancelExitCode = 12345;
+// Lines of a command-line archiver's error output shown with its failure.
+constexpr int kErrorLines = 5;
+const char *const kStoppedByUser = "stopped by the user";
 
 void *ownerHandle(RunHost &host, OwnerWindow owner)
 {
@@ -33,27 +38,46 @@ void *ownerHandle(RunHost &host, OwnerWindow owner)
     return nullptr;
 }
 
-int runLibraryFormat(RunContext &ctx, const FormatInfo &format, const LibraryRecipe &recipe,
-                     const std::string &commandLine)
+// How a library's nonzero answer is explained: its own output line, else its code.
+std::string libraryFailure(const ArchiverLibrary &library, int code, const std::string &output)
 {
-    std::string &message = ctx.state.ArchiverMessage;
-    const ArchiverLibrary *library =
-        archiverLibrary(std::string(format.archiverFile), recipe.entryPrefix, &message);
+    return library.path() + ": " + (output.empty() ? "returned " + std::to_string(code) : output);
+}
+
+ArchiverOutcome runLibraryFormat(RunContext &ctx, const FormatInfo &format,
+                                 const std::string &commandLine)
+{
+    std::string error;
+    const ArchiverLibrary *library = ctx.state.Libraries.get(
+        std::string(format.archiverFile), std::string(format.entryPrefix), &error);
     if (library == nullptr)
-        return 1;
+        return {1, error};
 
     const ActiveRunControl active(ctx.control);
-    if (ctx.host.dllVisible() || recipe.timerWhenDisplayOff)
+    if (ctx.host.dllVisible() || format.timerWhenDisplayOff)
         ctx.host.setStatusWindowTimer(true);
-    if (recipe.owner != OwnerWindow::None)
-        library->setOwnerWindow(ownerHandle(ctx.host, recipe.owner), ArchiverCallback);
-    // Success is judged by the result alone; the text tells the user why a format failed.
-    return library->run(nullptr, commandLine, &message) == 0 ? 0 : 1;
+    if (format.owner != OwnerWindow::None)
+        library->setOwnerWindow(ownerHandle(ctx.host, format.owner), ArchiverCallback);
+    std::string &output = ctx.state.ArchiverMessage;   // its reason, or its warnings
+    const int code = library->run(nullptr, commandLine, &output);
+    if (code == 0)
+        return {0, {}};
+    return {1, libraryFailure(*library, code, output)};
+}
+
+// Why a script made no archive: its exit status and the end of its error output.
+std::string scriptFailure(const FormatInfo &format, int exitCode, const std::string &errorLog)
+{
+    const std::string name = platform::mapArchiverName(std::string(format.archiverFile));
+    std::string reason = exitCode < 0 ? name + ": the exit status was lost"
+                                      : name + ": exit status " + std::to_string(exitCode);
+    const std::string lines = lastLinesOf(errorLog, kErrorLines);
+    return lines.empty() ? reason : reason + "\n" + lines;
 }
 
 // The script is the list files' head ("cd" into the base folder) and the archiver line.
-int runScriptFormat(RunContext &ctx, const FormatInfo &format, const std::string &baseFolder,
-                    const std::string &tempBase)
+ArchiverOutcome runScriptFormat(RunContext &ctx, const FormatInfo &format,
+                                const std::string &baseFolder, const std::string &tempBase)
 {
     std::string folder;   // empty when not found: the shell then searches PATH itself
     FindArchiver(std::string(format.archiverFile), folder);
@@ -61,28 +85,37 @@ int runScriptFormat(RunContext &ctx, const FormatInfo &format, const std::string
     script.push_back(archiverScriptLine(std::string(format.entryText), folder, tempBase));
 
     const std::string scriptPath = tempBase + ".bat";
+    const std::string errorLog = tempBase + ".err";
     std::string error;
     if (!platform::writeTextLines(scriptPath, script, &error))
-        return 1;
-    const std::int64_t pid = platform::startScript(scriptPath, ctx.host.dllVisible(), &error);
+        return {1, error};
+    const std::int64_t pid =
+        platform::startScript(scriptPath, ctx.host.dllVisible(), errorLog, &error);
     if (pid == 0)
-        return 1;
+        return {1, error};
 
     RunControl &control = ctx.control;
     control.ArchiverProcessCancelled = false;
     control.ArchiverProcess = pid;
-    const int exitCode = platform::waitForExit(pid, [&ctx] { ctx.host.processPendingEvents(); });
+    const int exitCode = control.ArchiverProcessGroups.waitForExit(
+        pid, [&ctx] { ctx.host.processPendingEvents(); });
     const bool cancelled = exitCode == kCancelExitCode || control.ArchiverProcessCancelled;
     control.ArchiverProcess = 0;
     control.ArchiverProcessCancelled = false;
-    return cancelled ? 1 : 0;
+    if (cancelled)
+        return {1, kStoppedByUser};
+    // Success is judged by the archive alone; the status explains a missing one.
+    if (!platform::fileExists(tempBase + std::string(format.typedExtension)))
+        return {1, scriptFailure(format, exitCode, errorLog)};
+    return {0, {}};
 }
 
 } // namespace
 
-int RunArchiver(RunContext &ctx, const std::string &formatName, const std::string &baseFolder,
-                const std::string &archivePath, const std::string &listPath,
-                FormatResult &record, const std::string &tempBase)
+ArchiverOutcome RunArchiver(RunContext &ctx, const std::string &formatName,
+                            const std::string &baseFolder, const std::string &archivePath,
+                            const std::string &listPath, FormatResult &record,
+                            const std::string &tempBase)
 {
     // A stale archive would pass for the work of an archiver that wrote nothing.
     if (platform::fileExists(archivePath))
@@ -92,30 +125,29 @@ int RunArchiver(RunContext &ctx, const std::string &formatName, const std::strin
     control.CurrentFormat = formatName;
     control.CancelRequested = false;
     control.Reported.clear();
-    control.CancelledByUser = false;
     ctx.state.ArchiverMessage.clear();
 
-    int result = 1;
+    ArchiverOutcome outcome{1, "unknown format: " + formatName};
     if (const FormatInfo *format = findFormat(formatName)) {
-        if (const LibraryRecipe *recipe = libraryRecipe(formatName)) {
+        if (format->kind == ArchiverKind::Library) {
             const std::string commandLine = libraryCommandLine(
                 formatName, ctx.settings, ctx.host.dllVisible(), baseFolder, archivePath, listPath);
-            result = runLibraryFormat(ctx, *format, *recipe, commandLine);
+            outcome = runLibraryFormat(ctx, *format, commandLine);
         } else {
-            result = runScriptFormat(ctx, *format, baseFolder, tempBase);
+            outcome = runScriptFormat(ctx, *format, baseFolder, tempBase);
         }
     }
 
-    if (result == 0) {
+    if (outcome.result == 0) {
         const std::int64_t size = platform::fileSize(archivePath);
         if (size >= 0)
             record = FormatResult{archivePath, formatName, size};
         else
-            result = 1;
+            outcome = {1, "no archive was made: " + archivePath};
     }
     control.StatusWindow = nullptr;
     ctx.host.setStatusWindowTimer(false);
-    return result;
+    return outcome;
 }
 
 void EndArchiverProcess(RunControl &control)
@@ -123,7 +155,7 @@ void EndArchiverProcess(RunControl &control)
     if (control.ArchiverProcess == 0)
         return;
     control.ArchiverProcessCancelled = true;
-    platform::endProcessGroup(control.ArchiverProcess);
+    control.ArchiverProcessGroups.endProcessGroup(control.ArchiverProcess);
 }
 
 } // namespace vexel

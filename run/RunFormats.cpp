@@ -24,22 +24,13 @@ void deleteTemporaryFiles(const std::string &tempBase)
         platform::deleteMatching(tempBase + ".*");
 }
 
-// Every way a run can end early: tell the user, leave no temporary file, save nothing.
-bool abandon(RunContext &ctx, const std::string &message)
+// Every way a run can end early: tell the user what and why, leave no temporary file,
+// save nothing.
+bool abandon(RunContext &ctx, const std::string &message, const std::string &reason)
 {
-    ctx.host.showError(message);
+    ctx.host.showError(message, reason);
     deleteTemporaryFiles(ctx.state.TempBase);
     return true;
-}
-
-// "処理を中止しました", with the failing library's reason (a name it could not store, a
-// file it could not read) unless the user cancelled: a failure says why.
-std::string abandonedText(const RunContext &ctx)
-{
-    const std::string &why = ctx.state.ArchiverMessage;
-    if (ctx.control.CancelRequested || ctx.control.CancelledByUser || why.empty())
-        return kAbandoned;
-    return std::string(kAbandoned) + "\n" + ctx.control.CurrentFormat + ": " + why;
 }
 
 bool takesPart(const RunContext &ctx, int entry)
@@ -58,8 +49,9 @@ void showFormatStarting(RunContext &ctx, int k, const std::string &formatName)
 }
 
 // Makes every participating format's archive into ctx.state.Results (record 0 stays
-// empty). Returns false when one of them failed or was cancelled.
-bool makeArchives(RunContext &ctx)
+// empty). Returns false when one of them failed or was cancelled; *reason then says
+// which format and why.
+bool makeArchives(RunContext &ctx, std::string *reason)
 {
     RunState &state = ctx.state;
     const std::string listPath = state.TempBase + ".lst";
@@ -74,9 +66,12 @@ bool makeArchives(RunContext &ctx)
         const std::string archivePath =
             state.TempBase + (format ? std::string(format->typedExtension) : "");
         FormatResult record;
-        if (RunArchiver(ctx, formatName, state.BaseFolder, archivePath, listPath, record,
-                        state.TempBase) != 0)
+        const ArchiverOutcome outcome = RunArchiver(ctx, formatName, state.BaseFolder,
+                                                    archivePath, listPath, record, state.TempBase);
+        if (outcome.result != 0) {
+            *reason = formatName + ": " + outcome.reason;
             return false;
+        }
         state.Results.push_back(record);
     }
     return true;
@@ -90,23 +85,22 @@ bool RunFormats(RunContext &ctx)
     const platform::RunFolder runFolder;
     RunState &state = ctx.state;
     if (!runFolder.ok()) {
-        ctx.host.showError("一時フォルダを作成できませんでした\n" + runFolder.error());
+        ctx.host.showError("一時フォルダを作成できませんでした", runFolder.error());
         return true;
     }
     beginRunProgress(state, ctx.request);
     state.TempBase = runFolder.path() + "krytmp";
+    // The process's current directory stays as it is: the libraries get the base
+    // folder on their command line and each script "cd"s into it itself.
     state.BaseFolder = BaseFolder(ctx.request.FileList);
-    // Relative names in the lists are also resolved from here by the archivers.
-    if (!state.BaseFolder.empty())
-        platform::setCurrentDirectory(state.BaseFolder);
 
     std::string error;
     if (!writeListFiles(state.TempBase, ctx.request.FileList, state.BaseFolder, &error))
-        return abandon(ctx, error);
-    if (!makeArchives(ctx))
-        return abandon(ctx, abandonedText(ctx));
+        return abandon(ctx, error, {});
+    if (!makeArchives(ctx, &error))
+        return abandon(ctx, kAbandoned, error);
     if (state.Results.size() == 1)
-        return abandon(ctx, kNothingToCompress);
+        return abandon(ctx, kNothingToCompress, {});
 
     const std::vector<FormatResult> made(state.Results.begin() + 1, state.Results.end());
     const std::size_t winner = chooseWinner(made);
@@ -114,7 +108,7 @@ bool RunFormats(RunContext &ctx)
     const std::string destination = savedPath(ctx.request.SaveDir, ctx.host.outputName(),
                                               made[winner].FormatName, typedExtension);
     if (!platform::copyReplacing(made[winner].ArchivePath, destination, &error))
-        return abandon(ctx, "圧縮ファイルを保存できませんでした\n" + error);
+        return abandon(ctx, "圧縮ファイルを保存できませんでした", error);
 
     state.RunReport = reportText(made, winner, destination, typedExtension);
     state.SavedPath = destination;

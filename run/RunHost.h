@@ -26,6 +26,14 @@ public:
 
     // A modal message box: title "Vexel", critical icon, OK button.
     virtual void showError(const std::string &text) = 0;
+    // A failure with its reason: `text` is the message, `details` why (the loader's or
+    // archiver's own words); a window shows them as the box's detailed text, and every
+    // host also writes them to standard error (writeFailure) so they are kept somewhere.
+    // Hosts that show no details get both in one text.
+    virtual void showError(const std::string &text, const std::string &details)
+    {
+        showError(details.empty() ? text : text + "\n" + details);
+    }
 
     // Switches the progress window's start timer Tmr on and shows the progress window
     // modally; returns when the window is hidden again at the end of the run.

@@ -3,6 +3,8 @@
 // the archiver callback share with a running archiver.
 #pragma once
 
+#include "platform/Process.h"
+#include "run/ArchiverLibraries.h"
 #include "run/ArchiverProgress.h"
 
 #include <atomic>
@@ -39,9 +41,8 @@ struct RunControl {
     void *StatusWindow = nullptr;          // a library's status window once found (a QWidget*)
     std::int64_t ArchiverProcess = 0;      // process (group) id of the running script, 0 for none
     bool ArchiverProcessCancelled = false; // set when a cancel ended it: its exit counts as 12345
-    bool CancelledByUser = false;          // PrgCancel or the close box during this format
-    int OSPlatform = 2;
     ArchiverProgress Reported;             // the running library's last progress record
+    platform::ProcessGroups ArchiverProcessGroups;  // ends the script's group on a cancel
 };
 
 struct FormatResult {
@@ -59,7 +60,8 @@ struct RunState {
     std::string SavedPath;     // where that run saved its archive
     std::int64_t InputSize = 0;   // bytes of the listed files, counted once as the run starts
     std::chrono::steady_clock::time_point StartedAt;   // when the run started
-    std::string ArchiverMessage; // the last library's output text: why it failed, or its warnings
+    std::string ArchiverMessage; // the last library's output text: its warnings (links skipped)
+    ArchiverLibraries Libraries;   // loaded on first use, kept for the next runs
 };
 
 } // namespace vexel

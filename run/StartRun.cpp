@@ -43,9 +43,8 @@ const FormatInfo *formatOfTypedName(const std::string &outputName)
 }
 
 bool StartRun(RunHost &host, const ArchiverAvailability &availability,
-              RunRequest &request, RunControl &control)
+              RunRequest &request, RunControl & /*control: the run reads it, the start does not*/)
 {
-    control.OSPlatform = 2;   // the script is always started directly here
     request.SingleFormat.clear();
     request.FormatCount = 0;
 

@@ -12,7 +12,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$root/build}" 2>/dev/null && pwd || echo "${1:-$root/build}")
 
 "$root/scripts/install-deps.sh" bench
-[ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S "$root" -B "$build" -DVEXEL_BUILD_BENCH=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target cab32 vexel_lib_driver -j2 >/dev/null
 corpus=$("$root/bench/corpus.sh")
 work=$(mktemp -d "${TMPDIR:-/tmp}/vexel-cab-bench.XXXXXX")

@@ -11,7 +11,7 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/../.." && pwd)
 build=${BUILD_DIR:-$repo/build}
-cmake -S "$repo" -B "$build" >/dev/null
+cmake -S "$repo" -B "$build" -DVEXEL_BUILD_BENCH=ON >/dev/null
 cmake --build "$build" --target dirtree_bench -j2 >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT INT TERM

@@ -10,9 +10,8 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$root/build}" 2>/dev/null && pwd || echo "${1:-$root/build}")
 
 "$root/scripts/install-deps.sh" bench
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
+# Configured every time: an older build folder may lack the benchmark drivers.
+cmake -S "$root" -B "$build" -DVEXEL_BUILD_BENCH=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target unlha32 vexel_lib_driver -j2 >/dev/null
 driver="$build/bin/vexel_lib_driver"
 corpus=$("$root/bench/corpus.sh")

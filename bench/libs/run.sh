@@ -15,9 +15,8 @@ levels=${LEVELS:-"1 6 9"}
 repeat=${REPEAT:-3}
 
 "$root/scripts/install-deps.sh" bench
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXEL_BUILD_TESTS=ON >/dev/null
-fi
+# Configured every time: an older build folder may lack the benchmark drivers.
+cmake -S "$root" -B "$build" -DVEXEL_BUILD_BENCH=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXEL_BUILD_TESTS=ON >/dev/null
 cmake --build "$build" --target zip32 zip32j bga32 vexel_lib_driver -j2 >/dev/null
 driver="$build/bin/vexel_lib_driver"
 corpus=$("$root/bench/corpus.sh")

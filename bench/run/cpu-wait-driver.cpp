@@ -53,12 +53,12 @@ int main(int argc, char **argv)
     }
     const double cpuBefore = cpuSeconds();
     const auto wallBefore = std::chrono::steady_clock::now();
-    const std::int64_t pid = vexel::platform::startScript(base + ".bat", false, &error);
+    const std::int64_t pid = vexel::platform::startScript(base + ".bat", false, "", &error);
     if (pid == 0) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    const int code = vexel::platform::waitForExit(pid, [] { QCoreApplication::processEvents(); });
+    const int code = vexel::platform::ProcessGroups().waitForExit(pid, [] { QCoreApplication::processEvents(); });
     const double cpu = cpuSeconds() - cpuBefore;
     const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wallBefore;
     std::printf("cpu_seconds=%.4f wall_seconds=%.2f exit=%d archive=%s\n", cpu, wall.count(), code,

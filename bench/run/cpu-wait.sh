@@ -7,7 +7,7 @@
 set -eu
 cd "$(dirname "$0")/../.."
 build=${BUILD:-build}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B "$build" -DVEXEL_BUILD_BENCH=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target cpu-wait-driver -j2 >/dev/null
 fake=$(cd "$build/tests/fakes/bin" && pwd)/rar
 export VEXEL_FAKE_WORK_MS='rar=5000'

@@ -10,7 +10,7 @@ BUILD=${BUILD:-build}
 N=${N:-100000}
 REPEAT=${REPEAT:-5}
 
-cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B "$BUILD" -DVEXEL_BUILD_BENCH=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD" --target list-files-driver -j2 >/dev/null
 driver="$BUILD/bench/list-files-driver"
 

@@ -16,7 +16,7 @@ constexpr int kDefaultLevel = 9;
 
 // bga32's command line has no display switch: its window shows whenever a QApplication
 // exists, and the program never looks for it.
-const LibraryTraits kTraits{"BGA32.DLL Status", CommandSyntax{true}};
+const LibraryTraits kTraits{KRY_STATUS_TITLE_BGA, CommandSyntax{true}};
 
 OwnerSlot &owner()
 {

@@ -10,7 +10,7 @@ constexpr std::uint16_t kCabVersion = 100;
 
 vexel::kit::OwnerSlot owner;
 
-const vexel::kit::LibraryTraits kTraits{"キャビネットファイルを操作しています...", {false}};
+const vexel::kit::LibraryTraits kTraits{KRY_STATUS_TITLE_CAB, {false}};
 
 } // namespace
 

@@ -52,7 +52,7 @@ bool writeMembers(const CabMethod &method, const std::vector<Member> &members, v
         return goOn;
     };
     try {
-        const std::unique_ptr<FolderEncoder> encoder = makeEncoder(method);
+        const std::unique_ptr<FolderEncoder> encoder = makeEncoder(method, [&progress] { return progress.stopRequested(); });
         return writeCabinet(output.temporaryPath(), entries, *encoder, onFrame, reason);
     } catch (const std::exception &e) { // out of memory, mostly
         *reason = e.what();
@@ -80,12 +80,13 @@ bool parseCabMethod(const vexel::kit::ParsedCommand &command, CabMethod *method,
     return true;
 }
 
-std::unique_ptr<FolderEncoder> makeEncoder(const CabMethod &method)
+std::unique_ptr<FolderEncoder> makeEncoder(const CabMethod &method, std::function<bool()> stopRequested)
 {
     if (!method.lzx)
         return std::make_unique<MszipEncoder>();
     LzxEncoder::Options options;
     options.windowBits = method.windowBits;
+    options.stopRequested = std::move(stopRequested);
     return std::make_unique<LzxEncoder>(options);
 }
 

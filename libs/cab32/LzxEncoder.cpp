@@ -51,12 +51,15 @@ void LzxEncoder::beginFolder(FrameSink sink)
     e8Decided_ = false;
     e8_ = false;
     headerWritten_ = false;
+    stopped_ = false;
     offsets_ = {};
     trees_ = {};
 }
 
 void LzxEncoder::addFrame(const std::uint8_t *data, std::size_t size)
 {
+    if (stopped_)
+        return;
     const std::size_t at = pending_.size();
     pending_.insert(pending_.end(), data, data + size);
     frameSizes_.push_back(std::uint32_t(size));
@@ -85,7 +88,14 @@ void LzxEncoder::translateAndParse(std::size_t at, std::uint32_t firstFrame)
             translateE8Frame(pending_.data() + p, std::min<std::size_t>(kFrameSize, pending_.size() - p),
                              std::uint32_t(frame));
     const std::size_t before = tokens_.size();
-    parser_->feed(std::span(pending_).subspan(at), tokens_);
+    // A frame at a time: the first parse covers a whole MiB, too long to miss a stop.
+    for (std::size_t p = at; p < pending_.size(); p += kFrameSize) {
+        if (options_.stopRequested && options_.stopRequested()) {
+            stopped_ = true;
+            return;
+        }
+        parser_->feed(std::span(pending_).subspan(p, std::min<std::size_t>(kFrameSize, pending_.size() - p)), tokens_);
+    }
     for (std::size_t i = before; i < tokens_.size(); ++i)
         tokenEnd_ += tokens_[i].isLiteral() ? 1 : tokens_[i].value;
     encodeReadyBlocks(false);
@@ -93,7 +103,7 @@ void LzxEncoder::translateAndParse(std::size_t at, std::uint32_t firstFrame)
 
 void LzxEncoder::endFolder()
 {
-    if (parser_) {
+    if (parser_ && !stopped_) {
         if (!e8Decided_)
             decideE8();
         parser_->finish(tokens_);

@@ -8,6 +8,7 @@
 #include "LzxBlockWriter.h"
 #include "LzxOptimalParser.h"
 
+#include <functional>
 #include <memory>
 
 namespace cab {
@@ -24,6 +25,9 @@ public:
         std::uint32_t maxChain = 48;    // match-finder steps per position
         std::uint32_t niceLength = 128; // a match this long ends the search
         std::uint32_t treeHashBytes = 4; // bytes that pick a match-finder tree, 4..8
+        // Polled between frames; once true the folder is being dropped and nothing
+        // more is parsed or written. Empty: never.
+        std::function<bool()> stopRequested;
     };
 
     // Throws std::invalid_argument for a window outside 15..21.
@@ -56,6 +60,7 @@ private:
     bool e8Decided_ = false;
     bool e8_ = false;
     bool headerWritten_ = false;
+    bool stopped_ = false;                      // stopRequested answered true: drop the rest
     lzx::RepeatedOffsets offsets_;
     lzx::TreeLengths trees_;
 };

@@ -54,12 +54,13 @@ struct LhEncoder::ChunkJob {
     LhPriceModel prices;
     std::vector<LzToken> tokens;
 
-    void run(const LzOptimalParams &params, const std::atomic<bool> &abandoned)
+    void run(const LzOptimalParams &params, const std::atomic<bool> &abandoned,
+             const std::function<bool()> &stopRequested)
     {
         LzOptimalParser parser(params, prices);
         parser.prime(history);
         for (std::size_t at = 0; at < data.size(); at += kFeedPiece) {
-            if (abandoned.load(std::memory_order_relaxed))
+            if (abandoned.load(std::memory_order_relaxed) || (stopRequested && stopRequested()))
                 return;
             parser.feed(data.subspan(at, std::min(kFeedPiece, data.size() - at)), tokens);
         }
@@ -124,7 +125,9 @@ void LhEncoder::startParse()
     }
     const LzOptimalParams params = parserParams(method_, options_, !pricesLearned_);
     for (ChunkJob &job : jobs_)
-        workers_.emplace_back([&job, params, this] { job.run(params, abandoned_); });
+        workers_.emplace_back([&job, params, this] {
+            job.run(params, abandoned_, options_.stopRequested);
+        });
 }
 
 void LhEncoder::awaitParse()

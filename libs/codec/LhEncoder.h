@@ -18,6 +18,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <thread>
 #include <vector>
@@ -28,6 +29,10 @@ struct LhEncoderOptions {
     std::uint32_t maxChain = 0;     // 0: the default search depth (tree steps)
     std::uint32_t blockTokens = 0;  // 0: the default block size (<= 65535)
     std::uint32_t niceLength = 0;   // 0: the default; a match this long ends a search
+    // Polled from the parse threads between pieces of 32 KiB: once it answers true the
+    // stream is being dropped, the parse ends early and write() no longer waits for it.
+    // Must be thread-safe; empty: never.
+    std::function<bool()> stopRequested;
 };
 
 class LhEncoder {

@@ -37,7 +37,9 @@ bool putHeader(const LhaEntry &e, kit::ArchiveOutput &out, std::uint64_t at, std
 bool compressData(const kit::Member &m, codec::LhMethod method, kit::ArchiveOutput &out, kit::Progress &progress,
                   LhaEntry &e, bool *shrunk, std::string *reason)
 {
-    codec::LhEncoder encoder(method);
+    codec::LhEncoderOptions options;
+    options.stopRequested = [&progress] { return progress.stopRequested(); };
+    codec::LhEncoder encoder(method, options);
     Crc16 crc;
     std::vector<std::uint8_t> pending;
     std::uint64_t packed = 0;

@@ -4,7 +4,7 @@
 
 namespace vexel::lha {
 
-const char *const kStatusTitle = "圧縮状況";
+const char *const kStatusTitle = KRY_STATUS_TITLE_UNLHA;
 
 namespace {
 

@@ -15,7 +15,7 @@ using namespace vexel::kit;
 
 constexpr int kDefaultLevel = 6;
 
-const LibraryTraits kTraits{"ZIP32J.DLL Status", CommandSyntax{false}};
+const LibraryTraits kTraits{KRY_STATUS_TITLE_ZIP, CommandSyntax{false}};
 
 struct EngineDeleter {
     void operator()(ZipEngine *engine) const { ZipEngineDestroy(engine); }

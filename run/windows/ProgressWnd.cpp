@@ -2,6 +2,7 @@
 
 #include "run/FormatTable.h"
 #include "run/KryArc.h"
+#include "run/ErrorOutput.h"
 #include "run/RunContext.h"
 #include "run/RunProgress.h"
 #include "run/RunReport.h"
@@ -104,10 +105,20 @@ void ProgressWnd::processPendingEvents() { QCoreApplication::processEvents(); }
 
 void ProgressWnd::showError(const std::string &text)
 {
+    showError(text, {});
+}
+
+void ProgressWnd::showError(const std::string &text, const std::string &details)
+{
+    writeFailure(text, details);
     // Before a run starts (the run start's refusals) this window is hidden: the box
     // then belongs to the main window.
     QWidget *owner = isVisible() ? static_cast<QWidget *>(this) : parentWidget();
-    QMessageBox::critical(owner, QStringLiteral("Vexel"), QString::fromStdString(text));
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Vexel"), QString::fromStdString(text),
+                    QMessageBox::Ok, owner);
+    if (!details.empty())
+        box.setDetailedText(QString::fromStdString(details));
+    box.exec();
 }
 
 void ProgressWnd::runProgressModal()
@@ -191,9 +202,6 @@ QWidget *ProgressWnd::liveStatusWindow() const
 
 void ProgressWnd::PrgCancel_Click()
 {
-    // Whichever way the work is stopped, the run's message is then the plain cancel,
-    // not the failing library's reason.
-    control_.CancelledByUser = true;
     if (QWidget *statusWindow = liveStatusWindow())
         statusWindow->close();   // the library stops and its call fails
     else if (control_.ArchiverProcess != 0)

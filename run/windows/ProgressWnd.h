@@ -45,6 +45,7 @@ public:
     void setStatusWindowTimer(bool on) override;
     void processPendingEvents() override;
     void showError(const std::string &text) override;
+    void showError(const std::string &text, const std::string &details) override;
     void runProgressModal() override;
 
 protected:

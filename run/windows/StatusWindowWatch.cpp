@@ -1,31 +1,18 @@
 #include "run/windows/StatusWindowWatch.h"
 
+#include "run/FormatTable.h"
+
 #include <QApplication>
 #include <QWidget>
 
-#include <array>
-#include <utility>
-
 namespace vexel {
-
-namespace {
-
-// The GZIP/BZIP2 library's status window is never looked for: it stays as the
-// library shows it (or not).
-constexpr std::array<std::pair<std::string_view, const char *>, 3> kStatusTitles{{
-    {"LHA", "圧縮状況"},
-    {"ZIP", "ZIP32J.DLL Status"},
-    {"CAB", "キャビネットファイルを操作しています..."},
-}};
-
-} // namespace
 
 QString statusWindowTitle(std::string_view format)
 {
-    for (const auto &[entryText, title] : kStatusTitles)
-        if (entryText == format)
-            return QString::fromUtf8(title);
-    return {};
+    const FormatInfo *info = findFormat(format);
+    if (info == nullptr)
+        return {};
+    return QString::fromUtf8(info->statusTitle.data(), qsizetype(info->statusTitle.size()));
 }
 
 QWidget *findShownTopLevelWindow(const QString &title)

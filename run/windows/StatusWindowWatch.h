@@ -10,7 +10,8 @@ class QWidget;
 namespace vexel {
 
 // The exact title of the status window that the library of `format` (an entry text)
-// shows; empty for a format whose status window is never looked for.
+// shows, from the format table; empty for a format whose status window is never
+// looked for.
 QString statusWindowTitle(std::string_view format);
 
 // A shown top-level widget whose title is exactly `title`, or null. Hidden windows are

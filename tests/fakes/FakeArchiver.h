@@ -14,6 +14,8 @@
 // gza bza rar gca ace; letter case ignored); the key "*" stands for every extension.
 #pragma once
 
+#include "archivers/KryUnPackDec.h"
+
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -32,7 +34,9 @@ constexpr const char *kLogEnv = "VEXEL_FAKE_LOG";
 constexpr const char *kSizesEnv = "VEXEL_FAKE_SIZES";
 
 // Extensions (comma list) whose call fails: nothing is left at the archive path and the
-// library returns 1 (a command-line fake exits with 1).
+// library returns 1 with "failed on request" in its output buffer (a command-line fake
+// writes "<program>: warning 1" ... "warning 6" and "<program>: failed on request" to
+// standard error and exits with 1).
 constexpr const char *kFailEnv = "VEXEL_FAKE_FAIL";
 
 // Extensions whose call succeeds (0) but writes nothing.
@@ -67,9 +71,9 @@ constexpr unsigned short kFakeVersion = 123;   // what every ...GetVersion retur
 // The library's status window titles (display on, and a QApplication present).
 // LHA shows it unless the switches hold "-n", CAB unless they hold "-i", ZIP always.
 // Closing the window stops the work; the call then returns nonzero.
-constexpr const char *kLhaStatusTitle = "圧縮状況";
-constexpr const char *kZipStatusTitle = "ZIP32J.DLL Status";
-constexpr const char *kCabStatusTitle = "キャビネットファイルを操作しています...";
+constexpr const char *kLhaStatusTitle = KRY_STATUS_TITLE_UNLHA;
+constexpr const char *kZipStatusTitle = KRY_STATUS_TITLE_ZIP;
+constexpr const char *kCabStatusTitle = KRY_STATUS_TITLE_CAB;
 
 // One line of the log.
 struct FakeCall {

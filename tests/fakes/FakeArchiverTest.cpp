@@ -224,13 +224,14 @@ protected:
         const std::string script = scratch.path() + "krytmp.bat";
         test::writeFile(script, "cd " + quoted(base) + "\n" + commandLine + "\n");
         std::string error;
-        const std::int64_t started = platform::startScript(script, false, &error);
+        const std::int64_t started = platform::startScript(script, false, "", &error);
         EXPECT_GT(started, 0) << error;
         if (pid)
             *pid = started;
-        return pid ? 0 : platform::waitForExit(started, {});
+        return pid ? 0 : groups.waitForExit(started, {});
     }
 
+    platform::ProcessGroups groups;
     platform::RunFolder scratch;
     const std::string base = scratch.path() + "base $x `y` \"z\"/";
     const std::string list = scratch.path() + "krytmp.kst";
@@ -285,9 +286,9 @@ TEST_F(FakeProgramTest, FailureEmptySuccessAndHangingOnRequest)
     run(command, &pid);
     ASSERT_GT(pid, 0);
     int polls = 0;
-    const int code = platform::waitForExit(pid, [&] {
+    const int code = groups.waitForExit(pid, [&] {
         if (++polls == 10)   // about 200 ms: the fake is asleep by now
-            platform::endProcessGroup(pid);
+            groups.endProcessGroup(pid);
     });
     EXPECT_EQ(code, 128 + SIGTERM);
     EXPECT_GE(polls, 10);

@@ -63,7 +63,13 @@ fi
 work=$(value_for "${VEXEL_FAKE_WORK_MS:-}" "$ext")
 [ -n "$work" ] && sleep "$(awk "BEGIN { print $work / 1000 }")"
 
-if listed "${VEXEL_FAKE_FAIL:-}" "$ext"; then rm -f "$archive"; exit 1; fi
+if listed "${VEXEL_FAKE_FAIL:-}" "$ext"; then
+  rm -f "$archive"
+  echo "$program: working" # standard output: never part of a reason
+  for n in 1 2 3 4 5 6; do echo "$program: warning $n" >&2; done
+  echo "$program: failed on request" >&2
+  exit 1
+fi
 if [ "${VEXEL_FAKE_CHECK_MEMBERS:-}" = 1 ] && ! members_exist "$list"; then rm -f "$archive"; exit 1; fi
 if listed "${VEXEL_FAKE_NO_ARCHIVE:-}" "$ext"; then rm -f "$archive"; exit 0; fi
 size=$(value_for "${VEXEL_FAKE_SIZES:-}" "$ext")

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <bit>
 #include <random>
 
@@ -181,4 +182,24 @@ TEST(LhEncoder, DroppedMidStreamWaitsForItsBackgroundParse)
     }
     // And a whole stream still round-trips after that.
     expectRoundTrip(LhMethod::Lh7, data);
+}
+
+// The background parse asks whether to stop before every 32 KiB it parses, so a stop
+// is seen within a few milliseconds of work; once told to stop it parses no more.
+TEST(LhEncoder, BackgroundParseAsksToStopEvery32KiB)
+{
+    const auto data = mixedData(1u << 20, 9);   // one pair of 512 KiB chunks
+    std::atomic<int> asked{0};
+    LhEncoderOptions going;
+    going.stopRequested = [&asked] { ++asked; return false; };
+    expectRoundTrip(LhMethod::Lh5, data, going);
+    EXPECT_GE(asked.load(), static_cast<int>(data.size() >> 15));
+
+    std::atomic<int> askedWhenStopped{0};
+    LhEncoderOptions stopped;
+    stopped.stopRequested = [&askedWhenStopped] { ++askedWhenStopped; return true; };
+    LhEncoder enc(LhMethod::Lh5, stopped);
+    enc.write(data);   // starts the pair's parse, which ends at its first question
+    enc.write(data);   // waits for it: no longer than one question per chunk
+    EXPECT_LE(askedWhenStopped.load(), 4);
 }

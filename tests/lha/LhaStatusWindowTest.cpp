@@ -64,7 +64,7 @@ void LhaStatusWindowTest::closingTheStatusWindowStopsAndLeavesNoArchive()
     poll.stop();
     QVERIFY(seen);
     QVERIFY2(sinceClose.isValid(), "the work ended before the window was closed");
-    QVERIFY(sinceClose.elapsed() < 500);
+    QVERIFY(sinceClose.elapsed() < 2000);   // the windows' bound, loaded machines included
     QVERIFY(result != 0);
     QVERIFY(!fileExists(work.path() + "krytmp.lzh"));
 }

@@ -40,6 +40,8 @@ int pidWrittenTo(const std::string &path)
 
 class ProcessTest : public ::testing::Test {
 protected:
+    ProcessGroups groups;
+
     void SetUp() override { ASSERT_TRUE(scratch.ok()) << scratch.error(); }
 
     std::string script(const std::string &name, const std::string &body)
@@ -51,9 +53,9 @@ protected:
     int run(const std::string &body)
     {
         std::string error;
-        const std::int64_t pid = startScript(script("s.bat", body), false, &error);
+        const std::int64_t pid = startScript(script("s.bat", body), false, "", &error);
         EXPECT_GT(pid, 0) << error;
-        return waitForExit(pid, {});
+        return groups.waitForExit(pid, {});
     }
 
     // Starts a script whose `sh -c '... GRANDCHILD ...'` part records the grandchild's pid.
@@ -62,7 +64,7 @@ protected:
         const std::string marker = "GRANDCHILD";
         body.replace(body.find(marker), marker.size(), "echo $$ > \"" + pidFile + "\"");
         std::string error;
-        const std::int64_t pid = startScript(script("s.bat", body), false, &error);
+        const std::int64_t pid = startScript(script("s.bat", body), false, "", &error);
         EXPECT_GT(pid, 0) << error;
         grandchild = pidWrittenTo(pidFile);
         EXPECT_GT(grandchild, 0);
@@ -88,7 +90,7 @@ TEST_F(ProcessTest, ExitCodesAndSignalsAreReported)
     EXPECT_EQ(run("exit 255\n"), 255);
     EXPECT_EQ(run("kill -KILL $$\n"), 128 + SIGKILL);
     EXPECT_NE(run("this-command-does-not-exist\n"), 0);
-    EXPECT_EQ(waitForExit(0, {}), -1);
+    EXPECT_EQ(groups.waitForExit(0, {}), -1);
 }
 
 TEST_F(ProcessTest, ScriptNamesWithBlanksQuotesDollarsAndBackquotesRunAsIs)
@@ -98,9 +100,9 @@ TEST_F(ProcessTest, ScriptNamesWithBlanksQuotesDollarsAndBackquotesRunAsIs)
     const std::string folder = "a b\"c'd $HOME `touch injected` $(touch injected2)/";
     const std::string path = script(folder + "k r$y`x`.bat", "echo ran > \"$(dirname \"$0\")/out\"\n");
     std::string error;
-    const std::int64_t pid = startScript(path, false, &error);
+    const std::int64_t pid = startScript(path, false, "", &error);
     ASSERT_GT(pid, 0) << error;
-    EXPECT_EQ(waitForExit(pid, {}), 0);
+    EXPECT_EQ(groups.waitForExit(pid, {}), 0);
     EXPECT_EQ(test::readFile(scratch.path() + folder + "out"), "ran\n");
     EXPECT_FALSE(fileExists(scratch.path() + "injected"));
     EXPECT_FALSE(fileExists(scratch.path() + "injected2"));
@@ -125,10 +127,10 @@ TEST_F(ProcessTest, ScriptRunsInItsOwnGroupWithoutInputOrOurDescriptors)
 TEST_F(ProcessTest, WaitingCallsBackBetweenSleepsInsteadOfSpinning)
 {
     std::string error;
-    const std::int64_t pid = startScript(script("s.bat", "sleep 0.3\n"), false, &error);
+    const std::int64_t pid = startScript(script("s.bat", "sleep 0.3\n"), false, "", &error);
     ASSERT_GT(pid, 0) << error;
     int calls = 0;
-    EXPECT_EQ(waitForExit(pid, [&] { ++calls; }), 0);
+    EXPECT_EQ(groups.waitForExit(pid, [&] { ++calls; }), 0);
     // 300 ms in slices of about 20 ms: a handful of calls, not thousands.
     EXPECT_GE(calls, 3);
     EXPECT_LE(calls, 40);
@@ -140,9 +142,9 @@ TEST_F(ProcessTest, EndProcessGroupEndsASleepingGrandchild)
     ASSERT_GT(grandchild, 0);
     const auto start = Clock::now();
     bool ended = false;
-    const int code = waitForExit(pid, [&] {
+    const int code = groups.waitForExit(pid, [&] {
         if (!ended)
-            endProcessGroup(pid);
+            groups.endProcessGroup(pid);
         ended = true;
     });
     EXPECT_EQ(code, 128 + SIGTERM);
@@ -156,8 +158,8 @@ TEST_F(ProcessTest, AGroupThatIgnoresTerminationIsKilledAfterTheGraceTime)
     const std::int64_t pid = startWithGrandchild("trap '' TERM\nsh -c 'GRANDCHILD; exec sleep 30'\n");
     ASSERT_GT(grandchild, 0);
     const auto start = Clock::now();
-    endProcessGroup(pid);
-    EXPECT_EQ(waitForExit(pid, {}), 128 + SIGKILL);
+    groups.endProcessGroup(pid);
+    EXPECT_EQ(groups.waitForExit(pid, {}), 128 + SIGKILL);
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(1500)) << "SIGTERM got a grace time";
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
     EXPECT_TRUE(grandchildGoneSoon());
@@ -169,7 +171,7 @@ TEST_F(ProcessTest, WhatIsLeftOfACancelledGroupGoesWithItsLeader)
     const std::int64_t pid = startWithGrandchild(
         "sh -c 'trap \"\" TERM; GRANDCHILD; exec sleep 30' &\ntrap 'exit 7' TERM\nwait\n");
     ASSERT_GT(grandchild, 0);
-    endProcessGroup(pid);
-    EXPECT_EQ(waitForExit(pid, {}), 7);
+    groups.endProcessGroup(pid);
+    EXPECT_EQ(groups.waitForExit(pid, {}), 7);
     EXPECT_TRUE(grandchildGoneSoon());
 }

@@ -81,18 +81,11 @@ TEST(LibraryCommandLine, EmptyBaseFolderLeavesTwoSpacesBeforeTheList)
               "-r -6 \"/tmp/r/krytmp.lzh\"  @/tmp/r/krytmp.lst");
 }
 
-TEST(LibraryRecipe, OwnersAndStatusTimerRules)
+TEST(LibraryCommandLine, NoneForScriptsOrUnknownNames)
 {
-    EXPECT_EQ(libraryRecipe("LHA")->owner, OwnerWindow::ProgressWindow);
-    EXPECT_EQ(libraryRecipe("ZIP")->owner, OwnerWindow::None);
-    EXPECT_TRUE(libraryRecipe("ZIP")->timerWhenDisplayOff);
-    for (const char *format : {"CAB", "GZIP", "BZIP2"}) {
-        EXPECT_EQ(libraryRecipe(format)->owner, OwnerWindow::MainWindow) << format;
-        EXPECT_FALSE(libraryRecipe(format)->timerWhenDisplayOff) << format;
-    }
-    EXPECT_STREQ(libraryRecipe("BZIP2")->entryPrefix, "Bga");
     for (const char *format : {"RAR", "GCA", "ACE", "TAR"})
-        EXPECT_EQ(libraryRecipe(format), nullptr) << format;
+        EXPECT_EQ(line(format, RunSettings{}, true), "") << format;
+    EXPECT_EQ(archiverScriptLine("LHA", "/opt/", "/t/krytmp"), "");
 }
 
 TEST(ArchiverScriptLine, EveryPathIsQuoted)

@@ -18,6 +18,7 @@ public:
     bool display = false;
     std::vector<std::string> events;     // "Prg 1/2", "MainMsg ...", "pending", "timer on"...
     std::vector<std::string> errors;     // texts of the message boxes
+    std::vector<std::string> details;    // their detailed texts (the reasons), "" for none
     std::function<void()> onPendingEvents;   // what a click during the run would do
 
     int mainWindow = 0, progressWindow = 0;   // their addresses serve as window handles
@@ -44,7 +45,12 @@ public:
         if (onPendingEvents)
             onPendingEvents();
     }
-    void showError(const std::string &text) override { errors.push_back(text); }
+    void showError(const std::string &text) override { showError(text, {}); }
+    void showError(const std::string &text, const std::string &reason) override
+    {
+        errors.push_back(text);
+        details.push_back(reason);
+    }
     void runProgressModal() override {}
 };
 

@@ -16,11 +16,17 @@ protected:
     std::string tempBase = tmp + "krytmp";
     FormatResult record;
 
+    std::string reason;
+
     int run(const std::string &format)
     {
         const FormatInfo *info = findFormat(format);
-        return RunArchiver(ctx, format, source, tempBase + std::string(info->typedExtension),
-                           tempBase + ".lst", record, tempBase);
+        const ArchiverOutcome outcome =
+            RunArchiver(ctx, format, source, tempBase + std::string(info->typedExtension),
+                        tempBase + ".lst", record, tempBase);
+        reason = outcome.reason;
+        EXPECT_EQ(outcome.result == 0, reason.empty()) << reason;
+        return outcome.result;
     }
 };
 
@@ -30,6 +36,7 @@ TEST_F(RunArchiverTest, StaleArchiveIsDeletedBeforeTheCall)
     writeFile(tempBase + ".lst", "\"a b.txt\"\n");
     qputenv(fakes::kNoArchiveEnv, "lzh");
     EXPECT_EQ(run("LHA"), 1);
+    EXPECT_EQ(reason, "no archive was made: " + tempBase + ".lzh");
     EXPECT_FALSE(platform::fileExists(tempBase + ".lzh"));
     EXPECT_TRUE(record.ArchivePath.empty());
 }
@@ -69,12 +76,24 @@ TEST_F(RunArchiverTest, LibraryThatCannotBeLoadedFailsTheFormat)
     platform::setProgramFolderForTesting(broken);
     EXPECT_EQ(run("CAB"), 1);
     EXPECT_EQ(host.events.back(), "timer off");
+    // The loader's own words, naming the file it refused.
+    EXPECT_NE(reason.find(broken + "cab32.so"), std::string::npos) << reason;
+}
+
+TEST_F(RunArchiverTest, ScriptThatCannotBeWrittenSaysWhy)
+{
+    tempBase = top + "no such folder/krytmp";
+    EXPECT_EQ(run("ACE"), 1);
+    EXPECT_NE(reason.find(tempBase + ".bat"), std::string::npos) << reason;
+    EXPECT_NE(reason.find("No such file or directory"), std::string::npos) << reason;
 }
 
 TEST_F(RunArchiverTest, CommandLineArchiverNotInstalledFails)
 {
     qputenv("PATH", "/nonexistent");
     EXPECT_EQ(run("GCA"), 1);
+    // The shell's own complaint about the missing program.
+    EXPECT_NE(reason.find("gcac: exit status 127\n"), std::string::npos) << reason;
     EXPECT_EQ(control.ArchiverProcess, 0);
 }
 

@@ -38,7 +38,6 @@ protected:
 
     void SetUp() override
     {
-        savedDirectory = platform::currentDirectory();
         savedPath = qgetenv("PATH");
         std::filesystem::create_directories(tmp);
         std::filesystem::create_directories(source + "sub dir");
@@ -63,7 +62,6 @@ protected:
             qunsetenv(name);
         qputenv("PATH", savedPath);
         platform::setProgramFolderForTesting("");
-        platform::setCurrentDirectory(savedDirectory);
     }
 
     static void writeFile(const std::string &path, const std::string &text)
@@ -91,7 +89,6 @@ protected:
     std::vector<fakes::FakeCall> calls() const { return fakes::readFakeLog(log); }
 
 private:
-    std::string savedDirectory;
     QByteArray savedPath;
 };
 

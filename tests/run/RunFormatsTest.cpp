@@ -17,6 +17,7 @@ TEST_F(RunFormatsTest, SmallestArchiveIsSavedAndReported)
     qputenv(fakes::kSizesEnv, "lzh=300,cab=200,rar=250");
     qputenv(fakes::kCheckMembersEnv, "1");
     control.CancelRequested = true;   // a cancel before a format starts is forgotten
+    const std::string directoryBefore = platform::currentDirectory();
 
     ASSERT_FALSE(RunFormats(ctx)) << (host.errors.empty() ? "" : host.errors.front());
 
@@ -31,7 +32,10 @@ TEST_F(RunFormatsTest, SmallestArchiveIsSavedAndReported)
                                "保存ファイル:" + save + "data.CAB");
     EXPECT_TRUE(namesIn(tmp).empty());
     EXPECT_EQ(state.BaseFolder, source);
-    EXPECT_EQ(platform::currentDirectory(), source);
+    // The members were found from the base folder (the fakes checked), yet the
+    // process's current directory is where it was.
+    EXPECT_EQ(platform::currentDirectory(), directoryBefore);
+    EXPECT_NE(directoryBefore, source);
 }
 
 TEST_F(RunFormatsTest, ProgressWindowIsToldEachFormatInTurn)
@@ -117,12 +121,14 @@ TEST_F(RunFormatsTest, ExistingDestinationIsReplaced)
 
 class AbandonedRun : public RunFixture {
 protected:
-    // Every abandoned run ends alike: one message, nothing saved, no temporary file,
-    // the report of the run before kept.
-    void expectAbandoned(const std::string &message)
+    // Every abandoned run ends alike: one message with its reason, nothing saved, no
+    // temporary file, the report of the run before kept.
+    void expectAbandoned(const std::string &message, const std::string &reason = {})
     {
         ASSERT_TRUE(RunFormats(ctx));
         EXPECT_EQ(host.errors, std::vector<std::string>{message});
+        ASSERT_EQ(host.details.size(), 1u);
+        EXPECT_EQ(host.details[0], reason);
         EXPECT_TRUE(namesIn(save).empty());
         EXPECT_TRUE(namesIn(tmp).empty());
         EXPECT_EQ(state.RunReport, "the previous report");
@@ -133,7 +139,8 @@ TEST_F(AbandonedRun, FailingSecondOfThreeFormats)
 {
     offer({{"LHA", true}, {"ZIP", true}, {"CAB", true}});
     qputenv(fakes::kFailEnv, "zip");
-    expectAbandoned("処理を中止しました\nZIP: failed on request");   // with the library's reason
+    expectAbandoned("処理を中止しました",
+                    "ZIP: " VEXEL_FAKE_LIB_DIR "zip32j.so: failed on request");
     const auto made = calls();
     ASSERT_EQ(made.size(), 2u);   // CAB is never tried
     EXPECT_EQ(made[1].program, "Zip");
@@ -143,7 +150,7 @@ TEST_F(AbandonedRun, ArchiverThatWritesNothing)
 {
     offer({{"GCA", true}});
     qputenv(fakes::kNoArchiveEnv, "gca");
-    expectAbandoned("処理を中止しました");
+    expectAbandoned("処理を中止しました", "GCA: gcac: exit status 0");
 }
 
 TEST_F(AbandonedRun, CancelThroughTheCallback)
@@ -158,7 +165,7 @@ TEST_F(AbandonedRun, CancelThroughTheCallback)
         control.CancelRequested = true;
     });
     const auto started = std::chrono::steady_clock::now();
-    expectAbandoned("処理を中止しました");
+    expectAbandoned("処理を中止しました", "CAB: " VEXEL_FAKE_LIB_DIR "cab32.so: stopped");
     cancel.join();
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
     EXPECT_EQ(calls().size(), 2u);
@@ -177,10 +184,30 @@ TEST_F(AbandonedRun, CancelEndingACommandLineArchiver)
             && (begun || std::chrono::steady_clock::now() - started > std::chrono::seconds(5)))
             EndArchiverProcess(control);
     };
-    expectAbandoned("処理を中止しました");
+    expectAbandoned("処理を中止しました", "ACE: stopped by the user");
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
     EXPECT_EQ(control.ArchiverProcess, 0);
     EXPECT_EQ(calls().back().program, "ace32");
+}
+
+// A command-line archiver's failure is explained by its exit status and the last lines
+// of its error output (its standard output is not part of it).
+TEST_F(AbandonedRun, CommandLineArchiverFailureShowsItsErrorOutput)
+{
+    offer({{"RAR", true}});
+    qputenv(fakes::kFailEnv, "rar");
+    expectAbandoned("処理を中止しました", "RAR: rar: exit status 1\n"
+                                          "rar: warning 3\nrar: warning 4\nrar: warning 5\n"
+                                          "rar: warning 6\nrar: failed on request");
+}
+
+TEST_F(AbandonedRun, MissingLibraryIsNamed)
+{
+    const std::string empty = top + "empty/";
+    std::filesystem::create_directories(empty);
+    platform::setProgramFolderForTesting(empty);
+    offer({{"LHA", true}});
+    expectAbandoned("処理を中止しました", "LHA: unlha32.dll が見つかりません");
 }
 
 TEST_F(AbandonedRun, NoFormatTakesPart)
@@ -197,9 +224,10 @@ TEST_F(AbandonedRun, SaveFolderNotWritable)
     offer({{"ZIP", true}});
     request.SaveDir = top + "no such folder/";
     ASSERT_TRUE(RunFormats(ctx));
-    ASSERT_EQ(host.errors.size(), 1u);
-    EXPECT_NE(host.errors[0].find(top + "no such folder/data.ZIP"), std::string::npos)
-        << host.errors[0];
+    EXPECT_EQ(host.errors, std::vector<std::string>{"圧縮ファイルを保存できませんでした"});
+    ASSERT_EQ(host.details.size(), 1u);
+    EXPECT_NE(host.details[0].find(top + "no such folder/data.ZIP"), std::string::npos)
+        << host.details[0];
     EXPECT_TRUE(namesIn(tmp).empty());
     EXPECT_EQ(state.RunReport, "the previous report");
 }

@@ -22,6 +22,7 @@ struct CaughtMessage {
     QString title;
     QString text;
     QMessageBox::Icon icon;
+    QString details;   // the box's detailed text: why
 };
 
 struct CaughtReport {
@@ -66,7 +67,7 @@ private:
 
     void answer(QMessageBox *box)
     {
-        messages.push_back({box->windowTitle(), box->text(), box->icon()});
+        messages.push_back({box->windowTitle(), box->text(), box->icon(), box->detailedText()});
         if (QAbstractButton *ok = box->button(QMessageBox::Ok))
             ok->click();
         else

@@ -39,7 +39,6 @@ struct RunSetting : vexel::test::ProgressWindowParts {
     QString tmp = root.path() + "/tmp";
     QString log = root.path() + "/fake.log";
     QByteArray savedPath = qgetenv("PATH");
-    QString savedDirectory = QDir::currentPath();
 
     ArchiverAvailability availability = test::allArchiversAvailable();
     ModalAnswerer answerer;
@@ -73,11 +72,11 @@ struct RunSetting : vexel::test::ProgressWindowParts {
 
     ~RunSetting()
     {
-        for (const char *name : {fakes::kLogEnv, fakes::kSizesEnv, fakes::kWorkEnv, fakes::kProgressEnv, "TMPDIR"})
+        for (const char *name : {fakes::kLogEnv, fakes::kSizesEnv, fakes::kWorkEnv,
+                                 fakes::kFailEnv, fakes::kProgressEnv, "TMPDIR"})
             qunsetenv(name);
         qputenv("PATH", savedPath);
         platform::setProgramFolderForTesting("");
-        QDir::setCurrent(savedDirectory);
     }
 
     // Starts a run as the start button does; returns StartRun's answer.
@@ -160,6 +159,21 @@ private slots:
         QCOMPARE(s.calledPrograms(), QStringList{"Zip"});
         QCOMPARE(s.saved(), QStringList{"Backup.ZIP"});
         QCOMPARE(s.prg(), QStringLiteral("1/1"));
+    }
+
+    // The message stays the same for every failure; why is in the box's details.
+    void aFailedFormatShowsItsReasonAsTheDetailedText()
+    {
+        RunSetting s;
+        s.main.setFormats({{"LHA", true}, {"RAR", true}});
+        qputenv(fakes::kFailEnv, "rar");
+        QVERIFY(!s.start("data"));
+        expectAbandoned(s);
+        QCOMPARE(s.answerer.messages.front().icon, QMessageBox::Critical);
+        QVERIFY2(s.answerer.messages.front().details.startsWith(
+                     "RAR: rar: exit status 1\n"),
+                 qPrintable(s.answerer.messages.front().details));
+        QVERIFY(s.answerer.messages.front().details.endsWith("rar: failed on request"));
     }
 
     void cancelBetweenFormatsIsForgotten()
@@ -276,7 +290,9 @@ private slots:
                 return;
             if (!running.isValid())
                 running.start();
-            else if (running.elapsed() > 300) {   // the fake is asleep by now
+            // Once the fake has begun (it logs its call first), or after 5 s on a
+            // machine too loaded to start it sooner.
+            else if (!s.calledPrograms().isEmpty() || running.elapsed() > 5000) {
                 sinceCancel.start();
                 if (byCloseBox)
                     s.wnd.close();

@@ -151,7 +151,8 @@ TEST(InstallationReport, TheProgramsQueryAsksTheBuiltLibraries)
 {
     QTemporaryDir empty;
     ScopedLookup lookup(VEXEL_BIN_DIR "/", empty.path().toStdString());
-    const LibraryVersionQuery query = loadedLibraryVersion();
+    ArchiverLibraries loaded;
+    const LibraryVersionQuery query = loadedLibraryVersion(loaded);
     const std::tuple<const char *, const char *, const char *> libraries[] = {
         {"unlha32.dll", "Unlha", "unlha32.so"}, {"ZIP32J.DLL", "Zip", "zip32j.so"},
         {"cab32.dll", "Cab", "cab32.so"}, {"bga32.dll", "Bga", "bga32.so"}};
@@ -173,7 +174,8 @@ TEST(InstallationReport, TheProgramsQueryReportsALibraryThatIsNotThere)
     QTemporaryDir empty;
     ScopedLookup lookup(empty.path().toStdString() + "/", empty.path().toStdString());
     std::string error;
-    EXPECT_FALSE(loadedLibraryVersion()("cab32.dll", "Cab", &error));
+    ArchiverLibraries loaded;
+    EXPECT_FALSE(loadedLibraryVersion(loaded)("cab32.dll", "Cab", &error));
     EXPECT_NE(error.find("cab32.dll"), std::string::npos) << error;
 }
 
@@ -190,7 +192,8 @@ TEST(InstallationReport, AFoundFileThatIsNoLibraryIsReportedWithTheLoadersReason
     ScopedLookup lookup(folder.path().toStdString() + "/", folder.path().toStdString());
     const ArchiverAvailability found = DiscoverArchivers();
     ASSERT_TRUE(found.CABAvailable);
-    const std::string report = installationReport(found, loadedLibraryVersion());
+    ArchiverLibraries loaded;
+    const std::string report = installationReport(found, loadedLibraryVersion(loaded));
     const std::string expectedStart = "UNLHA32.DLL - Not Installed.\n"
                                       "ZIP32J.DLL - Not Installed.\n"
                                       "CAB32.DLL - Not Loaded: ";

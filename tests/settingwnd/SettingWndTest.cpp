@@ -358,7 +358,8 @@ private slots:
                  << "GCAC.EXE - Not Installed.";
 
         RunSettings values;
-        SettingWnd wnd(values, found, loadedLibraryVersion());
+        ArchiverLibraries loaded;
+        SettingWnd wnd(values, found, loadedLibraryVersion(loaded));
         qputenv("PATH", oldPath);
         QCOMPARE(reportOf(wnd), expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
     }
