@@ -4,17 +4,13 @@
 #include "run/ArchiverLibraries.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <cstdio>
+#include <vector>
 
 namespace vexel {
 
 namespace {
-
-// The report's order of formats; GZIP stands for bga32, which BZIP2 shares.
-constexpr std::array<std::string_view, 7> kReportOrder{"LHA", "ZIP", "CAB", "GZIP",
-                                                       "ACE", "RAR", "GCA"};
 
 // The report names its archivers as the format table does, in capitals ("UNLHA32.DLL").
 std::string reportName(const FormatInfo &format)
@@ -66,9 +62,16 @@ std::string libraryVersionText(std::uint16_t version)
 std::string installationReport(const ArchiverAvailability &availability,
                                const LibraryVersionQuery &versionOf)
 {
+    // One line per archiver, in the order the format table gives the report.
+    std::vector<const FormatInfo *> lines;
+    for (const FormatInfo &format : formatTable())
+        if (format.reportLine >= 0)
+            lines.push_back(&format);
+    std::sort(lines.begin(), lines.end(),
+              [](const FormatInfo *a, const FormatInfo *b) { return a->reportLine < b->reportLine; });
     std::string report;
-    for (std::string_view entryText : kReportOrder) {
-        const FormatInfo &format = *findFormat(entryText);
+    for (const FormatInfo *entry : lines) {
+        const FormatInfo &format = *entry;
         const bool found = availability.*format.available;
         if (!found)
             report += reportName(format) + " - Not Installed.";

@@ -47,6 +47,9 @@ struct FormatInfo {
     OwnerWindow owner;                 // registered with ...SetOwnerWindowEx
     bool timerWhenDisplayOff;          // WndChkTimer runs even with the display switch off
     std::string_view statusTitle;      // the status window the program looks for; "": none
+    // Its line in the settings window's installation report (0 first), or -1 for a
+    // format whose archiver another format's line already names (BZIP2 shares bga32).
+    int reportLine;
 };
 
 // The eight formats in the fixed list order LHA, ZIP, CAB, GZIP, BZIP2, RAR, GCA, ACE.

@@ -11,7 +11,7 @@ namespace {
 constexpr int kRowHeight = 20;
 constexpr int kBarHeight = 14;
 constexpr int kPadding = 4;
-constexpr int kNameWidth = 44;     // "BZIP2" and a gap
+constexpr int kNameWidth = 44;     // the longest entry text and a gap
 constexpr int kLabelWidth = 118;   // "1536.0 MiB 100.0%"
 constexpr double kKiB = 1024.0;
 constexpr double kMiB = 1024.0 * 1024.0;

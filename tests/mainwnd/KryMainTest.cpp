@@ -1,6 +1,7 @@
 // The main window: start-up from the settings store, the close sequence and the stored
 // file, the archive kind and the marks, the start rule, keys, tabs, help, drops and
 // the command line. Every test starts with its own empty settings folder.
+#include "config/SettingWnd.h"
 #include "config/VexelVersion.h"
 #include "mainwnd/KryMain.h"
 
@@ -14,7 +15,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <fstream>
@@ -365,12 +368,34 @@ private slots:
         QCOMPARE(freezeFile(wnd), kPlaceholder);
     }
 
-    void theSettingsButtonDoesNoHarm()
+    // SettingShow opens the settings window modally over the main window; its cancel
+    // leaves the shared values as they were.
+    void theSettingsButtonOpensTheSettingsWindowModally()
     {
         KryMain wnd({}, allArchiversAvailable());
         wnd.show();
         control<QTabWidget>(wnd, "TabStrip1")->setCurrentIndex(1);
-        control<QPushButton>(wnd, "SettingShow")->click();
+        QString caption;
+        bool modalOverMain = false;
+        QTimer answer;
+        answer.setInterval(10);
+        connect(&answer, &QTimer::timeout, [&] {
+            auto *settings = qobject_cast<SettingWnd *>(QApplication::activeModalWidget());
+            if (settings == nullptr || !settings->isVisible())
+                return;
+            caption = settings->windowTitle();
+            modalOverMain = settings->isModal() && settings->parentWidget() == &wnd;
+            settings->findChild<QSlider *>("ZipLevel")->setValue(2);
+            settings->findChild<QPushButton *>("Command2")->click();   // キャンセル
+        });
+        answer.start();
+        QMetaObject::invokeMethod(&wnd, [&] { control<QPushButton>(wnd, "SettingShow")->click(); },
+                                  Qt::QueuedConnection);
+        QVERIFY(QTest::qWaitFor([&] { return !caption.isEmpty() && !QApplication::activeModalWidget(); },
+                                10000));
+        QCOMPARE(caption, QStringLiteral("Vexel - 詳細設定"));
+        QVERIFY(modalOverMain);
+        QCOMPARE(wnd.runSettings().ZIPFreezeLevel, std::string("6"));
         QVERIFY(wnd.isVisible());
     }
 

@@ -44,7 +44,7 @@ std::vector<fs::path> sourcesIn(std::initializer_list<const char *> folders)
     return files;
 }
 
-// Lines of `files` (except `allowed`) where `pattern` matches, as "path:line: text".
+// Code lines of `files` (except `allowed`) where `pattern` matches, as "path:line: text".
 std::vector<std::string> matches(const std::vector<fs::path> &files, const std::regex &pattern,
                                  const std::vector<std::string> &allowed)
 {
@@ -57,6 +57,9 @@ std::vector<std::string> matches(const std::vector<fs::path> &files, const std::
         int number = 0;
         for (std::string line; std::getline(text, line);) {
             ++number;
+            const auto code = line.find_first_not_of(" \t");
+            if (code != std::string::npos && (line.compare(code, 2, "//") == 0 || line[code] == '*'))
+                continue;   // a comment may name a format: it decides nothing
             if (std::regex_search(line, pattern))
                 found.push_back(relative + ":" + std::to_string(number) + ": " + line);
         }

@@ -254,17 +254,19 @@ TEST_F(NameBytesRun, NamesAFormatCannotHoldAreRefusedByName)
     request.FileList = {source + "ok.txt", source + separatorFolder + "/*.*"};
     EXPECT_EQ(runFormat("LHA", ".lzh"), "");
     ASSERT_EQ(host.errors.size(), 1u);
-    EXPECT_EQ(host.errors[0].rfind("処理を中止しました\nLHA: ", 0), 0u) << host.errors[0];
-    EXPECT_NE(host.errors[0].find(separatorFolder), std::string::npos) << host.errors[0];
+    EXPECT_EQ(host.errors[0], "処理を中止しました");
+    EXPECT_EQ(host.details[0].rfind("LHA: ", 0), 0u) << host.details[0];
+    EXPECT_NE(host.details[0].find(separatorFolder), std::string::npos) << host.details[0];
     EXPECT_FALSE(fs::exists(save + "data.lzh"));
 
     writeFile(source + "back\\slash.txt", "b");    // "\" separates CAB's and GZA's folders
     request.FileList = {source + "ok.txt", source + "back\\slash.txt"};
     for (const auto &[format, extension] : {std::pair{"CAB", ".CAB"}, std::pair{"GZIP", ".gza"}}) {
         host.errors.clear();
+        host.details.clear();
         EXPECT_EQ(runFormat(format, extension), "") << format;
-        ASSERT_EQ(host.errors.size(), 1u) << format;
-        EXPECT_NE(host.errors[0].find("back\\slash.txt"), std::string::npos) << host.errors[0];
+        ASSERT_EQ(host.details.size(), 1u) << format;
+        EXPECT_NE(host.details[0].find("back\\slash.txt"), std::string::npos) << host.details[0];
         EXPECT_TRUE(fs::is_empty(save)) << format;
     }
 }
