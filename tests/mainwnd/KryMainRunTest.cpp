@@ -181,23 +181,13 @@ private slots:
         auto wnd = std::make_unique<KryMain>(std::vector<std::string>{src_.toStdString()}, found_);
         wnd->show();
         bool sawModal = false;
-        QTimer answer;
-        answer.setInterval(10);
-        connect(&answer, &QTimer::timeout, [&] {
-            auto *settings = qobject_cast<SettingWnd *>(QApplication::activeModalWidget());
-            if (settings == nullptr || !settings->isVisible())
-                return;
-            sawModal = settings->isModal();
-            settings->findChild<QRadioButton *>("OptLHA2")->setChecked(true);   // -lh7-
-            settings->findChild<QSlider *>("ZipLevel")->setValue(3);
-            settings->findChild<QPushButton *>("Command3")->click();          // OK
-        });
-        answer.start();
-        QMetaObject::invokeMethod(wnd.get(), [&] { control<QPushButton>(*wnd, "SettingShow")->click(); },
-                                  Qt::QueuedConnection);
-        QVERIFY(QTest::qWaitFor([&] { return sawModal && QApplication::activeModalWidget() == nullptr; },
-                                10000));
-        answer.stop();
+        QVERIFY(answerSettingWnd(*wnd, [&](SettingWnd &settings) {
+            sawModal = settings.isModal();
+            settings.findChild<QRadioButton *>("OptLHA2")->setChecked(true);   // -lh7-
+            settings.findChild<QSlider *>("ZipLevel")->setValue(3);
+            settings.findChild<QPushButton *>("Command3")->click();          // OK
+        }));
+        QVERIFY(sawModal);
         QCOMPARE(wnd->runSettings().ZIPFreezeLevel, std::string(" 3"));
 
         runAs(*wnd, "applied.lzh");

@@ -2,6 +2,7 @@
 // controls found by their design names, and drops sent the way a file manager sends them.
 #pragma once
 
+#include "config/SettingWnd.h"
 #include "config/SettingsStore.h"
 #include "mainwnd/KryMain.h"
 
@@ -10,8 +11,12 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
+
+#include <functional>
 
 namespace vexel::test {
 
@@ -89,6 +94,28 @@ inline bool dropOn(QWidget *target, const QList<QUrl> &urls)
     QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &drop);
     return enter.isAccepted() && drop.isAccepted();
+}
+
+// Clicks SettingShow (queued: the settings window is modal), hands the settings window to
+// `answer` once it is shown (answer must close it) and waits until it is gone. False
+// when no settings window appeared or it did not close within 10 s.
+inline bool answerSettingWnd(KryMain &wnd, const std::function<void(SettingWnd &)> &answer)
+{
+    bool answered = false;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *settings = qobject_cast<SettingWnd *>(QApplication::activeModalWidget());
+        if (answered || settings == nullptr || !settings->isVisible())
+            return;
+        answered = true;
+        answer(*settings);
+    });
+    poll.start();
+    QMetaObject::invokeMethod(&wnd, [&] { control<QPushButton>(wnd, "SettingShow")->click(); },
+                              Qt::QueuedConnection);
+    return QTest::qWaitFor([&] { return answered && QApplication::activeModalWidget() == nullptr; },
+                           10000);
 }
 
 } // namespace vexel::test

@@ -377,22 +377,12 @@ private slots:
         control<QTabWidget>(wnd, "TabStrip1")->setCurrentIndex(1);
         QString caption;
         bool modalOverMain = false;
-        QTimer answer;
-        answer.setInterval(10);
-        connect(&answer, &QTimer::timeout, [&] {
-            auto *settings = qobject_cast<SettingWnd *>(QApplication::activeModalWidget());
-            if (settings == nullptr || !settings->isVisible())
-                return;
-            caption = settings->windowTitle();
-            modalOverMain = settings->isModal() && settings->parentWidget() == &wnd;
-            settings->findChild<QSlider *>("ZipLevel")->setValue(2);
-            settings->findChild<QPushButton *>("Command2")->click();   // キャンセル
-        });
-        answer.start();
-        QMetaObject::invokeMethod(&wnd, [&] { control<QPushButton>(wnd, "SettingShow")->click(); },
-                                  Qt::QueuedConnection);
-        QVERIFY(QTest::qWaitFor([&] { return !caption.isEmpty() && !QApplication::activeModalWidget(); },
-                                10000));
+        QVERIFY(answerSettingWnd(wnd, [&](SettingWnd &settings) {
+            caption = settings.windowTitle();
+            modalOverMain = settings.isModal() && settings.parentWidget() == &wnd;
+            settings.findChild<QSlider *>("ZipLevel")->setValue(2);
+            settings.findChild<QPushButton *>("Command2")->click();   // キャンセル
+        }));
         QCOMPARE(caption, QStringLiteral("Vexel - 詳細設定"));
         QVERIFY(modalOverMain);
         QCOMPARE(wnd.runSettings().ZIPFreezeLevel, std::string("6"));
