@@ -1,5 +1,6 @@
 #include "LibraryRun.h"
 
+#include "PostedStatusWindow.h"
 #include "StatusWindow.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -65,11 +67,8 @@ WorkResult doWork(const ParsedCommand &command, const JobPlan &plan, Progress &p
 // Tells the host where the work is and asks it whether to go on; a 0 answer stops the
 // work. The record is filled here, on the caller's thread, at the callback's own pace:
 // the worker pays nothing for it beyond the counting it does anyway.
-void askOwner(const OwnerSlot *owner, CallbackState state, Progress &progress)
+void askOwner(const OwnerSlot::Owner &o, CallbackState state, Progress &progress)
 {
-    if (!owner)
-        return;
-    const OwnerSlot::Owner o = owner->get();
     if (!o.callback)
         return;
     Progress::Snapshot snapshot = progress.snapshot();
@@ -90,9 +89,14 @@ bool onApplicationThread()
     return app && QThread::currentThread() == app->thread();
 }
 
+bool wantsStatusWindow(const JobPlan &plan)
+{
+    return plan.showStatus && qobject_cast<QApplication *>(QCoreApplication::instance());
+}
+
 // Runs the worker while the caller's thread keeps its event loop (and the status window) alive.
 WorkResult runWithEventLoop(const std::function<WorkResult()> &work, const LibraryTraits &traits,
-                            const JobPlan &plan, const OwnerSlot *owner, Progress &progress)
+                            const JobPlan &plan, const OwnerSlot::Owner &owner, Progress &progress)
 {
     QEventLoop loop;
     std::atomic<bool> finished{false};
@@ -100,7 +104,7 @@ WorkResult runWithEventLoop(const std::function<WorkResult()> &work, const Libra
     // Guarded: the host holds the window too, and a host that deletes it must not make
     // this run delete it a second time.
     QPointer<StatusWindow> window;
-    if (plan.showStatus && qobject_cast<QApplication *>(QCoreApplication::instance())) {
+    if (wantsStatusWindow(plan)) {
         window = new StatusWindow(QString::fromUtf8(traits.statusTitle), [&progress] { progress.requestStop(); });
         // A host that deletes the window instead of closing it stops the work all the same.
         QObject::connect(window, &QObject::destroyed, [&progress, &finished] {
@@ -131,8 +135,14 @@ WorkResult runWithEventLoop(const std::function<WorkResult()> &work, const Libra
     return result;
 }
 
-WorkResult runAndWait(const std::function<WorkResult()> &work, const OwnerSlot *owner, Progress &progress)
+// On any other thread: the caller waits, and a status window, when one is wanted,
+// lives on the application's thread (PostedStatusWindow.h).
+WorkResult runAndWait(const std::function<WorkResult()> &work, const LibraryTraits &traits,
+                      const JobPlan &plan, const OwnerSlot::Owner &owner, Progress &progress)
 {
+    std::unique_ptr<PostedStatusWindow> window;
+    if (wantsStatusWindow(plan))
+        window = std::make_unique<PostedStatusWindow>(QString::fromUtf8(traits.statusTitle));
     std::mutex mutex;
     std::condition_variable done;
     bool finished = false;
@@ -148,6 +158,11 @@ WorkResult runAndWait(const std::function<WorkResult()> &work, const OwnerSlot *
     while (!done.wait_for(lock, kTick, [&] { return finished; })) {
         lock.unlock();
         askOwner(owner, CallbackWorking, progress);
+        if (window) {
+            if (window->closed())
+                progress.requestStop();
+            window->showProgress(progress.snapshot());
+        }
         lock.lock();
     }
     lock.unlock();
@@ -201,18 +216,21 @@ int runLibrary(const LibraryCall &call, const LibraryTraits &traits, const Owner
             writeOutputLine(reason, call.output, call.outputSize);
             return 1;
         }
+        // The owner is this call's for its whole length: one registered later, for
+        // another call into the same library, changes nothing here.
+        const OwnerSlot::Owner callOwner = owner ? owner->get() : OwnerSlot::Owner{};
         Progress progress;
-        askOwner(owner, CallbackBegin, progress);
+        askOwner(callOwner, CallbackBegin, progress);
         if (progress.stopRequested()) {
             writeOutputLine("stopped by the user", call.output, call.outputSize);
             return 1;
         }
         const auto work = [&] { return doWork(command, jobPlan, progress); };
         const WorkResult result = onApplicationThread()
-            ? runWithEventLoop(work, traits, jobPlan, owner, progress)
-            : runAndWait(work, owner, progress);
+            ? runWithEventLoop(work, traits, jobPlan, callOwner, progress)
+            : runAndWait(work, traits, jobPlan, callOwner, progress);
         if (result.ok)
-            askOwner(owner, CallbackEnd, progress);
+            askOwner(callOwner, CallbackEnd, progress);
         writeOutputLine(result.reason, call.output, call.outputSize);
         return result.ok ? 0 : 1;
     } catch (const std::exception &e) {

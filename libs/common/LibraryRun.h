@@ -9,8 +9,11 @@
 //  - calls the registered callback (OwnerSlot.h) on the caller's thread before the work,
 //    every 50 ms during it and once after a complete archive, each time with a progress
 //    record; an answer of 0 before the end stops the work;
-//  - shows the status window (StatusWindow.h) when a QApplication exists, the caller's
-//    thread is its thread and the plan asks for it; close() on it stops the work;
+//  - shows the status window (StatusWindow.h) when a QApplication exists and the plan
+//    asks for it; close() on it stops the work. Called on another thread, the window
+//    still lives on the application's thread (PostedStatusWindow.h);
+//  - keeps, for the whole call, the owner registered on the calling thread (OwnerSlot.h),
+//    so that calls into one library on several threads at once each reach their own;
 //  - on success moves the archive into place and returns 0, with the member walk's
 //    warnings (links left out, Members.h) as the output text, or an empty text; on failure
 //    or stop returns nonzero, leaves no archive behind and puts a one-line reason there.
