@@ -69,6 +69,7 @@ RunSettings settingsFor(const BatchOptions &options, const StoredChoices &stored
     settings.CABFreezeLevel = options.CABFreezeLevel.value_or(settings.CABFreezeLevel);
     settings.ZIPFreezeLevel = options.ZIPFreezeLevel.value_or(settings.ZIPFreezeLevel);
     settings.BGAFreezeLevel = options.BGAFreezeLevel.value_or(settings.BGAFreezeLevel);
+    settings.Jobs = options.jobs.value_or(settings.Jobs);
     return settings;
 }
 

@@ -31,6 +31,7 @@ struct Options {
     QCommandLineOption cab{QStringLiteral("cab"), {}, QStringLiteral("METHOD")};
     QCommandLineOption zipLevel{QStringLiteral("zip-level"), {}, QStringLiteral("N")};
     QCommandLineOption bgaLevel{QStringLiteral("bga-level"), {}, QStringLiteral("N")};
+    QCommandLineOption jobs{{QStringLiteral("j"), QStringLiteral("jobs")}, {}, QStringLiteral("N")};
     QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")}};
     QCommandLineOption json{QStringLiteral("json")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}};
@@ -38,7 +39,7 @@ struct Options {
 
     QList<QCommandLineOption> batchOnly() const
     {
-        return {output, saveDir, formats, lha, cab, zipLevel, bgaLevel, quiet, json};
+        return {output, saveDir, formats, lha, cab, zipLevel, bgaLevel, jobs, quiet, json};
     }
     QList<QCommandLineOption> all() const
     {
@@ -145,6 +146,16 @@ bool readLevel(const std::string &name, const std::string &value, std::optional<
     return true;
 }
 
+bool readJobs(const std::string &value, BatchOptions *options, std::string *error)
+{
+    if (!inRange(value, 0, 8)) {
+        *error = "--jobs takes a number of formats from 0 (one per core) to 8, not '" + value + "'";
+        return false;
+    }
+    options->jobs = std::stoi(value);
+    return true;
+}
+
 // The batch options' values, checked; false with a message on the first bad one.
 bool readBatchValues(const QCommandLineParser &parser, const Options &o, BatchOptions *options,
                      std::string *error)
@@ -180,6 +191,8 @@ bool readBatchValues(const QCommandLineParser &parser, const Options &o, BatchOp
         return false;
     if (parser.isSet(o.bgaLevel)
         && !readLevel("bga-level", lastValue(parser, o.bgaLevel), &options->BGAFreezeLevel, error))
+        return false;
+    if (parser.isSet(o.jobs) && !readJobs(lastValue(parser, o.jobs), options, error))
         return false;
     options->quiet = parser.isSet(o.quiet);
     options->json = parser.isSet(o.json);
@@ -268,12 +281,14 @@ std::string usageText()
            "      --cab METHOD      mszip, or lzx:15 ... lzx:21\n"
            "      --zip-level N     1 ... 9\n"
            "      --bga-level N     1 ... 9 (GZIP and BZIP2)\n"
+           "  -j, --jobs N          formats made at once: 1 one after another, 0 one per\n"
+           "                        core (default: as stored by the window)\n"
            "  -q, --quiet           no progress lines and no report\n"
            "      --json            the report as one JSON object\n"
            "  -h, --help            this text\n"
            "  -v, --version         the version\n"
            "\n"
-           "Methods and levels not given are the ones stored by the window; the settings\n"
+           "Methods, levels and jobs not given are the ones stored by the window; the settings\n"
            "file is never written in batch mode.\n"
            "Exit status: 0 saved, 1 the run failed or was refused, 2 usage error,\n"
            "130 interrupted (nothing saved).\n";

@@ -25,6 +25,8 @@ struct BatchOptions {
     std::optional<std::string> CABFreezeLevel;   // "15".."21", with LZX only
     std::optional<std::string> ZIPFreezeLevel;   // "1".."9"
     std::optional<std::string> BGAFreezeLevel;   // "1".."9"
+    // -j: formats made at once, 0 (one per core) to 8; the stored "Jobs" when not given.
+    std::optional<int> jobs;
     bool quiet = false;
     bool json = false;
     std::vector<std::string> names;   // the files and folders, as given

@@ -73,6 +73,7 @@ SettingPositions positionsFromSettings(const RunSettings &settings)
     p.cabLevel = positionOf(settings.CABFreezeLevel, firstStart.CABFreezeLevel, 0, kCabLevelRange);
     p.zipLevel = positionOf(settings.ZIPFreezeLevel, firstStart.ZIPFreezeLevel, 0, kZipLevelRange);
     p.bgaLevel = positionOf(settings.BGAFreezeLevel, firstStart.BGAFreezeLevel, 0, kBgaLevelRange);
+    p.jobs = std::clamp(settings.Jobs, kJobsRange.minimum, kJobsRange.maximum);
     return p;
 }
 
@@ -83,6 +84,7 @@ void applyPositions(const SettingPositions &positions, RunSettings &settings)
     settings.CABFreezeLevel = level(positions.cabLevel);
     settings.ZIPFreezeLevel = level(positions.zipLevel);
     settings.BGAFreezeLevel = level(positions.bgaLevel);
+    settings.Jobs = positions.jobs;
 }
 
 } // namespace vexel

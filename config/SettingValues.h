@@ -22,6 +22,9 @@ inline constexpr PositionRange kCabMethodElements{0, 1};
 inline constexpr PositionRange kCabLevelRange{15, 21};
 inline constexpr PositionRange kZipLevelRange{1, 9};
 inline constexpr PositionRange kBgaLevelRange{1, 9};
+// Formats made at once: 0 as many as the machine has cores, 1 one after another, at
+// most one per format of the table.
+inline constexpr PositionRange kJobsRange{0, 8};
 
 // The selected option elements and slider positions of the window.
 struct SettingPositions {
@@ -30,6 +33,7 @@ struct SettingPositions {
     int cabLevel = 15;   // CabLevel
     int zipLevel = 6;    // ZipLevel
     int bgaLevel = 9;    // BGALevel
+    int jobs = 0;        // JobsSpin
 };
 
 // The numeric value at the start of `text`: leading blanks and tabs, an optional sign,
@@ -42,7 +46,7 @@ std::optional<double> leadingNumber(std::string_view text);
 // position of its first-start value (LH5, MSZIP, 15, 6, 9).
 SettingPositions positionsFromSettings(const RunSettings &settings);
 
-// Writes the five compression values from `positions` ("2".."4", "0"/"1", and each level
+// Writes the five compression values and the formats made at once from `positions` ("2".."4", "0"/"1", and each level
 // as one blank and its decimal number, " 18"); DefaultPath is left alone. Positions are
 // taken as they are: the window's controls cannot hold any outside their ranges.
 void applyPositions(const SettingPositions &positions, RunSettings &settings);

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -102,9 +103,20 @@ QWidget *SettingWnd::buildGeneralPanel()
 {
     Setting_All = new QWidget;
     Setting_All->setObjectName(QStringLiteral("Setting_All"));
+    JobsSpin = new QSpinBox(Setting_All);
+    JobsSpin->setObjectName(QStringLiteral("JobsSpin"));
+    JobsSpin->setRange(kJobsRange.minimum, kJobsRange.maximum);
+    // 0 is no count: the run makes as many at once as the machine has cores.
+    JobsSpin->setSpecialValueText(QStringLiteral("自動"));
+    auto *label = namedLabel("JobsLabel", QStringLiteral("同時に圧縮する形式の数"), Setting_All);
+    label->setBuddy(JobsSpin);
+
+    auto *row = new QHBoxLayout;
+    row->addWidget(label);
+    row->addWidget(JobsSpin);
+    row->addStretch();
     auto *layout = new QVBoxLayout(Setting_All);
-    layout->addWidget(namedLabel("Label12", QStringLiteral("現在、設定できるオプションはありません"),
-                                 Setting_All));
+    layout->addLayout(row);
     layout->addStretch();
     return Setting_All;
 }
@@ -234,6 +246,7 @@ void SettingWnd::Form_Load(const ArchiverAvailability &availability,
     CabLevel->setValue(shown.cabLevel);
     ZipLevel->setValue(shown.zipLevel);
     BGALevel->setValue(shown.bgaLevel);
+    JobsSpin->setValue(shown.jobs);
 
     Text1->setPlainText(QString::fromStdString(installationReport(availability, versionOf)));
     fitTextToReport();
@@ -260,6 +273,7 @@ SettingPositions SettingWnd::shownPositions() const
     p.cabLevel = CabLevel->value();
     p.zipLevel = ZipLevel->value();
     p.bgaLevel = BGALevel->value();
+    p.jobs = JobsSpin->value();
     return p;
 }
 

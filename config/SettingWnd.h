@@ -21,6 +21,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QSlider;
+class QSpinBox;
 class QTabWidget;
 class QWidget;
 
@@ -69,6 +70,7 @@ private:
     QSlider *CabLevel = nullptr;
     QSlider *ZipLevel = nullptr;
     QSlider *BGALevel = nullptr;
+    QSpinBox *JobsSpin = nullptr;
     QPlainTextEdit *Text1 = nullptr;
     QLabel *Label1 = nullptr;
     QPushButton *Command1 = nullptr;

@@ -59,6 +59,15 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
 
 std::span<const NumericSettingKey> numericSettingKeys() { return kNumericKeys; }
 
+int storedJobs(const SettingsStore &store)
+{
+    constexpr int kMostJobs = 8;
+    const auto number = wholeNumber(store.GetSetting("Jobs", "0"));
+    if (!number || *number < 0)
+        return 0;
+    return static_cast<int>(std::min<long long>(*number, kMostJobs));
+}
+
 std::string checkedNumericSetting(const NumericSettingKey &key, const std::string &stored)
 {
     const std::string_view digits = withoutBlanks(stored);
@@ -84,6 +93,7 @@ StoredOptions readStoredOptions(const SettingsStore &store, const std::string &c
                                                     std::string(key.defaultValue));
         options.values.*key.value = checkedNumericSetting(key, stored);
     }
+    options.values.Jobs = storedJobs(store);
     const auto freezeType = wholeNumber(store.GetSetting("FreezeType", "0"));
     options.kind = freezeType.value_or(0) == 0 ? OrdinaryKind : SelfExtractingKind;
     return options;
@@ -97,6 +107,7 @@ bool SaveSettings(SettingsStore &store, const std::string &savePath, bool always
     allWritten &= store.SaveSetting("DLLVisible", dllVisible ? "1" : "0");
     for (const NumericSettingKey &key : kNumericKeys)
         allWritten &= store.SaveSetting(std::string(key.key), values.*key.value);
+    allWritten &= store.SaveSetting("Jobs", std::to_string(values.Jobs));
     return allWritten;
 }
 

@@ -12,6 +12,7 @@
 //   "CABFreezeLevel" 15..21, LZX window                         "15"
 //   "ZIPFreezeLevel" 1..9                                       "6"
 //   "BGAFreezeLevel" 1..9, GZIP and BZIP2                       "9"
+//   "Jobs"           formats made at once: 0 one per core, 1..8   "0"
 //   "FreezeType"     0 ordinary, other numbers self-extracting  0   (read, never written)
 //   "FT_Chk_NA_<entry>" / "FT_Chk_EA_<entry>"  "True"/"False"  checked
 //
@@ -46,6 +47,10 @@ std::span<const NumericSettingKey> numericSettingKeys();
 // out of range or not a number would make every run's command line fail.
 std::string checkedNumericSetting(const NumericSettingKey &key, const std::string &stored);
 
+// The stored "Jobs": a whole number from 0 up, more than 8 counting as 8 (there are no
+// more formats to make at once); anything else, or nothing, is the default 0.
+int storedJobs(const SettingsStore &store);
+
 // The archive kinds: 0 ordinary, 1 self-extracting.
 enum ArchiveKind : int { OrdinaryKind = 0, SelfExtractingKind = 1 };
 
@@ -59,13 +64,13 @@ struct StoredOptions {
 
 // LoadSettings' reading steps in their order: "DefaultPath" (a folder that does not
 // exist, or an empty value, becomes `currentDirectory`), "AlwaysTop", "DLLVisible",
-// the five methods and levels (checkedNumericSetting), "FreezeType" (a number other
+// the five methods and levels (checkedNumericSetting), "Jobs" (storedJobs), "FreezeType" (a number other
 // than 0 selects the self-extracting kind; a value that is no number counts as 0).
 // A check box value other than "0"/"1" counts as "0". Writes nothing.
 StoredOptions readStoredOptions(const SettingsStore &store, const std::string &currentDirectory);
 
 // SaveSettings, in its order: "DefaultPath" = `savePath`, "AlwaysTop", "DLLVisible"
-// ("0"/"1"), then the five methods and levels as they stand in `values`. Never writes
+// ("0"/"1"), then the five methods and levels as they stand in `values`, then "Jobs". Never writes
 // "FreezeType" nor a check mark. False when any write failed (the store reports it).
 bool SaveSettings(SettingsStore &store, const std::string &savePath, bool alwaysTop,
                   bool dllVisible, const RunSettings &values);

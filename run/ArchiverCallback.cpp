@@ -2,7 +2,9 @@
 
 #include "run/KryArc.h"
 
+#include <array>
 #include <atomic>
+#include <utility>
 
 namespace vexel {
 
@@ -19,6 +21,35 @@ std::atomic<RunControl *> activeControl{nullptr};
 ActiveRunControl::ActiveRunControl(RunControl &control) { activeControl = &control; }
 
 ActiveRunControl::~ActiveRunControl() { activeControl = nullptr; }
+
+namespace {
+
+template <std::size_t Index>
+int runningFormatCallback(void *, uint32_t message, uint32_t state, void *info)
+{
+    RunControl *control = activeControl.load();
+    if (control == nullptr)
+        return 1;
+    // Running does not change while an archiver of the run is working.
+    if (Index < control->Running.size() && message == KRY_MSG_PROGRESS && info != nullptr)
+        control->Running[Index]->Reported.store(*static_cast<const KryProgress *>(info), state);
+    return control->CancelRequested.load() ? 0 : 1;
+}
+
+template <std::size_t... Index>
+constexpr std::array<ARCHIVERPROC, sizeof...(Index)> callbacks(std::index_sequence<Index...>)
+{
+    return {&runningFormatCallback<Index>...};
+}
+
+constexpr auto kRunningCallbacks = callbacks(std::make_index_sequence<kMaxFormatsAtOnce>{});
+
+} // namespace
+
+ARCHIVERPROC RunningFormatCallback(std::size_t index)
+{
+    return index < kRunningCallbacks.size() ? kRunningCallbacks[index] : nullptr;
+}
 
 } // namespace vexel
 

@@ -5,11 +5,10 @@
 #include "archivers/FindArchiver.h"
 #include "platform/Files.h"
 #include "platform/Process.h"
-#include "platform/SearchPath.h"
 #include "run/ArchiverCallback.h"
+#include "run/ArchiverFailure.h"
 #include "run/ArchiverCommands.h"
 #include "run/ArchiverLibraries.h"
-#include "run/ErrorOutput.h"
 #include "run/FormatTable.h"
 #include "run/ListFiles.h"
 
@@ -21,9 +20,6 @@ namespace {
 // stops at 255, so a cancel is really recognised by the mark EndArchiverProcess leaves
 // in the run control; the code stays for a wait that reports it.
 constexpr int kCancelExitCode = 12345;
-// Lines of a command-line archiver's error output shown with its failure.
-constexpr int kErrorLines = 5;
-const char *const kStoppedByUser = "stopped by the user";
 
 void *ownerHandle(RunHost &host, OwnerWindow owner)
 {
@@ -36,12 +32,6 @@ void *ownerHandle(RunHost &host, OwnerWindow owner)
         break;
     }
     return nullptr;
-}
-
-// How a library's nonzero answer is explained: its own output line, else its code.
-std::string libraryFailure(const ArchiverLibrary &library, int code, const std::string &output)
-{
-    return library.path() + ": " + (output.empty() ? "returned " + std::to_string(code) : output);
 }
 
 ArchiverOutcome runLibraryFormat(RunContext &ctx, const FormatInfo &format,
@@ -63,16 +53,6 @@ ArchiverOutcome runLibraryFormat(RunContext &ctx, const FormatInfo &format,
     if (code == 0)
         return {0, {}};
     return {1, libraryFailure(*library, code, output)};
-}
-
-// Why a script made no archive: its exit status and the end of its error output.
-std::string scriptFailure(const FormatInfo &format, int exitCode, const std::string &errorLog)
-{
-    const std::string name = platform::mapArchiverName(std::string(format.archiverFile));
-    std::string reason = exitCode < 0 ? name + ": the exit status was lost"
-                                      : name + ": exit status " + std::to_string(exitCode);
-    const std::string lines = lastLinesOf(errorLog, kErrorLines);
-    return lines.empty() ? reason : reason + "\n" + lines;
 }
 
 // The script is the list files' head ("cd" into the base folder) and the archiver line.

@@ -5,10 +5,12 @@
 #include "platform/RunFolder.h"
 #include "run/BaseFolder.h"
 #include "run/FormatTable.h"
+#include "run/FormatsAtOnce.h"
 #include "run/ListFiles.h"
 #include "run/RunProgress.h"
 #include "run/RunReport.h"
 
+#include <thread>
 #include <vector>
 
 namespace vexel {
@@ -48,33 +50,56 @@ void showFormatStarting(RunContext &ctx, int k, const std::string &formatName)
     ctx.host.processPendingEvents();
 }
 
-// Makes every participating format's archive into ctx.state.Results (record 0 stays
-// empty). Returns false when one of them failed or was cancelled; *reason then says
-// which format and why.
-bool makeArchives(RunContext &ctx, std::string *reason)
+// The formats that take part, in list order, each with its temporary archive.
+std::vector<PlannedFormat> plannedFormats(RunContext &ctx)
 {
-    RunState &state = ctx.state;
-    const std::string listPath = state.TempBase + ".lst";
-    state.Results.assign(1, FormatResult{});
+    std::vector<PlannedFormat> planned;
     for (int entry = 0; entry < ctx.host.formatEntryCount(); ++entry) {
         if (!takesPart(ctx, entry))
             continue;
         const std::string formatName = ctx.host.formatEntryText(entry);
-        const int k = static_cast<int>(state.Results.size());
-        showFormatStarting(ctx, k, formatName);
         const FormatInfo *format = findFormat(formatName);
-        const std::string archivePath =
-            state.TempBase + (format ? std::string(format->typedExtension) : "");
+        planned.push_back({formatName, ctx.state.TempBase
+                                           + (format ? std::string(format->typedExtension) : "")});
+    }
+    return planned;
+}
+
+// One after another: each format's counter and message, then its archiver.
+bool makeArchivesInTurn(RunContext &ctx, const std::vector<PlannedFormat> &formats,
+                        std::string *reason)
+{
+    RunState &state = ctx.state;
+    const std::string listPath = state.TempBase + ".lst";
+    for (const PlannedFormat &planned : formats) {
+        const int k = static_cast<int>(state.Results.size());
+        showFormatStarting(ctx, k, planned.name);
         FormatResult record;
-        const ArchiverOutcome outcome = RunArchiver(ctx, formatName, state.BaseFolder,
-                                                    archivePath, listPath, record, state.TempBase);
+        const ArchiverOutcome outcome = RunArchiver(ctx, planned.name, state.BaseFolder,
+                                                    planned.archivePath, listPath, record,
+                                                    state.TempBase);
         if (outcome.result != 0) {
-            *reason = formatName + ": " + outcome.reason;
+            *reason = planned.name + ": " + outcome.reason;
             return false;
         }
         state.Results.push_back(record);
     }
     return true;
+}
+
+// Makes every participating format's archive into ctx.state.Results (record 0 stays
+// empty), one after another or several at once as the settings say. Returns false
+// when one of them failed or was cancelled; *reason then says which format and why.
+bool makeArchives(RunContext &ctx, std::string *reason)
+{
+    ctx.state.Results.assign(1, FormatResult{});
+    const std::vector<PlannedFormat> formats = plannedFormats(ctx);
+    const int atOnce = formatsAtOnce(ctx.settings.Jobs, ctx.host.dllVisible(),
+                                     static_cast<int>(formats.size()),
+                                     std::thread::hardware_concurrency());
+    if (atOnce <= 1)
+        return makeArchivesInTurn(ctx, formats, reason);
+    return makeArchivesAtOnce(ctx, formats, atOnce, reason);
 }
 
 } // namespace

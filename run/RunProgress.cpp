@@ -9,17 +9,76 @@
 
 namespace vexel {
 
+namespace {
+
+bool isCommandLine(const std::string &format)
+{
+    const FormatInfo *info = findFormat(format);
+    return info != nullptr && info->kind == ArchiverKind::CommandLine;
+}
+
+// Several formats at once: the finished ones, and a record per running one.
+void addRunningFormats(const RunControl &control, RunProgress &p)
+{
+    int finished = 0;
+    double shares = 0;
+    for (const auto &running : control.Running) {
+        if (running->Finished.load()) {
+            ++finished;
+            continue;
+        }
+        if (!running->Started.load())
+            continue;
+        FormatProgress f;
+        f.format = running->Format;
+        f.commandLine = isCommandLine(f.format);
+        const ArchiverReport report = running->Reported.latest();
+        if (report.reported) {
+            f.known = true;
+            f.fraction = std::clamp(report.fraction(), 0.0, 1.0);
+        }
+        shares += f.fraction;
+        if (p.running.empty()) {
+            p.format = f.format;
+            p.commandLine = f.commandLine;
+            p.formatKnown = f.known;
+            p.formatFraction = f.fraction;
+            p.member = report.member;
+            p.filesDone = report.filesDone;
+            p.filesTotal = report.filesTotal;
+        }
+        p.running.push_back(std::move(f));
+    }
+    p.formatsFinished = std::min(finished, p.formatCount);
+    if (p.formatCount > 0)
+        p.overallFraction = std::clamp((finished + shares) / p.formatCount, 0.0, 1.0);
+}
+
+void addTime(const RunState &state, std::chrono::steady_clock::time_point now, RunProgress &p)
+{
+    p.elapsedSeconds = std::max(0.0, std::chrono::duration<double>(now - state.StartedAt).count());
+    if (p.overallFraction >= kEstimateFrom)
+        p.remainingSeconds = p.elapsedSeconds * (1.0 - p.overallFraction) / p.overallFraction;
+}
+
+} // namespace
+
 RunProgress runProgress(const RunRequest &request, const RunControl &control, const RunState &state,
                         std::chrono::steady_clock::time_point now)
 {
     RunProgress p;
     p.formatCount = request.FormatCount;
+    if (!control.Running.empty()) {
+        p.inputSize = state.InputSize;
+        addRunningFormats(control, p);
+        addTime(state, now, p);
+        return p;
+    }
     // Results holds an empty record 0 and one record per format made.
     p.formatsFinished = std::clamp(static_cast<int>(state.Results.size()) - 1, 0, p.formatCount);
     p.inputSize = state.InputSize;
     p.format = control.CurrentFormat;
-    if (const FormatInfo *info = findFormat(p.format))
-        p.commandLine = info->kind == ArchiverKind::CommandLine;
+    p.commandLine = isCommandLine(p.format);
 
     const ArchiverReport report = control.Reported.latest();
     const bool current = !p.format.empty() && p.formatsFinished < p.formatCount;
@@ -34,9 +93,7 @@ RunProgress runProgress(const RunRequest &request, const RunControl &control, co
         const double made = p.formatsFinished + (current ? p.formatFraction : 0.0);
         p.overallFraction = std::clamp(made / p.formatCount, 0.0, 1.0);
     }
-    p.elapsedSeconds = std::max(0.0, std::chrono::duration<double>(now - state.StartedAt).count());
-    if (p.overallFraction >= kEstimateFrom)
-        p.remainingSeconds = p.elapsedSeconds * (1.0 - p.overallFraction) / p.overallFraction;
+    addTime(state, now, p);
     return p;
 }
 

@@ -8,8 +8,17 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vexel {
+
+// One of the formats being made while several are made at once.
+struct FormatProgress {
+    std::string format;         // entry text
+    bool commandLine = false;   // its archiver reports nothing while it works
+    bool known = false;         // fraction comes from the archiver's own records
+    double fraction = 0;        // [0, 1]
+};
 
 struct RunProgress {
     int formatCount = 0;        // formats the run makes
@@ -24,6 +33,9 @@ struct RunProgress {
     std::int64_t inputSize = 0;
     double elapsedSeconds = 0;
     double remainingSeconds = -1;   // an estimate; -1 until kEstimateFrom of the run is done
+    // Several at once: every format being made, in list order (empty one at a time).
+    // `format` and the fields after it then tell about the first of them.
+    std::vector<FormatProgress> running;
 };
 
 // Below this share of the work an estimate of the remaining time says more about the
@@ -31,7 +43,7 @@ struct RunProgress {
 constexpr double kEstimateFrom = 0.05;
 
 // Every format reads the same input, so each weighs the input size: the run's share
-// done is (formats made + the current format's share) / formats to make. A format
+// done is (formats made + the current formats' shares) / formats to make. A format
 // whose archiver reports nothing counts 0 until it is made.
 RunProgress runProgress(const RunRequest &request, const RunControl &control, const RunState &state,
                         std::chrono::steady_clock::time_point now);

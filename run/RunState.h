@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ struct RunSettings {
     std::string CABFreezeLevel = "15";
     std::string ZIPFreezeLevel = "6";
     std::string BGAFreezeLevel = "9";
+    // How many formats are made at once: 0 as many as the machine has cores, 1 one
+    // after another. The stored setting defaults to 0; a run set up without the stored
+    // settings (a test) makes one format after another.
+    int Jobs = 1;
 };
 
 // What one run is asked to do; filled by the main window and the run start.
@@ -31,6 +36,17 @@ struct RunRequest {
     std::string SaveDir;                // ends in "/"
     std::string SingleFormat;           // entry text chosen by a typed extension, or empty
     int FormatCount = 0;
+};
+
+// One format of a run that makes several at once: what its archiver thread shares with
+// the progress window. Written on the archiver's thread, read on the run's.
+struct RunningFormat {
+    std::string Format;                         // entry text; fixed before the thread starts
+    std::atomic<bool> Started{false};
+    std::atomic<bool> Finished{false};
+    std::atomic<std::int64_t> ArchiverProcess{0};   // its script's process group, 0 for none
+    std::atomic<bool> ArchiverProcessCancelled{false};
+    ArchiverProgress Reported;                  // its library's last progress record
 };
 
 // Shared between the running archiver, the progress window and ArchiverCallback.
@@ -43,6 +59,11 @@ struct RunControl {
     bool ArchiverProcessCancelled = false; // set when a cancel ended it: its exit counts as 12345
     ArchiverProgress Reported;             // the running library's last progress record
     platform::ProcessGroups ArchiverProcessGroups;  // ends the script's group on a cancel
+    // While several formats are made at once: one record per format of the run, in list
+    // order, made before any archiver starts and kept until the last one has ended
+    // (empty otherwise). CancelRequested then stops every one of them, and is not
+    // cleared until the run ends.
+    std::vector<std::unique_ptr<RunningFormat>> Running;
 };
 
 struct FormatResult {

@@ -43,24 +43,57 @@ int steps(double fraction)
 
 int ProgressDisplay::build(QWidget *window, int top)
 {
+    top_ = top;
+    FormatLabel = makeLabel(window, "FormatLabel", QStringLiteral("この形式"), {});
+    FormatBar = makeBar(window, "FormatBar", {});
+    for (int i = 0; i < kExtraBars; ++i) {
+        const QByteArray number = QByteArray::number(i + 1);
+        RunningLabel[i] = makeLabel(window, ("RunningLabel" + number).constData(), QString(), {});
+        RunningBar[i] = makeBar(window, ("RunningBar" + number).constData(), {});
+    }
+    OverallLabel = makeLabel(window, "OverallLabel", QStringLiteral("全体"), {});
+    OverallBar = makeBar(window, "OverallBar", {});
+    MemberName = makeLabel(window, "MemberName", QString(), {});
+    TimeText = makeLabel(window, "TimeText", QString(), {});
+    FileCount = makeLabel(window, "FileCount", QString(), {});
+    FileCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return layOut(1);
+}
+
+int ProgressDisplay::layOut(int formatRows)
+{
+    formatRows_ = formatRows;
     const int barLeft = kLeft + kCaptionWidth;
     const int barWidth = kWidth - kCaptionWidth;
-    FormatLabel = makeLabel(window, "FormatLabel", QStringLiteral("この形式"), QRect(kLeft, top, kCaptionWidth, 18));
-    FormatBar = makeBar(window, "FormatBar", QRect(barLeft, top, barWidth, 18));
+    int top = top_;
+    FormatLabel->setGeometry(kLeft, top, kCaptionWidth, 18);
+    FormatBar->setGeometry(barLeft, top, barWidth, 18);
     top += kRow;
-    OverallLabel = makeLabel(window, "OverallLabel", QStringLiteral("全体"), QRect(kLeft, top, kCaptionWidth, 18));
-    OverallBar = makeBar(window, "OverallBar", QRect(barLeft, top, barWidth, 18));
+    for (int i = 0; i < kExtraBars; ++i) {
+        const bool shown = i + 1 < formatRows;
+        RunningLabel[i]->setVisible(shown);
+        RunningBar[i]->setVisible(shown);
+        if (!shown)
+            continue;
+        RunningLabel[i]->setGeometry(kLeft, top, kCaptionWidth, 18);
+        RunningBar[i]->setGeometry(barLeft, top, barWidth, 18);
+        top += kRow;
+    }
+    OverallLabel->setGeometry(kLeft, top, kCaptionWidth, 18);
+    OverallBar->setGeometry(barLeft, top, barWidth, 18);
     top += kRow;
-    MemberName = makeLabel(window, "MemberName", QString(), QRect(kLeft, top, kWidth, 17));
+    MemberName->setGeometry(kLeft, top, kWidth, 17);
     top += kRow - 2;
-    TimeText = makeLabel(window, "TimeText", QString(), QRect(kLeft, top, 200, 17));
-    FileCount = makeLabel(window, "FileCount", QString(), QRect(kLeft + 200, top, kWidth - 200, 17));
-    FileCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return top + 17;
+    TimeText->setGeometry(kLeft, top, 200, 17);
+    FileCount->setGeometry(kLeft + 200, top, kWidth - 200, 17);
+    bottom_ = top + 17;
+    return bottom_;
 }
 
 void ProgressDisplay::reset()
 {
+    FormatLabel->setText(QStringLiteral("この形式"));
+    layOut(1);
     FormatBar->setRange(0, kBarSteps);
     FormatBar->setValue(0);
     OverallBar->setValue(0);
@@ -70,12 +103,51 @@ void ProgressDisplay::reset()
     TimeText->clear();
 }
 
+namespace {
+
+// A bar for a format's share: its own records, else a busy bar (an archiver that tells
+// nothing would otherwise look hung).
+void showShare(QProgressBar *bar, bool known, double fraction)
+{
+    if (known) {
+        bar->setRange(0, ProgressDisplay::kBarSteps);
+        bar->setValue(steps(fraction));
+    } else {
+        bar->setRange(0, 0);
+    }
+}
+
+} // namespace
+
+// Several at once: one bar per running format, captioned with its entry text.
+void ProgressDisplay::showRunning(const RunProgress &p)
+{
+    const int rows = std::min<int>(static_cast<int>(p.running.size()), kExtraBars + 1);
+    if (rows != formatRows_)
+        layOut(rows);
+    for (int i = 0; i < rows; ++i) {
+        const FormatProgress &f = p.running[i];
+        QLabel *label = i == 0 ? FormatLabel : RunningLabel[i - 1];
+        QProgressBar *bar = i == 0 ? FormatBar : RunningBar[i - 1];
+        label->setText(QString::fromStdString(f.format));
+        showShare(bar, f.known, f.fraction);
+    }
+}
+
 void ProgressDisplay::show(const RunProgress &p)
 {
+    if (!p.running.empty()) {
+        showRunning(p);
+    } else if (formatRows_ != 1 || FormatLabel->text() != QStringLiteral("この形式")) {
+        FormatLabel->setText(QStringLiteral("この形式"));
+        layOut(1);
+    }
     // An archiver that tells nothing (a command-line one, or a library without
     // records) gets a busy bar: a bar stuck at 0 would look like a hang.
     const bool allMade = p.formatCount > 0 && p.formatsFinished >= p.formatCount;
-    if (p.formatKnown || allMade) {
+    if (!p.running.empty()) {
+        // shown above, bar by bar
+    } else if (p.formatKnown || allMade) {
         FormatBar->setRange(0, kBarSteps);
         FormatBar->setValue(allMade ? kBarSteps : steps(p.formatFraction));
     } else if (!p.format.empty()) {

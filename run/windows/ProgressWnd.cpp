@@ -3,6 +3,7 @@
 #include "run/FormatTable.h"
 #include "run/KryArc.h"
 #include "run/ErrorOutput.h"
+#include "run/FormatsAtOnce.h"
 #include "run/RunContext.h"
 #include "run/RunProgress.h"
 #include "run/RunReport.h"
@@ -127,7 +128,9 @@ void ProgressWnd::runProgressModal()
     // its modal display.
     setOnTop(this, inputs_.alwaysOnTop());
     shownForRun_ = true;
+    runningStatusWindows_.clear();
     display_.reset();
+    fitDisplay();
     Tmr->start();
     exec();
     // A close before the first tick leaves the timer running: it must not fire later.
@@ -166,8 +169,45 @@ void ProgressWnd::showResult()
     result.exec();
 }
 
+// Several formats at once: every running library's status window is looked for (each
+// has its own title) and treated as the one of a single format is; the timer keeps
+// running for the ones still to come. Once the run is being stopped (a cancel, or a
+// format failed) the found windows are closed, which is the only way to stop a library
+// that registers no callback.
+void ProgressWnd::watchRunningStatusWindows()
+{
+    for (const auto &running : control_.Running) {
+        if (!running->Started.load() || running->Finished.load())
+            continue;
+        const QString title = statusWindowTitle(running->Format);
+        if (title.isEmpty() || !runningStatusWindows_[title].isNull())
+            continue;
+        QWidget *window = findShownTopLevelWindow(title);
+        if (window == nullptr)
+            continue;
+        if (!inputs_.dllVisible())
+            window->hide();
+        else if (inputs_.alwaysOnTop())
+            keepOnTop(window);
+        runningStatusWindows_[title] = window;
+    }
+    if (!control_.CancelRequested.load())
+        return;
+    for (auto &[title, window] : runningStatusWindows_) {
+        if (window.isNull())
+            continue;
+        QWidget *closing = window.data();
+        window = nullptr;   // closed once; a closed window is hidden and never found again
+        closing->close();
+    }
+}
+
 void ProgressWnd::WndChkTimer_Timer()
 {
+    if (!control_.Running.empty()) {
+        watchRunningStatusWindows();
+        return;
+    }
     const FormatInfo *format = findFormat(control_.CurrentFormat);
     if (format == nullptr || format->kind != ArchiverKind::Library)
         return;
@@ -191,6 +231,15 @@ void ProgressWnd::WndChkTimer_Timer()
 void ProgressWnd::ProgressTimer_Timer()
 {
     display_.show(runProgress(request_, control_, state_, std::chrono::steady_clock::now()));
+    fitDisplay();
+}
+
+// The window grows and shrinks with the number of format bars.
+void ProgressWnd::fitDisplay()
+{
+    const int height = display_.bottom() + kBottomMargin;
+    if (height != this->height())
+        setFixedSize(width(), height);
 }
 
 QWidget *ProgressWnd::liveStatusWindow() const
@@ -202,6 +251,11 @@ QWidget *ProgressWnd::liveStatusWindow() const
 
 void ProgressWnd::PrgCancel_Click()
 {
+    if (!control_.Running.empty()) {
+        EndAllArchivers(control_);
+        watchRunningStatusWindows();   // closes the status windows found so far
+        return;
+    }
     if (QWidget *statusWindow = liveStatusWindow())
         statusWindow->close();   // the library stops and its call fails
     else if (control_.ArchiverProcess != 0)

@@ -15,6 +15,9 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <QString>
+
+#include <map>
 
 class QLabel;
 class QPushButton;
@@ -65,6 +68,8 @@ private:
     void buildControls();
     void showResult();
     QWidget *liveStatusWindow() const;
+    void watchRunningStatusWindows();
+    void fitDisplay();
 
     RunInputs &inputs_;
     const RunSettings &settings_;
@@ -83,6 +88,9 @@ private:
     // The status window found for the running library; null once the library has
     // destroyed it, so a stale window is never touched.
     QPointer<QWidget> statusWindow_;
+    // While several formats are made at once: the status windows found for them, one
+    // per title (each library has its own), closed all together on a cancel.
+    std::map<QString, QPointer<QWidget>> runningStatusWindows_;
     bool shownForRun_ = false;
 };
 

@@ -80,6 +80,23 @@ TEST(BatchOptions, BadValuesAreUsageErrors)
     EXPECT_NE(parseCommandLine({"--json", "a"}).error, "");
 }
 
+TEST(BatchOptions, JobsIsACountFromZeroToEightWithItsMessage)
+{
+    EXPECT_EQ(parseCommandLine({"--batch", "-o", "x", "-j", "0", "a"}).options.jobs, 0);
+    EXPECT_EQ(parseCommandLine({"--batch", "-o", "x", "--jobs", "8", "a"}).options.jobs, 8);
+    EXPECT_EQ(parseCommandLine({"--batch", "-o", "x", "--jobs=1", "-j", "3", "a"}).options.jobs, 3)
+        << "the last one given counts";
+    EXPECT_FALSE(parseCommandLine({"--batch", "-o", "x", "a"}).options.jobs.has_value());
+    for (const char *jobs : {"9", "-1", "x", "", " 2", "2 ", "1.5", "100"}) {
+        const std::string error = parseCommandLine({"--batch", "-o", "x", "-j", jobs, "a"}).error;
+        EXPECT_NE(error.find("--jobs takes"), std::string::npos) << jobs << ": " << error;
+    }
+    EXPECT_NE(parseCommandLine({"--batch", "-o", "x", "a", "-j"}).error, "") << "a value is needed";
+    EXPECT_NE(parseCommandLine({"-j", "2", "a"}).error, "") << "-j needs --batch";
+    EXPECT_TRUE(wantsCommandLineMode({"--jobs=2", "a"}));
+    EXPECT_NE(usageText().find("--jobs N"), std::string::npos);
+}
+
 TEST(BatchOptions, HelpAndVersionWinOverTheRest)
 {
     EXPECT_EQ(parseCommandLine({"--batch", "--help"}).options.mode, CommandMode::Help);

@@ -48,6 +48,7 @@ TEST(StoredSettings, AnEmptyStoreGivesTheDefaults)
     EXPECT_EQ(o.values.CABFreezeLevel, "15");
     EXPECT_EQ(o.values.ZIPFreezeLevel, "6");
     EXPECT_EQ(o.values.BGAFreezeLevel, "9");
+    EXPECT_EQ(o.values.Jobs, 0) << "as many formats at once as the machine has cores";
     EXPECT_EQ(o.kind, OrdinaryKind);
     EXPECT_TRUE(store.writes.empty());
 }
@@ -150,12 +151,26 @@ TEST(StoredSettings, SaveSettingsWritesItsKeysInOrderAndNeverTheKind)
     RunSettings values;
     values.LHAFreezeType = "3";
     values.CABFreezeLevel = " 18";
+    values.Jobs = 3;
     ASSERT_TRUE(SaveSettings(store, "/home/u/", true, false, values));
     const std::vector<std::pair<std::string, std::string>> expected{
         {"DefaultPath", "/home/u/"}, {"AlwaysTop", "1"}, {"DLLVisible", "0"},
         {"LHAFreezeType", "3"}, {"CABFreezeType", "0"}, {"CABFreezeLevel", " 18"},
-        {"ZIPFreezeLevel", "6"}, {"BGAFreezeLevel", "9"}};
+        {"ZIPFreezeLevel", "6"}, {"BGAFreezeLevel", "9"}, {"Jobs", "3"}};
     EXPECT_EQ(store.writes, expected);
+}
+
+TEST(StoredSettings, JobsIsACountFromZeroUpToEightAndAnythingElseTheDefault)
+{
+    QTemporaryDir here;
+    const std::pair<const char *, int> cases[] = {
+        {"0", 0}, {"1", 1}, {" 4 ", 4}, {"8", 8}, {"9", 8}, {"1000000000000", 8},
+        {"-1", 0}, {"two", 0}, {"2.5", 0}, {"", 0}};
+    for (auto [stored, jobs] : cases) {
+        MemoryStore store;
+        store.values = {{"Jobs", stored}};
+        EXPECT_EQ(readStoredOptions(store, here.path().toStdString()).values.Jobs, jobs) << stored;
+    }
 }
 
 TEST(StoredSettings, CheckMarksAreKeptPerKindAndReadLeniently)

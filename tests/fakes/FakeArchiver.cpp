@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QThread>
 #include <QVBoxLayout>
+#include <QPointer>
 #include <QWidget>
 
 #include <atomic>
@@ -45,7 +46,22 @@ const char *entryName(Entry entry)
     return "";
 }
 
-std::atomic<ARCHIVERPROC> lhaCallback{nullptr}, cabCallback{nullptr}, bgaCallback{nullptr};
+// A registration belongs to the thread that made it, as with the real libraries; a
+// call on a thread that registered nothing gets the last one made anywhere.
+std::atomic<ARCHIVERPROC> lastCallback[4]{};
+thread_local ARCHIVERPROC ownCallback[4]{};
+
+void registerCallback(Entry entry, ARCHIVERPROC callback)
+{
+    ownCallback[static_cast<int>(entry)] = callback;
+    lastCallback[static_cast<int>(entry)] = callback;
+}
+
+ARCHIVERPROC registeredCallback(Entry entry)
+{
+    const ARCHIVERPROC own = ownCallback[static_cast<int>(entry)];
+    return own ? own : lastCallback[static_cast<int>(entry)].load();
+}
 
 std::string env(const char *name)
 {
@@ -180,7 +196,7 @@ std::string missingMember(const CommandLine &command)
 // (the host's cancel) stops the work.
 class StatusWindow : public QWidget {
 public:
-    StatusWindow(const char *title, std::atomic<bool> &stop) : stop_(stop)
+    StatusWindow(const char *title, std::shared_ptr<std::atomic<bool>> stop) : stop_(std::move(stop))
     {
         setWindowTitle(QString::fromUtf8(title));
         auto *layout = new QVBoxLayout(this);
@@ -193,12 +209,50 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override
     {
-        stop_ = true;
+        *stop_ = true;
         event->accept();
     }
 
 private:
-    std::atomic<bool> &stop_;
+    std::shared_ptr<std::atomic<bool>> stop_;
+};
+
+// The status window of one call, on the application's thread whichever thread calls
+// (widgets live there only): made and removed directly on that thread, posted to it
+// from any other, as the real libraries do.
+class CallWindow {
+public:
+    CallWindow(const char *title, std::shared_ptr<std::atomic<bool>> stop) : shared_(std::make_shared<Shared>())
+    {
+        run([shared = shared_, title, stop] {
+            if (shared->ended)
+                return;
+            shared->window = new StatusWindow(title, stop);
+            shared->window->show();
+        });
+    }
+    ~CallWindow()
+    {
+        run([shared = shared_] {
+            shared->ended = true;
+            delete shared->window.data();
+        });
+    }
+
+private:
+    struct Shared {
+        QPointer<StatusWindow> window;
+        bool ended = false;
+    };
+    template <typename F>
+    static void run(F f)
+    {
+        if (QThread::currentThread() == qApp->thread())
+            f();
+        else
+            QMetaObject::invokeMethod(qApp, std::move(f), Qt::QueuedConnection);
+    }
+    std::shared_ptr<Shared> shared_;
 };
 
 const char *statusTitle(Entry entry, const CommandLine &command)
@@ -299,15 +353,13 @@ int archive(Entry entry, ARCHIVERPROC callback, const char *line, char *output, 
     const std::string ext = extensionOf(command.archive);
     std::ofstream(command.archive, std::ios::binary | std::ios::trunc);   // the partial archive
 
-    std::atomic<bool> stop{false};
-    std::unique_ptr<StatusWindow> window;
+    const auto stop = std::make_shared<std::atomic<bool>>(false);
+    std::unique_ptr<CallWindow> window;
     const char *title = statusTitle(entry, command);
-    if (title && qobject_cast<QApplication *>(QCoreApplication::instance())) {
-        window = std::make_unique<StatusWindow>(title, stop);
-        window->show();
-    }
+    if (title && qobject_cast<QApplication *>(QCoreApplication::instance()))
+        window = std::make_unique<CallWindow>(title, stop);
     const long long milliseconds = std::atoll(valueFor(kWorkEnv, ext).c_str());
-    const bool finished = work(milliseconds, listed(kHangEnv, ext), callback, stop, progressSteps(ext));
+    const bool finished = work(milliseconds, listed(kHangEnv, ext), callback, *stop, progressSteps(ext));
     window.reset();
 
     std::string failure = !finished ? "stopped" : listed(kFailEnv, ext) ? "failed on request" : "";
@@ -338,12 +390,12 @@ extern "C" {
 
 int Unlha(void *, const char *line, char *output, uint32_t size)
 {
-    return archive(Entry::Unlha, lhaCallback, line, output, size);
+    return archive(Entry::Unlha, registeredCallback(Entry::Unlha), line, output, size);
 }
 uint16_t UnlhaGetVersion(void) { return kFakeVersion; }
 int UnlhaSetOwnerWindowEx(void *, ARCHIVERPROC callback)
 {
-    lhaCallback = callback;
+    registerCallback(Entry::Unlha, callback);
     return 1;
 }
 
@@ -355,23 +407,23 @@ uint16_t ZipGetVersion(void) { return kFakeVersion; }
 
 int Cab(void *, const char *line, char *output, uint32_t size)
 {
-    return archive(Entry::Cab, cabCallback, line, output, size);
+    return archive(Entry::Cab, registeredCallback(Entry::Cab), line, output, size);
 }
 uint16_t CabGetVersion(void) { return kFakeVersion; }
 int CabSetOwnerWindowEx(void *, ARCHIVERPROC callback)
 {
-    cabCallback = callback;
+    registerCallback(Entry::Cab, callback);
     return 1;
 }
 
 int Bga(void *, const char *line, char *output, uint32_t size)
 {
-    return archive(Entry::Bga, bgaCallback, line, output, size);
+    return archive(Entry::Bga, registeredCallback(Entry::Bga), line, output, size);
 }
 uint16_t BgaGetVersion(void) { return kFakeVersion; }
 int BgaSetOwnerWindowEx(void *, ARCHIVERPROC callback)
 {
-    bgaCallback = callback;
+    registerCallback(Entry::Bga, callback);
     return 1;
 }
 

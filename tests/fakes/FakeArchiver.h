@@ -68,6 +68,9 @@ constexpr const char *kCheckMembersEnv = "VEXEL_FAKE_CHECK_MEMBERS";
 constexpr long long kDefaultSize = 1000;
 constexpr unsigned short kFakeVersion = 123;   // what every ...GetVersion returns
 
+// A callback registered with ...SetOwnerWindowEx belongs to the registering thread (a
+// call on another thread gets the last one registered), as with the real libraries.
+//
 // The library's status window titles (display on, and a QApplication present).
 // LHA shows it unless the switches hold "-n", CAB unless they hold "-i", ZIP always.
 // Closing the window stops the work; the call then returns nonzero.

@@ -20,6 +20,7 @@ public:
     std::vector<std::string> errors;     // texts of the message boxes
     std::vector<std::string> details;    // their detailed texts (the reasons), "" for none
     std::function<void()> onPendingEvents;   // what a click during the run would do
+    std::function<void(bool)> onStatusWindowTimer;   // told when the timer is switched
 
     int mainWindow = 0, progressWindow = 0;   // their addresses serve as window handles
 
@@ -37,6 +38,8 @@ public:
     void setStatusWindowTimer(bool on) override
     {
         events.push_back(on ? "timer on" : "timer off");
+        if (onStatusWindowTimer)
+            onStatusWindowTimer(on);
     }
     void processPendingEvents() override
     {

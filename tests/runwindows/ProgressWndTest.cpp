@@ -237,6 +237,75 @@ private slots:
         QVERIFY(f.control.CancelRequested);
     }
 
+    // Several formats at once: a captioned bar per running format (busy for one that
+    // reports nothing), the window growing with them and back when one at a time.
+    void severalFormatsShowABarEach()
+    {
+        Fixture f;
+        f.request.FormatCount = 4;
+        const int oneAtATimeHeight = f.wnd.height();
+        for (const char *format : {"LHA", "ZIP", "RAR", "GZIP"}) {
+            f.control.Running.push_back(std::make_unique<RunningFormat>());
+            f.control.Running.back()->Format = format;
+        }
+        f.control.Running[0]->Started = true;
+        f.control.Running[0]->Finished = true;   // LHA made
+        for (int i = 1; i < 3; ++i)
+            f.control.Running[i]->Started = true;
+        KryProgress r{};
+        r.size = sizeof r;
+        r.bytesDone = 250;
+        r.bytesTotal = 1000;
+        r.member = "m.txt";
+        f.control.Running[1]->Reported.store(r, KRY_STATE_WORKING);
+        f.timer("ProgressTimer")->timeout({});   // its tick, without waiting for it
+
+        QCOMPARE(f.label("FormatLabel")->text(), QStringLiteral("ZIP"));
+        QCOMPARE(f.bar("FormatBar")->value(), 250);
+        QCOMPARE(f.label("RunningLabel1")->text(), QStringLiteral("RAR"));
+        QVERIFY(!f.label("RunningLabel1")->isHidden());
+        QCOMPARE(f.bar("RunningBar1")->maximum(), 0);   // busy: RAR reports nothing
+        QVERIFY(f.bar("RunningBar2")->isHidden());      // GZIP has not started
+        QCOMPARE(f.bar("OverallBar")->value(), 313);    // (1 made + 0.25) / 4
+        QCOMPARE(f.wnd.height(), oneAtATimeHeight + 22);
+        QVERIFY(f.bar("OverallBar")->geometry().top() > f.bar("RunningBar1")->geometry().bottom());
+        QCOMPARE(f.wnd.minimumSize(), f.wnd.maximumSize());
+
+        f.control.Running.clear();
+        f.timer("ProgressTimer")->timeout({});
+        QCOMPARE(f.label("FormatLabel")->text(), QStringLiteral("この形式"));
+        QVERIFY(f.bar("RunningBar1")->isHidden());
+        QCOMPARE(f.wnd.height(), oneAtATimeHeight);
+    }
+
+    // Several formats at once: every running library's status window is found and hidden,
+    // and the cancel tells every archiver and closes those windows.
+    void cancelOfSeveralFormatsStopsThemAll()
+    {
+        Fixture f;
+        f.main.setDllVisible(false);
+        for (const char *format : {"ZIP", "CAB", "GZIP"}) {
+            f.control.Running.push_back(std::make_unique<RunningFormat>());
+            f.control.Running.back()->Format = format;
+            f.control.Running.back()->Started = true;
+        }
+        FakeStatusWindow zip(QStringLiteral("ZIP32J.DLL Status"));
+        FakeStatusWindow cab(QStringLiteral("キャビネットファイルを操作しています..."));
+        zip.show();
+        cab.show();
+        f.wnd.setStatusWindowTimer(true);
+        QTRY_VERIFY(!zip.isVisible() && !cab.isVisible());
+        QVERIFY2(f.timer("WndChkTimer")->isActive(), "others may still open theirs");
+        QCOMPARE(f.control.StatusWindow, nullptr);
+
+        f.clickCancel();
+        QVERIFY(f.control.CancelRequested);
+        QTest::qWait(20);   // later ticks close nothing twice
+        QCOMPARE(zip.closeRequests, 1);
+        QCOMPARE(cab.closeRequests, 1);
+        f.wnd.setStatusWindowTimer(false);
+    }
+
     void escapeDoesNotHideTheWindowOfARun()
     {
         Fixture f;

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -123,7 +124,7 @@ private slots:
         for (int e = 0; e < 3; ++e)
             QCOMPARE(group(wnd, "OptLHA")->button(e)->objectName(), QStringLiteral("OptLHA%1").arg(e));
         const std::pair<const char *, const char *> labels[] = {
-            {"Label12", "現在、設定できるオプションはありません"},
+            {"JobsLabel", "同時に圧縮する形式の数"},
             {"Label5", "圧縮形式がLZXの場合の圧縮率"},
             {"Label9", "低"}, {"Label8", "高"}, {"Label7", "低"}, {"Label6", "高"},
             {"Label10", "低"}, {"Label11", "高"}};
@@ -330,6 +331,43 @@ private slots:
         QCOMPARE(values.BGAFreezeLevel, std::string(" 4"));
     }
 
+    // The formats made at once: 0 shows as "自動", the count is applied by OK and
+    // left alone by cancel, and a value beyond the box's range shows its end.
+    void jobsSpinShowsAutomaticForZeroAndAppliesTheCount()
+    {
+        RunSettings values;
+        values.Jobs = 0;
+        CountingVersions versions;
+        {
+            SettingWnd wnd(values, {}, versions.query());
+            auto *spin = child<QSpinBox>(wnd, "JobsSpin");
+            QCOMPARE(spin->value(), 0);
+            QCOMPARE(spin->text(), QStringLiteral("自動"));
+            QCOMPARE(spin->minimum(), 0);
+            QCOMPARE(spin->maximum(), 8);
+            QCOMPARE(child<QLabel>(wnd, "JobsLabel")->buddy(), spin);
+            const int result = runModal(wnd, [&] {
+                spin->setValue(3);
+                button(wnd, "Command3")->click();
+            });
+            QCOMPARE(result, int(QDialog::Accepted));
+            QCOMPARE(values.Jobs, 3);
+        }
+        {
+            SettingWnd wnd(values, {}, versions.query());
+            auto *spin = child<QSpinBox>(wnd, "JobsSpin");
+            QCOMPARE(spin->text(), QStringLiteral("3"));
+            runModal(wnd, [&] {
+                spin->setValue(1);
+                button(wnd, "Command2")->click();
+            });
+            QCOMPARE(values.Jobs, 3);
+        }
+        values.Jobs = 40;
+        SettingWnd wnd(values, {}, versions.query());
+        QCOMPARE(child<QSpinBox>(wnd, "JobsSpin")->value(), 8);
+    }
+
     // The libraries built beside the program, found and asked as the program does.
     void reportShowsTheRealLibrariesVersions()
     {
@@ -433,7 +471,7 @@ private slots:
             return QList<bool>{all->isVisible(), levels->isVisible(), version->isVisible()};
         };
         QCOMPARE(shown(), (QList<bool>{true, false, false}));   // the first tab at opening
-        QVERIFY(child<QLabel>(wnd, "Label12")->isVisible());
+        QVERIFY(child<QSpinBox>(wnd, "JobsSpin")->isVisible());
         clickTab(tabs, QStringLiteral("圧縮率"));
         QCOMPARE(shown(), (QList<bool>{false, true, false}));
         QVERIFY(slider(wnd, "ZipLevel")->isVisible());
@@ -442,8 +480,7 @@ private slots:
         QVERIFY(child<QPlainTextEdit>(wnd, "Text1")->isVisible());
         clickTab(tabs, QStringLiteral("全般"));
         QCOMPARE(shown(), (QList<bool>{true, false, false}));
-        QCOMPARE(child<QLabel>(wnd, "Label12")->text(),
-                 QStringLiteral("現在、設定できるオプションはありません"));
+        QVERIFY2(wnd.findChild<QLabel *>("Label12") == nullptr, "the spin box replaced the notice");
     }
 
     void versionLabelShowsTheProjectVersionInArial()
@@ -480,6 +517,7 @@ private:
     {
         test::ScopedFontScale font(scale);
         RunSettings values;
+        values.Jobs = 0;   // the stored default: the spin box shows its widest text, "自動"
         CountingVersions versions;
         ArchiverAvailability found = librariesOnly();
         found.RARAvailable = true;
