@@ -13,6 +13,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -92,7 +93,23 @@ void *ProgressWnd::mainWindowHandle() { return inputs_.mainWindowHandle(); }
 void *ProgressWnd::progressWindowHandle() { return static_cast<QWidget *>(this); }
 
 void ProgressWnd::setCounterText(const std::string &text) { Prg->setText(QString::fromStdString(text)); }
-void ProgressWnd::setMessageText(const std::string &text) { MainMsg->setText(QString::fromStdString(text)); }
+// The label keeps the design's width. A message naming several running formats may not
+// fit it: the names are then cut short, keeping the closing "形式", and the whole text
+// is the label's tool tip (each running format also has its own bar).
+void ProgressWnd::setMessageText(const std::string &text)
+{
+    const QString full = QString::fromStdString(text);
+    const QFontMetrics metrics(MainMsg->font());
+    const int room = MainMsg->width();
+    QString shown = full;
+    if (metrics.horizontalAdvance(full) > room) {
+        const QString tail = full.endsWith(QStringLiteral("形式")) ? QStringLiteral("形式") : QString();
+        const QString body = full.left(full.size() - tail.size());
+        shown = metrics.elidedText(body, Qt::ElideRight, room - metrics.horizontalAdvance(tail)) + tail;
+    }
+    MainMsg->setText(shown);
+    MainMsg->setToolTip(shown == full ? QString() : full);
+}
 
 void ProgressWnd::setStatusWindowTimer(bool on)
 {

@@ -73,7 +73,7 @@ struct RunSetting : vexel::test::ProgressWindowParts {
     ~RunSetting()
     {
         for (const char *name : {fakes::kLogEnv, fakes::kSizesEnv, fakes::kWorkEnv,
-                                 fakes::kFailEnv, fakes::kProgressEnv, "TMPDIR"})
+                                 fakes::kFailEnv, fakes::kProgressEnv, fakes::kHangEnv, "TMPDIR"})
             qunsetenv(name);
         qputenv("PATH", savedPath);
         platform::setProgramFolderForTesting("");
@@ -149,6 +149,76 @@ private slots:
             QStringLiteral("一番圧縮率の高かったCAB形式で保存しました。")));
         QCOMPARE(s.saved(), QStringList{"data.CAB"});
         QVERIFY(!s.wnd.isVisible());
+    }
+
+    // Four formats at once: the counter counts the finished ones, the message names the
+    // running ones, each has its bar, and the result is that of one after another.
+    void severalFormatsAtOnceShowTheirBarsAndEndInTheReport()
+    {
+        RunSetting s;
+        s.settings.Jobs = 4;
+        s.main.setFormats({{"LHA", true}, {"ZIP", true}, {"CAB", true}, {"RAR", true}});
+        qputenv(fakes::kSizesEnv, "lzh=3000,zip=2000,cab=2000,rar=2500");
+        qputenv(fakes::kWorkEnv, "lzh=900,zip=600,cab=300");
+        qputenv(fakes::kProgressEnv, "lzh=20:40:60:80,cab=50");
+        QSet<QString> counters, captions;
+        bool allFourShown = false;
+        s.duringRun = [&] {
+            counters << s.prg();
+            for (const char *name : {"FormatLabel", "RunningLabel1", "RunningLabel2", "RunningLabel3"})
+                if (!s.label(name)->isHidden())
+                    captions << s.label(name)->text();
+            auto *mainMsg = s.label("MainMsg");
+            if (!allFourShown && !s.bar("RunningBar3")->isHidden()
+                && mainMsg->toolTip() == QStringLiteral("ファイルを圧縮しています － LHA・ZIP・CAB・RAR形式")) {
+                // Too long for the label: cut short, yet it still ends as it should.
+                QVERIFY(mainMsg->text().endsWith(QStringLiteral("…形式")));
+                QVERIFY(mainMsg->fontMetrics().horizontalAdvance(mainMsg->text()) <= mainMsg->width());
+                allFourShown = true;
+                const QString folder = qEnvironmentVariable("VEXEL_SCREENSHOT_DIR");
+                if (!folder.isEmpty())
+                    s.wnd.grab().save(folder + "/progress-four-at-once.png");
+            }
+        };
+        QVERIFY(!s.start("data"));
+        QVERIFY(allFourShown);
+        QVERIFY(counters.contains("0/4"));
+        QVERIFY2(captions.contains("LHA") && captions.contains("ZIP") && captions.contains("CAB"),
+                 qPrintable(QStringList(captions.values()).join(',')));
+        QCOMPARE(s.saved(), QStringList{"data.ZIP"});   // ZIP before CAB on a tie
+        QCOMPARE(s.answerer.reports.size(), size_t(1));
+        QVERIFY(s.leftInTmp().isEmpty());
+    }
+
+    // The cancel while four archivers work stops them all, ZIP too, which hears of it
+    // only through its status window.
+    void cancelOfFourFormatsAtOnceStopsEveryOne()
+    {
+        RunSetting s;
+        s.settings.Jobs = 4;
+        s.main.setDllVisible(false);
+        s.main.setFormats({{"LHA", true}, {"ZIP", true}, {"CAB", true}, {"ACE", true}});
+        qputenv(fakes::kWorkEnv, "lzh=8000,zip=8000,cab=8000");
+        qputenv(fakes::kHangEnv, "ace");
+        QElapsedTimer sinceCancel;
+        s.duringRun = [&] {
+            if (sinceCancel.isValid() || s.control.Running.size() != 4)
+                return;
+            for (const auto &running : s.control.Running)
+                if (!running->Started.load())
+                    return;
+            if (s.control.Running[3]->ArchiverProcess.load() == 0
+                || !QFile::exists(QString::fromStdString(s.state.TempBase) + ".ace"))
+                return;
+            sinceCancel.start();
+            s.clickCancel();
+        };
+        QVERIFY(!s.start("data"));
+        QVERIFY(sinceCancel.isValid());
+        QVERIFY2(sinceCancel.elapsed() < kPromptMs, qPrintable(QString::number(sinceCancel.elapsed())));
+        expectAbandoned(s);
+        QVERIFY(s.answerer.messages.front().details.contains("stopped"));
+        QVERIFY(s.control.Running.empty());
     }
 
     void typedExtensionRunsItsFormatAloneWhateverTheMarks()
