@@ -2,6 +2,7 @@
 
 #include "app/TerminalProgress.h"
 #include "platform/Interrupts.h"
+#include "run/FormatsAtOnce.h"
 #include "run/KryArc.h"
 #include "run/RunContext.h"
 
@@ -121,7 +122,14 @@ void BatchHost::checkInterrupt()
     if (interruptSeen_ == std::chrono::steady_clock::time_point{})
         interruptSeen_ = now;
     control_.CancelRequested = true;
-    if (control_.ArchiverProcess != 0) {
+    if (!control_.Running.empty()) {
+        // Several formats at once: every script's group is ended once; the libraries
+        // hear the cancel at their next callback.
+        if (!endedAll_) {
+            endedAll_ = true;
+            EndAllArchivers(control_);
+        }
+    } else if (control_.ArchiverProcess != 0) {
         if (control_.ArchiverProcess != endedProcess_) {
             endedProcess_ = control_.ArchiverProcess;
             EndArchiverProcess(control_);

@@ -77,6 +77,7 @@ private:
     bool ran_ = false;
     bool abandoned_ = false;
     std::int64_t endedProcess_ = 0;
+    bool endedAll_ = false;   // EndAllArchivers was called for this interrupt
     std::chrono::steady_clock::time_point interruptSeen_{};
 };
 

@@ -5,6 +5,7 @@
 #include "platform/Files.h"
 #include "platform/SearchPath.h"
 #include "run/KryArc.h"
+#include "tests/fakes/FakeArchiver.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -49,8 +50,9 @@ std::vector<FormatResult> coreRun(const std::string &folderEntry, const std::str
 TEST_F(BatchRun, MakesTheSameArchivesAsTheCoreForTheStoredSettings)
 {
     // Stored: ZIP level 1, LZX 16 for CAB, GZIP unticked.
+    // Jobs 1: one after another, so that the progress lines are the window's texts.
     storeSettings("[Kry]\nZIPFreezeLevel= 1\nCABFreezeType=1\nCABFreezeLevel=16\n"
-                  "FT_Chk_NA_GZIP=False\n");
+                  "FT_Chk_NA_GZIP=False\nJobs=1\n");
     RunSettings settings;
     settings.ZIPFreezeLevel = "1";
     settings.CABFreezeType = "1";
@@ -81,6 +83,16 @@ TEST_F(BatchRun, MakesTheSameArchivesAsTheCoreForTheStoredSettings)
     // One progress line per format, the window's texts.
     EXPECT_NE(result.err.find("1/4 ファイルを圧縮しています － LHA形式\n"), std::string::npos);
     EXPECT_NE(result.err.find("4/4 ファイルを圧縮しています － BZIP2形式\n"), std::string::npos);
+
+    // All four at once: the very same sizes, winner and saved archive.
+    std::filesystem::remove(saved);
+    const ChildResult atOnce = run({"--batch", "--json", "-j", "4", "-o", "data", "-d", "save", "src"});
+    ASSERT_EQ(atOnce.status, 0) << atOnce.err;
+    EXPECT_EQ(atOnce.out, result.out);
+    EXPECT_NE(atOnce.err.find("0/4 ファイルを圧縮しています － LHA・ZIP・CAB・BZIP2形式\n"), std::string::npos)
+        << atOnce.err;
+    EXPECT_EQ(platform::fileSize(saved), core[winner].ArchiveSize);
+    EXPECT_TRUE(namesIn(tmp).empty());
 }
 
 TEST_F(BatchRun, ChosenFormatsOverrideTheStoredTicks)
@@ -262,6 +274,66 @@ TEST_F(BatchRun, InterruptEndsALibraryThatCannotHearIt)
     EXPECT_EQ(result.status, 130) << result.err;
     EXPECT_LT(std::chrono::steady_clock::now() - sent, 3s);
     EXPECT_NE(result.err.find("vexel: 処理を中止しました\n"), std::string::npos) << result.err;
+    EXPECT_TRUE(namesIn(save).empty());
+    EXPECT_TRUE(namesIn(tmp).empty());
+}
+
+// A copy of the program beside the fake libraries, so that a test can steer them.
+std::string programBesideTheFakes(const std::string &top)
+{
+    const std::string bin = top + "bin/";
+    std::filesystem::create_directories(bin);
+    std::filesystem::copy_file(VEXEL_PROGRAM, bin + "vexel");
+    for (const char *library : {"unlha32.so", "zip32.so", "zip32j.so", "cab32.so", "bga32.so"})
+        std::filesystem::create_symlink(std::string(VEXEL_FAKE_LIB_DIR) + library, bin + library);
+    return bin + "vexel";
+}
+
+// The stored "Jobs" makes formats at once; -j overrides it.
+TEST_F(BatchRun, StoredJobsAndTheJobsOptionChooseHowManyRunAtOnce)
+{
+    const std::string program = programBesideTheFakes(top);
+    const auto runProgram = [&](const std::string &path, const std::vector<std::string> &args) {
+        VexelChild child(path, args, env, top, capture);
+        EXPECT_TRUE(child.started());
+        return child.wait();
+    };
+    env["VEXEL_FAKE_WORK_MS"] = "lzh=300,cab=300";
+    storeSettings("[Kry]\nJobs=2\n");
+    ChildResult result = runProgram(program, {"--batch", "-o", "x", "-f", "LHA,CAB", "-d", "save", "src"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.err.find("0/2 ファイルを圧縮しています － LHA・CAB形式\n"), std::string::npos) << result.err;
+    EXPECT_EQ(namesIn(save), std::vector<std::string>{"x.lzh"});
+    std::filesystem::remove(save + "x.lzh");
+
+    result = runProgram(program, {"--batch", "-o", "x", "-j", "1", "-f", "LHA,CAB", "-d", "save", "src"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.err.find("1/2 ファイルを圧縮しています － LHA形式\n"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("2/2 ファイルを圧縮しています － CAB形式\n"), std::string::npos) << result.err;
+    EXPECT_TRUE(namesIn(tmp).empty());
+}
+
+// An interrupt while two libraries and a command-line archiver work at once stops them
+// all: the program ends with 130, nothing saved, nothing left, no archiver living on.
+TEST_F(BatchRun, InterruptStopsEveryFormatRunningAtOnce)
+{
+    const std::string program = programBesideTheFakes(top);
+    const std::string log = top + "fake.log";
+    env["PATH"] = std::string(VEXEL_FAKE_BIN_DIR) + ":/usr/bin:/bin";
+    env["VEXEL_FAKE_WORK_MS"] = "lzh=60000,cab=60000";
+    env["VEXEL_FAKE_HANG"] = "rar";
+    env["VEXEL_FAKE_LOG"] = log;
+    VexelChild child(program, {"--batch", "-o", "x", "-j", "3", "-f", "LHA,CAB,RAR", "-d", "save", "src"},
+                     env, top, capture);
+    ASSERT_TRUE(child.started());
+    ASSERT_TRUE(eventually([&] { return processMentions(tmp) && fakes::readFakeLog(log).size() == 3; }, 30s));
+    const auto sent = std::chrono::steady_clock::now();
+    child.signal(SIGINT);
+    const ChildResult result = child.wait(10s);
+    EXPECT_EQ(result.status, 130) << result.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - sent, 3s);
+    EXPECT_NE(result.err.find("vexel: 処理を中止しました\n"), std::string::npos) << result.err;
+    EXPECT_TRUE(eventually([&] { return !processMentions(tmp); }, 5s)) << "an archiver lives on";
     EXPECT_TRUE(namesIn(save).empty());
     EXPECT_TRUE(namesIn(tmp).empty());
 }
