@@ -9,7 +9,7 @@ cd "$root"
 sh scripts/install-deps.sh bench
 cmake -S "$root" -B "$build" -DVEXEL_BUILD_BENCH=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 export BUILD="$build" BUILD_DIR="$build"
-for bench in bench/run/cpu-wait.sh bench/run/list-files.sh bench/run/whole-run.sh bench/dirtree/run.sh; do
+for bench in bench/run/cpu-wait.sh bench/run/list-files.sh bench/run/whole-run.sh bench/run/parallel.sh bench/dirtree/run.sh; do
   echo "== $bench"
   sh "$bench"
 done

@@ -1,7 +1,9 @@
 // KryArc: the compression run. RunFormats makes one archive per chosen format in a
 // private temporary folder, keeps the smallest, saves it and writes the report;
 // RunArchiver makes the archive of one format; ArchiverCallback is how a cancel reaches
-// an archiver library. All of it runs on the thread that owns the RunHost.
+// an archiver library. All of it runs on the thread that owns the RunHost; when the
+// settings make several formats at once (FormatsAtOnce.h), their archivers work on
+// threads and processes of their own, and only that thread talks to the host.
 #pragma once
 
 #include "run/RunContext.h"
