@@ -8,10 +8,12 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -112,6 +114,47 @@ TEST_F(LibraryWindowTest, CloseOnTheStatusWindowStopsWithinHalfASecond)
     EXPECT_GT(hostTicks, 0) << "the host's timers run during the call";
     EXPECT_FALSE(fileExists(archive));
     EXPECT_EQ(findWindow(QStringLiteral("Test Status 状況")), nullptr) << "the window is gone after the call";
+}
+
+// A call on another thread (a run making several formats at once) still gets its status
+// window, made on the application's thread; closing it stops the call there too, and the
+// window is gone once the call has returned.
+TEST_F(LibraryWindowTest, ACallOnAnotherThreadHasItsWindowOnTheApplicationsThread)
+{
+    const std::string archive = tmp.path() + "out.arc";
+    const std::string line = "\"" + archive + "\" \"" + tmp.path() + "base/\" @" + tmp.path() + "k.lst";
+    QThread *windowThread = nullptr;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget *w = findWindow(QStringLiteral("Elsewhere"));
+        if (w && !windowThread && !w->findChild<QLabel *>(QStringLiteral("Member"))->text().isEmpty()) {
+            windowThread = w->thread();
+            w->close();
+        }
+    });
+    poll.start(10);
+    std::atomic<bool> done{false};
+    int rc = -1;
+    std::thread caller([&] {
+        char output[260];
+        rc = runLibrary({nullptr, line.c_str(), output, sizeof output}, LibraryTraits{"Elsewhere", {}}, nullptr,
+                        [](const ParsedCommand &, JobPlan *plan, std::string *) {
+                            plan->write = slowWriter();
+                            return true;
+                        });
+        done = true;
+    });
+    const auto started = std::chrono::steady_clock::now();
+    while (!done && std::chrono::steady_clock::now() - started < 10s)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    caller.join();
+    EXPECT_EQ(windowThread, application().thread());
+    EXPECT_NE(rc, 0) << "closing the window stopped the call";
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 4s);
+    EXPECT_FALSE(fileExists(archive));
+    for (int i = 0; i < 20 && findWindow(QStringLiteral("Elsewhere")); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(findWindow(QStringLiteral("Elsewhere")), nullptr);
 }
 
 TEST_F(LibraryWindowTest, DeletingTheStatusWindowStopsLikeClosingIt)
