@@ -2,7 +2,7 @@
 # Installs the Debian packages named on the command line that are not yet present.
 # Usage: scripts/install-deps.sh build|test|bench|package
 set -eu
-build="cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libminizip-dev libdeflate-dev
+build="cmake g++ make ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libminizip-dev libdeflate-dev
   libarchive-dev zlib1g-dev libbz2-dev fonts-noto-cjk"
 test="$build libgtest-dev libgmock-dev unzip 7zip lhasa liblhasa-dev libmspack-dev python3
   cabextract gzip bzip2 xauth dpkg-dev desktop-file-utils appstream man-db"
