@@ -8,6 +8,7 @@
 // (DeflatePieces), the first piece deciding between deflated and stored.
 #include "ZipEngine.h"
 
+#include "BackgroundJob.h"
 #include "DeflatePieces.h"
 #include "common/NameBytes.h"
 
@@ -182,8 +183,12 @@ struct ZipEngine {
     std::vector<unsigned char> heldPacked; // its deflated form
     uLong crc = 0;
     std::uint64_t received = 0;
-    // Level 9's compressors, made on first use.
-    std::unique_ptr<vexel::zip::DeflatePieces> smallFiles, largeFiles;
+    // Level 9's compressors, made on first use; shared with a background step in flight.
+    std::shared_ptr<vexel::zip::DeflatePieces> smallFiles, largeFiles;
+    // Set by ZipEngineSetStop: larger pieces then deflate on a thread of their own.
+    int (*stopped)(void *) = nullptr;
+    void *stopContext = nullptr;
+    std::unique_ptr<vexel::kit::BackgroundJob> background;
     bool piecesWritten = false; // a held file's first pieces went out deflated
 
     bool fail(const std::string &why)
@@ -200,7 +205,37 @@ struct ZipEngine {
     void endDeflate();
     bool packHeld(bool last);
     bool holdData(const unsigned char *data, std::size_t size);
+    bool deflatePiece(const std::shared_ptr<vexel::zip::DeflatePieces> &pieces, bool inBackground, bool last);
 };
+
+// Deflates heldRaw into heldPacked, on the background thread when asked to and a stop
+// query is set, so that a stop need not wait for libdeflate to finish a piece of
+// several megabytes. The output is the same either way.
+bool ZipEngine::deflatePiece(const std::shared_ptr<vexel::zip::DeflatePieces> &pieces, bool inBackground, bool last)
+{
+    if (!inBackground || !stopped) {
+        if (!pieces->add(heldRaw.data(), heldRaw.size(), last, &heldPacked))
+            return fail("no memory to deflate " + name);
+        return true;
+    }
+    if (!background) {
+        int (*query)(void *) = stopped;
+        void *context = stopContext;
+        background = std::make_unique<vexel::kit::BackgroundJob>([query, context] { return query(context) != 0; });
+    }
+    // The step owns its input and a share of the compressor: after a stop it may still
+    // be running when the engine is gone.
+    std::string why;
+    const bool ok = background->run(
+        [pieces, input = heldRaw, last, what = name](std::vector<unsigned char> *out, std::string *reason) {
+            if (pieces->add(input.data(), input.size(), last, out))
+                return true;
+            *reason = "no memory to deflate " + what;
+            return false;
+        },
+        &heldPacked, &why);
+    return ok || fail(why);
+}
 
 // Deflates the held bytes with libdeflate into heldPacked, as the stream's last piece
 // or not. Sets heldPacked empty to mean "store": for a file held whole, or the first
@@ -211,11 +246,12 @@ bool ZipEngine::packHeld(bool last)
     if (heldRaw.empty())
         return true;
     const bool small = last && !piecesWritten && heldRaw.size() <= kSmallFileLimit;
-    std::unique_ptr<vexel::zip::DeflatePieces> &pieces = small ? smallFiles : largeFiles;
+    std::shared_ptr<vexel::zip::DeflatePieces> &pieces = small ? smallFiles : largeFiles;
     if (!pieces)
-        pieces = std::make_unique<vexel::zip::DeflatePieces>(small ? kSmallFileLevel : kLargeFileLevel);
-    if (!pieces->add(heldRaw.data(), heldRaw.size(), last, &heldPacked))
-        return fail("no memory to deflate " + name);
+        pieces = std::make_shared<vexel::zip::DeflatePieces>(small ? kSmallFileLevel : kLargeFileLevel);
+    // A small file deflates in a few tens of milliseconds: not worth a thread hand-over.
+    if (!deflatePiece(pieces, !small, last))
+        return false;
     if (!piecesWritten && heldPacked.size() >= heldRaw.size())
         heldPacked.clear();
     return true;
@@ -480,6 +516,13 @@ void ZipEngineDestroy(ZipEngine *engine)
     if (engine->zip)
         zipClose(engine->zip, nullptr);
     delete engine;
+}
+
+void ZipEngineSetStop(ZipEngine *engine, int (*stopped)(void *context), void *context)
+{
+    engine->stopped = stopped;
+    engine->stopContext = context;
+    engine->background.reset();
 }
 
 uint16_t ZipEngineVersion(void) { return 100; }

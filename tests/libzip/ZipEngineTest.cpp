@@ -226,6 +226,54 @@ TEST(ZipEngine, LevelNineFilesAcrossPieceBoundariesExtractExact)
     EXPECT_NE(listing.find("Method = Deflate"), std::string::npos);
 }
 
+// Writes the files at level 9, one engine call per MiB; false when a call failed.
+bool writeLevelNine(ZipEngine *engine, const std::vector<std::pair<std::string, std::string>> &files)
+{
+    for (const auto &[name, data] : files) {
+        const ZipEngineMember member{name.c_str(), 0, data.size(), 1600000000, 0644};
+        if (!ZipEngineBeginMember(engine, &member))
+            return false;
+        for (std::size_t at = 0; at < data.size(); at += 1 << 20)
+            if (!ZipEngineWriteData(engine, data.data() + at, std::min<std::size_t>(data.size() - at, 1 << 20)))
+                return false;
+        if (!ZipEngineEndMember(engine))
+            return false;
+    }
+    return ZipEngineFinish(engine) != 0;
+}
+
+TEST(ZipEngine, AStopQueryChangesNoByteAndAStopEndsALongPieceAtOnce)
+{
+    TempFolder tmp;
+    std::mt19937 rng(5);
+    std::string text;
+    while (text.size() < (9u << 20) + 777)
+        text += "entry " + std::to_string(rng() % 9000) + " in a long log, again and again\n";
+    const std::vector<std::pair<std::string, std::string>> files{
+        {"small.txt", text.substr(0, 100000)}, // deflated on the engine's thread
+        {"middle.txt", text.substr(0, 3 << 20)},
+        {"long.txt", text}, // two pieces
+    };
+    Engine plain = create(tmp.path() + "plain.zip", 9);
+    ASSERT_TRUE(writeLevelNine(plain.get(), files)) << ZipEngineError(plain.get());
+    Engine watched = create(tmp.path() + "watched.zip", 9);
+    ZipEngineSetStop(watched.get(), [](void *) { return 0; }, nullptr);
+    ASSERT_TRUE(writeLevelNine(watched.get(), files)) << ZipEngineError(watched.get());
+    plain.reset();
+    watched.reset();
+    EXPECT_TRUE(readFile(tmp.path() + "plain.zip") == readFile(tmp.path() + "watched.zip"));
+
+    // Asked once before the piece starts (go on), then while it runs (stop): a piece of
+    // 3 MiB at this level takes far longer than the first look after it started.
+    Engine stopped = create(tmp.path() + "stopped.zip", 9);
+    int asked = 0;
+    ZipEngineSetStop(stopped.get(), [](void *count) { return ++*static_cast<int *>(count) > 1 ? 1 : 0; }, &asked);
+    EXPECT_FALSE(writeLevelNine(stopped.get(), {files[1]}));
+    EXPECT_EQ(std::string(ZipEngineError(stopped.get())), "stopped by the user");
+    EXPECT_EQ(asked, 2);
+    EXPECT_FALSE(ZipEngineFinish(stopped.get()));
+}
+
 TEST(ZipEngine, DataMustMatchTheAnnouncedSize)
 {
     TempFolder tmp;
