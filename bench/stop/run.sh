@@ -67,6 +67,8 @@ all() {
   measure "GZIP -9" bga32.so Bga "a -r -l9" gza callback
   measure "BZIP2 -9" bga32.so Bga "a -r -l9" bza callback
   measure "ZIP -9" zip32j.so Zip "-r -9" zip close
+  measure "ZIP -6" zip32j.so Zip "-r -6" zip close
+  measure "ZIP -1" zip32j.so Zip "-r -1" zip close
 }
 
 {
