@@ -11,17 +11,16 @@ namespace {
 // How often a waiting caller looks at the stop.
 constexpr std::chrono::milliseconds kStopPoll{5};
 
-// Makes the shared object holding this code impossible to unload (nothing happens when
-// the code is part of the program itself): a thread that was let go may still be
-// running here after the library's entry has returned.
+} // namespace
+
+// A thread that was let go may still be running here after the library's entry has
+// returned: its code must stay mapped.
 void pinThisLibrary()
 {
     Dl_info info{};
     if (dladdr(reinterpret_cast<void *>(&pinThisLibrary), &info) && info.dli_fname)
         dlopen(info.dli_fname, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE); // never closed, on purpose
 }
-
-} // namespace
 
 // What the caller and the thread share; owned by both, so that a thread that was let go
 // frees it (and the last step, with what that step owns) by itself.

@@ -28,6 +28,11 @@ using BackgroundStep = std::function<bool(std::vector<std::uint8_t> *output, std
 // True once the caller no longer wants the result.
 using StopQuery = std::function<bool()>;
 
+// Makes the shared object that holds this code (the library it is linked into)
+// impossible to unload; nothing happens when the code is part of the program itself.
+// Called before a thread that may outlive the library's entry is let go.
+void pinThisLibrary();
+
 class BackgroundJob {
 public:
     explicit BackgroundJob(StopQuery stopped);
