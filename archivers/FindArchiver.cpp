@@ -7,7 +7,12 @@ namespace vexel {
 
 bool FindArchiver(const std::string &name, std::string &folder)
 {
-    return platform::findOnSearchPath(name, &folder);
+    return FindArchiver(name, folder, platform::SearchPath());
+}
+
+bool FindArchiver(const std::string &name, std::string &folder, const platform::SearchPath &searchPath)
+{
+    return searchPath.find(name, &folder);
 }
 
 } // namespace vexel

@@ -3,10 +3,15 @@
 // or the empty string when it is not found.
 #pragma once
 
+#include "platform/SearchPath.h"
+
 #include <string>
 
 namespace vexel {
 
+// From the running program's folder.
 bool FindArchiver(const std::string &name, std::string &folder);
+// From the program folder that `searchPath` was made with.
+bool FindArchiver(const std::string &name, std::string &folder, const platform::SearchPath &searchPath);
 
 } // namespace vexel

@@ -31,11 +31,13 @@ ArchiverAvailability DiscoverArchivers(const ArchiverPresence &isPresent)
     return a;
 }
 
-ArchiverAvailability DiscoverArchivers()
+ArchiverAvailability DiscoverArchivers() { return DiscoverArchivers(platform::SearchPath()); }
+
+ArchiverAvailability DiscoverArchivers(const platform::SearchPath &searchPath)
 {
-    return DiscoverArchivers([](const std::string &name) {
+    return DiscoverArchivers([&searchPath](const std::string &name) {
         std::string folder;
-        return FindArchiver(name, folder);
+        return FindArchiver(name, folder, searchPath);
     });
 }
 

@@ -7,6 +7,7 @@
 #include "config/ArchiveKind.h"
 #include "config/SettingsStore.h"
 #include "config/StoredSettings.h"
+#include "platform/SearchPath.h"
 #include "run/FormatTable.h"
 
 #include <functional>
@@ -25,5 +26,7 @@ ArchiverAvailability DiscoverArchivers(const ArchiverPresence &isPresent);
 
 // The same with the program's archiver lookup, FindArchiver.
 ArchiverAvailability DiscoverArchivers();
+// The same with FindArchiver from the program folder `searchPath` was made with.
+ArchiverAvailability DiscoverArchivers(const platform::SearchPath &searchPath);
 
 } // namespace vexel

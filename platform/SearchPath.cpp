@@ -8,7 +8,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
 #include <vector>
 
 namespace vexel::platform {
@@ -16,9 +15,6 @@ namespace vexel::platform {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::mutex programFolderMutex;
-std::string programFolderOverride;   // set only by tests
 
 std::string withTrailingSlash(std::string folder)
 {
@@ -44,9 +40,8 @@ bool endsWithIgnoringCase(const std::string &text, const std::string &suffix)
                .compare(QString::fromStdString(suffix), Qt::CaseInsensitive) == 0;
 }
 
-std::vector<std::string> searchFolders()
+std::vector<std::string> searchFolders(const std::string &program)
 {
-    const std::string program = programFolder();
     std::vector<std::string> folders{program, absoluteFolder(program + "../lib/vexel/"),
                                      currentDirectory()};
     // An empty PATH entry means the current directory, as it does for the shell.
@@ -61,11 +56,6 @@ std::vector<std::string> searchFolders()
 
 std::string programFolder()
 {
-    {
-        std::lock_guard lock(programFolderMutex);
-        if (!programFolderOverride.empty())
-            return programFolderOverride;
-    }
     if (QCoreApplication::instance())
         return withTrailingSlash(QCoreApplication::applicationDirPath().toStdString());
     std::error_code error;
@@ -75,11 +65,9 @@ std::string programFolder()
     return withTrailingSlash(self.parent_path().string());
 }
 
-void setProgramFolderForTesting(const std::string &folder)
-{
-    std::lock_guard lock(programFolderMutex);
-    programFolderOverride = folder.empty() ? std::string() : withTrailingSlash(folder);
-}
+SearchPath::SearchPath() : programFolder_(platform::programFolder()) {}
+
+SearchPath::SearchPath(std::string programFolder) : programFolder_(withTrailingSlash(std::move(programFolder))) {}
 
 std::string mapArchiverName(const std::string &name)
 {
@@ -110,11 +98,13 @@ std::string findEntryIgnoringCase(const std::string &folder, const std::string &
     return found;
 }
 
-bool findOnSearchPath(const std::string &name, std::string *folder)
+bool findOnSearchPath(const std::string &name, std::string *folder) { return SearchPath().find(name, folder); }
+
+bool SearchPath::find(const std::string &name, std::string *folder) const
 {
     const std::string mapped = mapArchiverName(name);
     if (!mapped.empty() && mapped.find('/') == std::string::npos) {
-        for (const std::string &candidate : searchFolders()) {
+        for (const std::string &candidate : searchFolders(programFolder_)) {
             if (!findEntryIgnoringCase(candidate, mapped).empty()) {
                 if (folder)
                     *folder = candidate;

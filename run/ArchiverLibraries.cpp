@@ -8,7 +8,7 @@ const ArchiverLibrary *ArchiverLibraries::get(const std::string &archiverFile,
                                               const std::string &entryPrefix, std::string *error)
 {
     std::string folder;
-    if (!FindArchiver(archiverFile, folder)) {
+    if (!FindArchiver(archiverFile, folder, searchPath_)) {
         *error = archiverFile + " が見つかりません";
         return nullptr;
     }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "archivers/ArchiverLibrary.h"
+#include "platform/SearchPath.h"
 
 #include <map>
 #include <memory>
@@ -15,6 +16,14 @@ namespace vexel {
 
 class ArchiverLibraries {
 public:
+    // Looks the libraries up from the running program's folder.
+    ArchiverLibraries() = default;
+    // Looks them up from the folder that `searchPath` was made with (a test's fakes).
+    explicit ArchiverLibraries(platform::SearchPath searchPath) : searchPath_(std::move(searchPath)) {}
+
+    // The lookup this run uses for every archiver, libraries and programs alike.
+    const platform::SearchPath &searchPath() const { return searchPath_; }
+
     // The library of `archiverFile` (the format table's name, e.g. "unlha32.dll") with
     // its entry points `entryPrefix` ("Unlha"), loaded on first use from where the
     // lookup finds it now. Null with *error set when it is not found or cannot be
@@ -24,6 +33,7 @@ public:
                                std::string *error);
 
 private:
+    platform::SearchPath searchPath_;
     // Keyed by folder and name: the lookup may answer another folder later, and each
     // file is a library of its own.
     std::map<std::string, std::unique_ptr<ArchiverLibrary>> loaded_;

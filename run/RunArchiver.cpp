@@ -60,7 +60,7 @@ ArchiverOutcome runScriptFormat(RunContext &ctx, const FormatInfo &format,
                                 const std::string &baseFolder, const std::string &tempBase)
 {
     std::string folder;   // empty when not found: the shell then searches PATH itself
-    FindArchiver(std::string(format.archiverFile), folder);
+    FindArchiver(std::string(format.archiverFile), folder, ctx.state.Libraries.searchPath());
     std::vector<std::string> script = scriptHeadLines(baseFolder);
     script.push_back(archiverScriptLine(std::string(format.entryText), folder, tempBase));
 

@@ -6,6 +6,7 @@
 # once on the machine as it is and once with a CPU hog per core in a second process.
 # Prints the median and the worst latency in milliseconds.
 # Usage: bench/stop/run.sh [build folder]   (the libraries and vexel_stop_driver in bin/)
+# ONLY="BZIP2 ZIP" measures only the methods whose names begin with one of these words.
 # Results: stdout and bench/out/stop-results.txt.
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -36,6 +37,9 @@ results="$base/stop-results.txt"
 
 # measure NAME LIB PREFIX SWITCHES EXT HOW: STOPS stops; prints median and worst.
 measure() {
+  if [ -n "${ONLY:-}" ]; then
+    case " $ONLY " in *" ${1%% *} "*) ;; *) return 0 ;; esac
+  fi
   i=0
   : >"$work/times"
   while [ "$i" -lt "$stops" ]; do
@@ -63,6 +67,8 @@ all() {
   measure "GZIP -9" bga32.so Bga "a -r -l9" gza callback
   measure "BZIP2 -9" bga32.so Bga "a -r -l9" bza callback
   measure "ZIP -9" zip32j.so Zip "-r -9" zip close
+  measure "ZIP -6" zip32j.so Zip "-r -6" zip close
+  measure "ZIP -1" zip32j.so Zip "-r -1" zip close
 }
 
 {

@@ -22,6 +22,10 @@ constexpr std::uint64_t kInMemoryLimit = 1 << 20;
 constexpr std::uint64_t kStrongLimit = 256 * 1024;
 constexpr int kStrongLevel = 10;
 constexpr int kFastLevel = 9;
+// bzip2 members larger than this compress on a thread of their own, so that a stop does
+// not wait for libbz2 to sort a block (up to a second under load). Below, the sort of
+// the whole member is short, and a thread per small file would cost more than it saves.
+constexpr std::uint64_t kBackgroundBzip2From = 256 * 1024;
 
 struct CompressorDeleter {
     void operator()(libdeflate_compressor *c) const { libdeflate_free_compressor(c); }
@@ -90,7 +94,7 @@ private:
         if (!writeHeader(header, reason))
             return false;
         const std::uint64_t payloadStart = output_.size();
-        auto encoder = kind_ == Kind::Gza ? makeGzipEncoder(level_) : makeBzip2Encoder(level_);
+        auto encoder = kind_ == Kind::Gza ? makeGzipEncoder(level_) : makeBzip2Encoder(level_, stopQuery(member));
         std::vector<std::uint8_t> packed;
         bool grew = false;
         const auto flush = [&](std::string *why) {
@@ -120,6 +124,14 @@ private:
         const std::vector<std::uint8_t> bytes = encodeHeader(kind_, header);
         *smaller = true;
         return output_.writeAt(start, bytes.data(), bytes.size(), reason);
+    }
+
+    kit::StopQuery stopQuery(const kit::Member &member) const
+    {
+        if (member.size <= kBackgroundBzip2From)
+            return {};
+        kit::Progress *progress = &progress_;
+        return [progress] { return progress->stopRequested(); };
     }
 
     bool writeStrongGzip(const kit::Member &member, MemberHeader header, std::string *reason)

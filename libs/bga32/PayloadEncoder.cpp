@@ -1,5 +1,6 @@
 #include "PayloadEncoder.h"
 
+
 #include <bzlib.h>
 #include <zlib.h>
 
@@ -59,24 +60,18 @@ private:
     bool ready_ = false;
 };
 
-class Bzip2Encoder : public PayloadEncoder {
+// One libbz2 stream; runs on whichever thread the encoder below chooses.
+class Bzip2Stream {
 public:
-    explicit Bzip2Encoder(int level) { ready_ = BZ2_bzCompressInit(&bz_, level, 0, 0) == BZ_OK; }
-    ~Bzip2Encoder() override
+    explicit Bzip2Stream(int level) { ready_ = BZ2_bzCompressInit(&bz_, level, 0, 0) == BZ_OK; }
+    ~Bzip2Stream()
     {
         if (ready_)
             BZ2_bzCompressEnd(&bz_);
     }
-    bool add(const std::uint8_t *data, std::size_t size, std::vector<std::uint8_t> *out, std::string *reason) override
-    {
-        return run(data, size, BZ_RUN, out, reason);
-    }
-    bool finish(std::vector<std::uint8_t> *out, std::string *reason) override
-    {
-        return run(nullptr, 0, BZ_FINISH, out, reason);
-    }
+    Bzip2Stream(const Bzip2Stream &) = delete;
+    Bzip2Stream &operator=(const Bzip2Stream &) = delete;
 
-private:
     bool run(const std::uint8_t *data, std::size_t size, int action, std::vector<std::uint8_t> *out, std::string *reason)
     {
         if (!ready_) {
@@ -101,13 +96,55 @@ private:
         }
     }
 
+private:
     bz_stream bz_{};
     bool ready_ = false;
+};
+
+// With a stop query, libbz2 runs on a background thread (BackgroundJob.h), so that a
+// stop does not wait for it to finish sorting a block; without one, on the caller's
+// thread. Either way the stream sees the same calls: the output is the same.
+class Bzip2Encoder : public PayloadEncoder {
+public:
+    Bzip2Encoder(int level, kit::StopQuery stopped) : stream_(std::make_shared<Bzip2Stream>(level))
+    {
+        if (stopped)
+            background_ = std::make_unique<kit::BackgroundJob>(std::move(stopped));
+    }
+    bool add(const std::uint8_t *data, std::size_t size, std::vector<std::uint8_t> *out, std::string *reason) override
+    {
+        return run(data, size, BZ_RUN, out, reason);
+    }
+    bool finish(std::vector<std::uint8_t> *out, std::string *reason) override
+    {
+        return run(nullptr, 0, BZ_FINISH, out, reason);
+    }
+
+private:
+    bool run(const std::uint8_t *data, std::size_t size, int action, std::vector<std::uint8_t> *out, std::string *reason)
+    {
+        if (!background_)
+            return stream_->run(data, size, action, out, reason);
+        // The step owns a copy of the input and a share of the stream: after a stop it
+        // may still run while the caller reuses its buffer or drops this encoder.
+        std::vector<std::uint8_t> input(data, data + size);
+        return background_->run(
+            [stream = stream_, input = std::move(input), action](std::vector<std::uint8_t> *output, std::string *why) {
+                return stream->run(input.data(), input.size(), action, output, why);
+            },
+            out, reason);
+    }
+
+    std::shared_ptr<Bzip2Stream> stream_;
+    std::unique_ptr<kit::BackgroundJob> background_;
 };
 
 } // namespace
 
 std::unique_ptr<PayloadEncoder> makeGzipEncoder(int level) { return std::make_unique<GzipEncoder>(level); }
-std::unique_ptr<PayloadEncoder> makeBzip2Encoder(int level) { return std::make_unique<Bzip2Encoder>(level); }
+std::unique_ptr<PayloadEncoder> makeBzip2Encoder(int level, kit::StopQuery stopped)
+{
+    return std::make_unique<Bzip2Encoder>(level, std::move(stopped));
+}
 
 } // namespace vexel::bga

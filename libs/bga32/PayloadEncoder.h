@@ -2,6 +2,8 @@
 // with no name and MTIME 0, deflate data, CRC-32, ISIZE) or one complete .bz2 stream.
 #pragma once
 
+#include "BackgroundJob.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -21,7 +23,9 @@ public:
 
 // zlib at `level` (1..9).
 std::unique_ptr<PayloadEncoder> makeGzipEncoder(int level);
-// libbz2 with blocks of `level` x 100 000 bytes (1..9).
-std::unique_ptr<PayloadEncoder> makeBzip2Encoder(int level);
+// libbz2 with blocks of `level` x 100 000 bytes (1..9). With a stop query, libbz2 runs on
+// a thread of its own and a stop ends add() or finish() at once, whatever libbz2 is in
+// the middle of (the encoder is then spent); without one, on the caller's thread.
+std::unique_ptr<PayloadEncoder> makeBzip2Encoder(int level, kit::StopQuery stopped = {});
 
 } // namespace vexel::bga

@@ -80,16 +80,16 @@ bool DeflatePieces::add(const unsigned char *data, std::size_t size, bool last, 
     out->resize(start + libdeflate_deflate_compress_bound(compressor_, size) + 5);
     unsigned char *piece = out->data() + start;
     const std::size_t packed = libdeflate_deflate_compress(compressor_, data, size, piece, out->size() - start - 5);
+    if (last && packed != 0) { // a whole stream as it is: nothing to patch, nothing to look for
+        out->resize(start + packed);
+        return true;
+    }
     std::size_t lastBlock = 0, end = 0;
     // The final mark is the first bit of the last block's header.
     if (packed == 0 || !deflateStreamBounds(piece, packed, &lastBlock, &end) ||
         !(piece[lastBlock / 8] >> (lastBlock % 8) & 1)) {
         out->resize(start);
         return zlibPiece(data, size, last, out);
-    }
-    if (last) {
-        out->resize(start + packed);
-        return true;
     }
     piece[lastBlock / 8] &= static_cast<unsigned char>(~(1u << (lastBlock % 8)));
     // An empty stored block from the end bit: 3 header bits 000 (not final, stored),

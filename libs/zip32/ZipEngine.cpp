@@ -8,7 +8,9 @@
 // (DeflatePieces), the first piece deciding between deflated and stored.
 #include "ZipEngine.h"
 
+#include "BackgroundJob.h"
 #include "DeflatePieces.h"
+#include "DeflateQueue.h"
 #include "common/NameBytes.h"
 
 #include <minizip/zip.h>
@@ -18,10 +20,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <ctime>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -37,6 +41,10 @@ constexpr std::size_t kSmallFileLimit = 256 * 1024;
 // Level 9 holds at most this much of a file: its memory is about twice this.
 constexpr std::size_t kPieceBytes = 8 << 20;
 constexpr std::size_t kOutChunk = 256 * 1024;
+// Small level-9 files deflate on worker threads (DeflateQueue): at most this many files
+// and bytes wait in the queue before the engine waits for the oldest.
+constexpr std::size_t kQueueFiles = 256;
+constexpr std::size_t kQueueBytes = 16 << 20;
 constexpr uLong kVersionMadeByUnix = (3 << 8) | 30; // host Unix, ZIP 3.0
 constexpr uLong kUtf8NameFlag = 0x0800;
 // Zip64 for members whose deflated size could reach 4 GiB: deflate may grow data by
@@ -45,6 +53,16 @@ constexpr std::uint64_t kZip64From = 0xFFFFFFFFull - (0xFFFFFFFFull >> 10);
 
 // Holding: a level-9 file, kept for libdeflate a piece at a time.
 enum class Mode { Holding, Probing, Deflating, Storing };
+
+// What a small file's header needs once its deflated form comes back from the queue.
+struct QueuedHeader {
+    ZipEngineMember member;
+    std::string name;
+    uLong crc;
+    std::uint64_t received;
+};
+
+unsigned deflateWorkers() { return std::max(1u, std::min(std::thread::hardware_concurrency(), 4u)); }
 
 uLong dosDateTime(std::int64_t unixSeconds)
 {
@@ -182,8 +200,14 @@ struct ZipEngine {
     std::vector<unsigned char> heldPacked; // its deflated form
     uLong crc = 0;
     std::uint64_t received = 0;
-    // Level 9's compressors, made on first use.
-    std::unique_ptr<vexel::zip::DeflatePieces> smallFiles, largeFiles;
+    // Level 9's compressors, made on first use; shared with a background step in flight.
+    std::shared_ptr<vexel::zip::DeflatePieces> smallFiles, largeFiles;
+    // Set by ZipEngineSetStop: larger pieces then deflate on a thread of their own.
+    int (*stopped)(void *) = nullptr;
+    void *stopContext = nullptr;
+    std::unique_ptr<vexel::kit::BackgroundJob> background;
+    // Small level-9 files being deflated, in their order; written once at the head and done.
+    std::unique_ptr<vexel::zip::DeflateQueue> queue;
     bool piecesWritten = false; // a held file's first pieces went out deflated
 
     bool fail(const std::string &why)
@@ -200,7 +224,92 @@ struct ZipEngine {
     void endDeflate();
     bool packHeld(bool last);
     bool holdData(const unsigned char *data, std::size_t size);
+    bool deflatePiece(const std::shared_ptr<vexel::zip::DeflatePieces> &pieces, bool inBackground, bool last);
+    bool queueHeld();
+    bool writeQueued(vexel::zip::QueuedFile &file);
+    bool drainQueue(bool all);
 };
+
+// Hands the small file just ended to the queue and writes whatever is ready before it.
+bool ZipEngine::queueHeld()
+{
+    if (!queue)
+        queue = std::make_unique<vexel::zip::DeflateQueue>(kSmallFileLevel, deflateWorkers());
+    auto file = std::make_unique<vexel::zip::QueuedFile>();
+    file->raw = std::move(heldRaw);
+    heldRaw = {};
+    file->tag = std::make_shared<QueuedHeader>(QueuedHeader{member, name, crc, received});
+    queue->push(std::move(file));
+    inMember = false;
+    return drainQueue(false);
+}
+
+// Writes a file that came back from the queue, deflated or (when that did not shrink
+// it) stored, exactly as the engine writes a file it deflated itself.
+bool ZipEngine::writeQueued(vexel::zip::QueuedFile &file)
+{
+    const auto &header = *static_cast<const QueuedHeader *>(file.tag.get());
+    member = header.member;
+    name = header.name;
+    crc = header.crc;
+    received = header.received;
+    if (!file.ok)
+        return fail("no memory to deflate " + name);
+    const bool ok = file.packed.empty() ? openEntry(0) && writeEntry(file.raw.data(), file.raw.size())
+                                        : openEntry(Z_DEFLATED) && writeEntry(file.packed.data(), file.packed.size());
+    return ok && closeEntry();
+}
+
+// Writes the queued files that are done, in order; with `all`, or while the queue is
+// full, waits for them (a stop ends the wait and fails the engine).
+bool ZipEngine::drainQueue(bool all)
+{
+    if (!queue)
+        return true;
+    const std::function<bool()> stopQuery = [this] { return stopped && stopped(stopContext) != 0; };
+    while (true) {
+        const bool wait = all || queue->files() >= kQueueFiles || queue->bytes() >= kQueueBytes;
+        bool wasStopped = false;
+        const std::unique_ptr<vexel::zip::QueuedFile> file = queue->pop(wait, stopQuery, &wasStopped);
+        if (wasStopped) {
+            queue->letGo();
+            return fail("stopped by the user");
+        }
+        if (!file)
+            return true;
+        if (!writeQueued(*file))
+            return false;
+    }
+}
+
+// Deflates heldRaw into heldPacked, on the background thread when asked to and a stop
+// query is set, so that a stop need not wait for libdeflate to finish a piece of
+// several megabytes. The output is the same either way.
+bool ZipEngine::deflatePiece(const std::shared_ptr<vexel::zip::DeflatePieces> &pieces, bool inBackground, bool last)
+{
+    if (!inBackground || !stopped) {
+        if (!pieces->add(heldRaw.data(), heldRaw.size(), last, &heldPacked))
+            return fail("no memory to deflate " + name);
+        return true;
+    }
+    if (!background) {
+        int (*query)(void *) = stopped;
+        void *context = stopContext;
+        background = std::make_unique<vexel::kit::BackgroundJob>([query, context] { return query(context) != 0; });
+    }
+    // The step owns its input and a share of the compressor: after a stop it may still
+    // be running when the engine is gone.
+    std::string why;
+    const bool ok = background->run(
+        [pieces, input = heldRaw, last, what = name](std::vector<unsigned char> *out, std::string *reason) {
+            if (pieces->add(input.data(), input.size(), last, out))
+                return true;
+            *reason = "no memory to deflate " + what;
+            return false;
+        },
+        &heldPacked, &why);
+    return ok || fail(why);
+}
 
 // Deflates the held bytes with libdeflate into heldPacked, as the stream's last piece
 // or not. Sets heldPacked empty to mean "store": for a file held whole, or the first
@@ -211,11 +320,12 @@ bool ZipEngine::packHeld(bool last)
     if (heldRaw.empty())
         return true;
     const bool small = last && !piecesWritten && heldRaw.size() <= kSmallFileLimit;
-    std::unique_ptr<vexel::zip::DeflatePieces> &pieces = small ? smallFiles : largeFiles;
+    std::shared_ptr<vexel::zip::DeflatePieces> &pieces = small ? smallFiles : largeFiles;
     if (!pieces)
-        pieces = std::make_unique<vexel::zip::DeflatePieces>(small ? kSmallFileLevel : kLargeFileLevel);
-    if (!pieces->add(heldRaw.data(), heldRaw.size(), last, &heldPacked))
-        return fail("no memory to deflate " + name);
+        pieces = std::make_shared<vexel::zip::DeflatePieces>(small ? kSmallFileLevel : kLargeFileLevel);
+    // A small file deflates in a few tens of milliseconds: not worth a thread hand-over.
+    if (!deflatePiece(pieces, !small, last))
+        return false;
     if (!piecesWritten && heldPacked.size() >= heldRaw.size())
         heldPacked.clear();
     return true;
@@ -358,6 +468,11 @@ int ZipEngineBeginMember(ZipEngine *engine, const ZipEngineMember *member)
         return 0;
     if (engine->inMember)
         return engine->fail("a member was started before the previous one ended");
+    // A small level-9 file joins the queue behind the files in it; anything else is
+    // written at once, so those go first.
+    const bool queued = engine->level == 9 && !member->isFolder && member->size <= kSmallFileLimit;
+    if (!engine->drainQueue(!queued))
+        return 0;
     engine->member = *member;
     engine->name = member->name ? member->name : "";
     if (engine->name.empty())
@@ -432,6 +547,8 @@ int ZipEngineEndMember(ZipEngine *engine)
         return engine->fail("no member to end");
     if (engine->received != engine->member.size)
         return engine->fail("less data than announced for " + engine->name);
+    if (engine->mode == Mode::Holding && !engine->piecesWritten && engine->member.size <= kSmallFileLimit)
+        return engine->queueHeld() ? 1 : 0;
     bool ok = true;
     if (engine->mode == Mode::Holding && engine->piecesWritten) {
         ok = engine->packHeld(true) && engine->writeEntry(engine->heldPacked.data(), engine->heldPacked.size());
@@ -462,6 +579,8 @@ int ZipEngineFinish(ZipEngine *engine)
         return 0;
     if (engine->inMember)
         return engine->fail("the last member was not ended");
+    if (!engine->drainQueue(true))
+        return 0;
     const int rc = zipClose(engine->zip, nullptr);
     engine->zip = nullptr;
     if (rc != ZIP_OK)
@@ -480,6 +599,13 @@ void ZipEngineDestroy(ZipEngine *engine)
     if (engine->zip)
         zipClose(engine->zip, nullptr);
     delete engine;
+}
+
+void ZipEngineSetStop(ZipEngine *engine, int (*stopped)(void *context), void *context)
+{
+    engine->stopped = stopped;
+    engine->stopContext = context;
+    engine->background.reset();
 }
 
 uint16_t ZipEngineVersion(void) { return 100; }

@@ -57,6 +57,12 @@ ZIPENGINE_EXPORT int ZipEngineFinish(ZipEngine *engine);
 ZIPENGINE_EXPORT const char *ZipEngineError(const ZipEngine *engine);
 /* Frees the engine; an unfinished archive is closed as it stands (the caller removes it). */
 ZIPENGINE_EXPORT void ZipEngineDestroy(ZipEngine *engine);
+/* Lets a stop end the engine's long steps at once: from then on, whenever `stopped`
+ * answers nonzero while level 9 deflates a piece, the call in progress fails with the
+ * reason "stopped by the user" without waiting for the piece (which is finished and
+ * dropped on a thread of its own). `stopped` is called on the engine's thread; a null
+ * one turns this off. */
+ZIPENGINE_EXPORT void ZipEngineSetStop(ZipEngine *engine, int (*stopped)(void *context), void *context);
 /* The engine's version, hundreds being the major version. */
 ZIPENGINE_EXPORT uint16_t ZipEngineVersion(void);
 

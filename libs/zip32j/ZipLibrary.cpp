@@ -41,6 +41,9 @@ bool writeZip(int level, const std::vector<Member> &members, ArchiveOutput &outp
         *reason = why;
         return false;
     }
+    // A stop ends even a long deflate step at once.
+    ZipEngineSetStop(engine.get(), [](void *p) { return static_cast<Progress *>(p)->stopRequested() ? 1 : 0; },
+                     &progress);
     const auto engineFailed = [&] {
         *reason = ZipEngineError(engine.get());
         return false;

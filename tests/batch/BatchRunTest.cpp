@@ -35,9 +35,8 @@ std::vector<FormatResult> coreRun(const std::string &folderEntry, const std::str
     const std::string directory = platform::currentDirectory();
     const QByteArray savedTmp = qgetenv("TMPDIR");
     qputenv("TMPDIR", QByteArray::fromStdString(tmp));
-    platform::setProgramFolderForTesting(VEXEL_BIN_DIR);
+    state.Libraries = ArchiverLibraries(platform::SearchPath(VEXEL_BIN_DIR));
     const bool abandoned = RunFormats(ctx);
-    platform::setProgramFolderForTesting("");
     if (savedTmp.isNull())
         qunsetenv("TMPDIR");
     else

@@ -127,11 +127,9 @@ protected:
         oldCurrent = QDir::currentPath();
         qputenv("PATH", folder("onpath").toUtf8());
         QDir::setCurrent(folder("elsewhere"));   // the current directory holds nothing
-        platform::setProgramFolderForTesting(folder("program").toStdString());
     }
     void TearDown() override
     {
-        platform::setProgramFolderForTesting("");
         QDir::setCurrent(oldCurrent);
         qputenv("PATH", oldPath);
     }
@@ -143,6 +141,9 @@ protected:
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
 
+    // Searches from the folder "program" in place of this test program's folder.
+    platform::SearchPath lookup() const { return platform::SearchPath(folder("program").toStdString()); }
+
     QTemporaryDir root;
     QByteArray oldPath;
     QString oldCurrent;
@@ -153,11 +154,11 @@ TEST_F(DiscoveryOnDisk, ProgramFolderIsSearchedBeforePath)
     touch("program", "rar");
     touch("onpath", "rar");
     std::string found;
-    ASSERT_TRUE(FindArchiver("rar.exe", found));
+    ASSERT_TRUE(FindArchiver("rar.exe", found, lookup()));
     EXPECT_EQ(found, folder("program").toStdString() + "/");
 
     ASSERT_TRUE(QFile::remove(folder("program") + "/rar"));
-    ASSERT_TRUE(FindArchiver("rar.exe", found));
+    ASSERT_TRUE(FindArchiver("rar.exe", found, lookup()));
     EXPECT_EQ(found, folder("onpath").toStdString() + "/");
 }
 
@@ -167,7 +168,7 @@ TEST_F(DiscoveryOnDisk, FlagsFollowTheFilesFoundAnywhereOnTheSearch)
     touch("onpath", "ZIP32J.SO");
     touch("onpath", "sfx32gui.dat");
     touch("onpath", "bga32.so");
-    const ArchiverAvailability a = DiscoverArchivers();
+    const ArchiverAvailability a = DiscoverArchivers(lookup());
     EXPECT_TRUE(a.ZIPAvailable);
     EXPECT_TRUE(a.ZIPExeAvailable);
     EXPECT_TRUE(a.BGAAvailable);

@@ -5,6 +5,7 @@
 #include "TestTree.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <memory>
 #include <random>
@@ -224,6 +225,138 @@ TEST(ZipEngine, LevelNineFilesAcrossPieceBoundariesExtractExact)
     ASSERT_NE(noisy, std::string::npos);
     EXPECT_NE(listing.find("Method = Store", noisy), std::string::npos) << "the first piece decides";
     EXPECT_NE(listing.find("Method = Deflate"), std::string::npos);
+}
+
+// Writes the files at level 9, one engine call per MiB; false when a call failed.
+bool writeLevelNine(ZipEngine *engine, const std::vector<std::pair<std::string, std::string>> &files)
+{
+    for (const auto &[name, data] : files) {
+        const ZipEngineMember member{name.c_str(), 0, data.size(), 1600000000, 0644};
+        if (!ZipEngineBeginMember(engine, &member))
+            return false;
+        for (std::size_t at = 0; at < data.size(); at += 1 << 20)
+            if (!ZipEngineWriteData(engine, data.data() + at, std::min<std::size_t>(data.size() - at, 1 << 20)))
+                return false;
+        if (!ZipEngineEndMember(engine))
+            return false;
+    }
+    return ZipEngineFinish(engine) != 0;
+}
+
+TEST(ZipEngine, AStopQueryChangesNoByteAndAStopEndsALongPieceAtOnce)
+{
+    TempFolder tmp;
+    std::mt19937 rng(5);
+    std::string text;
+    while (text.size() < (9u << 20) + 777)
+        text += "entry " + std::to_string(rng() % 9000) + " in a long log, again and again\n";
+    const std::vector<std::pair<std::string, std::string>> files{
+        {"small.txt", text.substr(0, 100000)}, // deflated on the engine's thread
+        {"middle.txt", text.substr(0, 3 << 20)},
+        {"long.txt", text}, // two pieces
+    };
+    Engine plain = create(tmp.path() + "plain.zip", 9);
+    ASSERT_TRUE(writeLevelNine(plain.get(), files)) << ZipEngineError(plain.get());
+    Engine watched = create(tmp.path() + "watched.zip", 9);
+    ZipEngineSetStop(watched.get(), [](void *) { return 0; }, nullptr);
+    ASSERT_TRUE(writeLevelNine(watched.get(), files)) << ZipEngineError(watched.get());
+    plain.reset();
+    watched.reset();
+    EXPECT_TRUE(readFile(tmp.path() + "plain.zip") == readFile(tmp.path() + "watched.zip"));
+
+    // Asked once before the piece starts (go on), then while it runs (stop): a piece of
+    // 3 MiB at this level takes far longer than the first look after it started.
+    Engine stopped = create(tmp.path() + "stopped.zip", 9);
+    int asked = 0;
+    ZipEngineSetStop(stopped.get(), [](void *count) { return ++*static_cast<int *>(count) > 1 ? 1 : 0; }, &asked);
+    EXPECT_FALSE(writeLevelNine(stopped.get(), {files[1]}));
+    EXPECT_EQ(std::string(ZipEngineError(stopped.get())), "stopped by the user");
+    EXPECT_EQ(asked, 2);
+    EXPECT_FALSE(ZipEngineFinish(stopped.get()));
+}
+
+// Small files deflate on worker threads while the engine takes the next ones; folders,
+// empty files, stored files and a long file written at once must still come out in the
+// order they went in, each with its own data, method and time.
+TEST(ZipEngine, LevelNineKeepsTheOrderOfSmallFilesDeflatedInParallel)
+{
+    TempFolder tmp;
+    const std::string zip = tmp.path() + "order.zip";
+    Engine engine = create(zip, 9);
+    std::mt19937 rng(23);
+    struct Item {
+        std::string name;
+        std::string data;
+        bool folder;
+    };
+    std::vector<Item> items;
+    for (int i = 0; i < 600; ++i) {
+        const std::string n = std::to_string(i);
+        if (i % 97 == 5)
+            items.push_back({"folder" + n, "", true});
+        else if (i % 61 == 7)
+            items.push_back({"empty" + n, "", false});
+        else if (i % 53 == 3) {
+            std::string noise(1000 + rng() % 5000, '\0');
+            for (char &c : noise)
+                c = static_cast<char>(rng());
+            items.push_back({"noise" + n + ".bin", noise, false}); // stored: deflate would grow it
+        } else if (i == 300) {
+            std::string text;
+            while (text.size() < 300 * 1024)
+                text += "a longer file, written at once in the middle of the queue " + std::to_string(rng() % 100) + "\n";
+            items.push_back({"long.txt", text, false});
+        } else {
+            std::string text;
+            const std::size_t size = 50 + rng() % 8000;
+            while (text.size() < size)
+                text += "file " + n + " line " + std::to_string(rng() % 1000) + "\n";
+            items.push_back({"d" + std::to_string(i % 7) + "/f" + n + ".txt", text, false});
+        }
+    }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const Item &item = items[i];
+        const ZipEngineMember member{item.name.c_str(), item.folder ? 1 : 0, item.data.size(),
+                                     1600000000 + static_cast<std::int64_t>(i) * 2, 0644};
+        ASSERT_TRUE(ZipEngineBeginMember(engine.get(), &member)) << ZipEngineError(engine.get());
+        if (item.folder)
+            continue;
+        if (!item.data.empty()) {
+            ASSERT_TRUE(ZipEngineWriteData(engine.get(), item.data.data(), item.data.size()));
+        }
+        ASSERT_TRUE(ZipEngineEndMember(engine.get())) << ZipEngineError(engine.get());
+    }
+    ASSERT_TRUE(ZipEngineFinish(engine.get())) << ZipEngineError(engine.get());
+
+    // Python's zipfile, an independent reader: names in order, method, data.
+    const std::string script =
+        "import sys, zipfile, zlib\n"
+        "z = zipfile.ZipFile(sys.argv[1])\n"
+        "for i in z.infolist():\n"
+        "    data = z.read(i)\n"
+        "    print(i.filename, i.compress_type, len(data), zlib.crc32(data))\n";
+    std::string listing;
+    ASSERT_EQ(runCommand("python3 -c " + shellQuote(script) + " " + shellQuote(zip), &listing), 0) << listing;
+    std::istringstream lines(listing);
+    std::string line;
+    std::size_t index = 0;
+    for (; std::getline(lines, line); ++index) {
+        ASSERT_LT(index, items.size()) << line;
+        const Item &item = items[index];
+        std::istringstream fields(line);
+        std::string name;
+        int method = -1;
+        std::size_t size = 0;
+        unsigned long crc = 0;
+        fields >> name >> method >> size >> crc;
+        EXPECT_EQ(name, item.name + (item.folder ? "/" : "")) << index;
+        const bool stored = item.folder || item.data.empty() || item.name.rfind("noise", 0) == 0;
+        EXPECT_EQ(method, stored ? 0 : 8) << name;
+        EXPECT_EQ(size, item.data.size()) << name;
+        EXPECT_EQ(crc, crc32(0, reinterpret_cast<const Bytef *>(item.data.data()), static_cast<uInt>(item.data.size())))
+            << name;
+    }
+    EXPECT_EQ(index, items.size());
 }
 
 TEST(ZipEngine, DataMustMatchTheAnnouncedSize)

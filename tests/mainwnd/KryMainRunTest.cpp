@@ -46,6 +46,7 @@ class KryMainRunTest : public QObject {
     QString src_, save_;
     ArchiverAvailability found_;
     QByteArray tmpdir_ = qgetenv("TMPDIR");
+    QByteArray path_;
 
     // Runs the window's start command with `name` typed; returns the run's report.
     QString runAs(KryMain &wnd, const QString &name)
@@ -75,7 +76,10 @@ private slots:
         QDir().mkpath(dir_->path() + "/config");
         qputenv("XDG_CONFIG_HOME", (dir_->path() + "/config").toUtf8());
         qputenv("TMPDIR", dir_->path().toUtf8());
-        platform::setProgramFolderForTesting(VEXEL_BIN_DIR "/");
+        // The main window's run looks the libraries up from the program's folder and then
+        // on PATH: the built libraries go first on PATH.
+        path_ = qgetenv("PATH");
+        qputenv("PATH", QByteArray(VEXEL_BIN_DIR) + ":" + path_);
         found_ = DiscoverArchivers();
         QVERIFY(found_.LHAAvailable && found_.ZIPAvailable && found_.CABAvailable &&
                 found_.BGAAvailable);
@@ -86,7 +90,7 @@ private slots:
     // The next test's folder must not be made inside this one's, which TMPDIR points at.
     void cleanup()
     {
-        platform::setProgramFolderForTesting("");
+        qputenv("PATH", path_);
         qputenv("TMPDIR", tmpdir_);
         QDir::setCurrent(QDir::tempPath());
         dir_.reset();

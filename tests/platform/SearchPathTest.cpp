@@ -31,16 +31,14 @@ protected:
         root = scratch.path();
         for (const char *folder : {"app/bin", "app/lib/vexel", "here", "path1", "path2"})
             std::filesystem::create_directories(root + folder);
-        setProgramFolderForTesting(root + "app/bin");
         ASSERT_TRUE(setCurrentDirectory(root + "here"));
     }
-    void TearDown() override { setProgramFolderForTesting(""); }
 
     void put(const std::string &relative) { test::writeFile(root + relative, "x"); }
     std::string lookup(const std::string &name)
     {
         std::string folder = "junk";
-        const bool found = findOnSearchPath(name, &folder);
+        const bool found = SearchPath(root + "app/bin").find(name, &folder);
         EXPECT_EQ(found, !folder.empty()) << name;
         return folder;
     }
@@ -119,4 +117,26 @@ TEST(ProgramFolder, IsTheFolderOfThisTestProgram)
     EXPECT_EQ(folder.back(), '/');
     EXPECT_EQ(std::filesystem::path(folder + "platform_tests"),
               std::filesystem::read_symlink("/proc/self/exe"));
+    EXPECT_EQ(SearchPath().programFolder(), folder) << "the lookup starts from it unless told otherwise";
+}
+
+TEST(ProgramFolder, TwoLookupsWithTheirOwnFoldersDoNotMeet)
+{
+    RunFolder scratch;
+    ASSERT_TRUE(scratch.ok()) << scratch.error();
+    const std::string root = scratch.path();
+    std::filesystem::create_directories(root + "one");
+    std::filesystem::create_directories(root + "two");
+    test::writeFile(root + "one/cab32.so", "x");
+    test::ScopedEnv path("PATH", "");
+    test::ScopedCurrentDirectory keepDirectory;
+    ASSERT_TRUE(setCurrentDirectory(root + "two"));
+    const SearchPath one(root + "one"), two(root + "two");
+    EXPECT_EQ(one.programFolder(), root + "one/") << "the folder ends in /";
+    std::string folder;
+    EXPECT_TRUE(one.find("cab32.dll", &folder));
+    EXPECT_EQ(folder, root + "one/");
+    EXPECT_FALSE(two.find("cab32.dll", &folder));
+    EXPECT_EQ(folder, "");
+    EXPECT_FALSE(findOnSearchPath("cab32.dll", &folder)) << "the program's own lookup is untouched";
 }

@@ -98,7 +98,7 @@ protected:
         fs::create_symlink("nowhere", source + "P/dangling");
         fs::create_directory_symlink("..", source + "P/5.36.0/up");
         qputenv("TMPDIR", QByteArray::fromStdString(tmp));
-        platform::setProgramFolderForTesting(VEXEL_LIBRARY_DIR);
+        state.Libraries = ArchiverLibraries(platform::SearchPath(VEXEL_LIBRARY_DIR));
         request.FileList = {source + "ok.txt", source + kBadFile, source + kLatinFolder + "/*.*",
                             source + "日本.txt", source + "P/*.*"};
         request.SaveDir = save;
@@ -107,7 +107,6 @@ protected:
     void TearDown() override
     {
         qunsetenv("TMPDIR");
-        platform::setProgramFolderForTesting("");
         platform::setCurrentDirectory(savedDirectory);
     }
 

@@ -61,7 +61,7 @@ TEST_F(RunArchiverTest, ScriptIsTheHeadAndTheArchiverLine)
     ASSERT_TRUE(writeListFiles(tempBase, {source + "a b.txt"}, source, &error)) << error;
     ASSERT_EQ(run("RAR"), 0);
     std::string folder;
-    ASSERT_TRUE(FindArchiver("rar.exe", folder));
+    ASSERT_TRUE(FindArchiver("rar.exe", folder, state.Libraries.searchPath()));
     EXPECT_EQ(folder, VEXEL_FAKE_BIN_DIR);
     EXPECT_EQ(bytesOf(tempBase + ".bat"),
               bytesOf(tempBase + ".btt") + archiverScriptLine("RAR", folder, tempBase) + "\n");
@@ -73,7 +73,7 @@ TEST_F(RunArchiverTest, LibraryThatCannotBeLoadedFailsTheFormat)
     const std::string broken = top + "broken/";
     std::filesystem::create_directories(broken);
     writeFile(broken + "cab32.so", "not a shared object");
-    platform::setProgramFolderForTesting(broken);
+    state.Libraries = ArchiverLibraries(platform::SearchPath(broken));
     EXPECT_EQ(run("CAB"), 1);
     EXPECT_EQ(host.events.back(), "timer off");
     // The loader's own words, naming the file it refused.

@@ -47,7 +47,7 @@ protected:
         qputenv("TMPDIR", QByteArray::fromStdString(tmp));
         qputenv("PATH", QByteArray(VEXEL_FAKE_BIN_DIR) + ":" + savedPath);
         qputenv(fakes::kLogEnv, QByteArray::fromStdString(log));
-        platform::setProgramFolderForTesting(VEXEL_FAKE_LIB_DIR);
+        state.Libraries = ArchiverLibraries(platform::SearchPath(VEXEL_FAKE_LIB_DIR));
 
         request.FileList = {source + "a b.txt", source + "sub dir/*.*"};
         request.SaveDir = save;
@@ -61,7 +61,6 @@ protected:
                                  fakes::kCheckMembersEnv, "TMPDIR"})
             qunsetenv(name);
         qputenv("PATH", savedPath);
-        platform::setProgramFolderForTesting("");
     }
 
     static void writeFile(const std::string &path, const std::string &text)

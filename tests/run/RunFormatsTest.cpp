@@ -205,7 +205,7 @@ TEST_F(AbandonedRun, MissingLibraryIsNamed)
 {
     const std::string empty = top + "empty/";
     std::filesystem::create_directories(empty);
-    platform::setProgramFolderForTesting(empty);
+    state.Libraries = ArchiverLibraries(platform::SearchPath(empty));
     offer({{"LHA", true}});
     expectAbandoned("処理を中止しました", "LHA: unlha32.dll が見つかりません");
 }

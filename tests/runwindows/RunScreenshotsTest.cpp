@@ -65,9 +65,9 @@ private slots:
         qputenv("PATH", QByteArray(VEXEL_FAKE_BIN_DIR) + ":" + savedPath);
         qputenv(fakes::kWorkEnv, "rar=1500");
         qputenv(fakes::kSizesEnv, "rar=2100000");
-        platform::setProgramFolderForTesting(VEXEL_REAL_LIB_DIR);
 
         test::ProgressWindowParts f;
+        f.state.Libraries = ArchiverLibraries(platform::SearchPath(VEXEL_REAL_LIB_DIR));
         f.settings.CABFreezeType = "1";     // LZX:21, the slowest
         f.settings.CABFreezeLevel = "21";
         f.request.FileList = {(root.path() + QStringLiteral("/資料/*.*")).toStdString()};
@@ -101,7 +101,6 @@ private slots:
         const bool refused = StartRun(f.wnd, available, f.request, f.control);
         probe.stop();
 
-        platform::setProgramFolderForTesting("");
         qputenv("PATH", savedPath);
         for (const char *name : {fakes::kWorkEnv, fakes::kSizesEnv, "TMPDIR"})
             qunsetenv(name);

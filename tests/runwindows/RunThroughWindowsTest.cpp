@@ -60,7 +60,7 @@ struct RunSetting : vexel::test::ProgressWindowParts {
         qputenv("TMPDIR", tmp.toUtf8());
         qputenv("PATH", QByteArray(VEXEL_FAKE_BIN_DIR) + ":" + savedPath);
         qputenv(fakes::kLogEnv, log.toUtf8());
-        platform::setProgramFolderForTesting(VEXEL_FAKE_LIB_DIR);
+        state.Libraries = ArchiverLibraries(platform::SearchPath(VEXEL_FAKE_LIB_DIR));
         request.FileList = {(source + "/a.txt").toStdString()};
         request.SaveDir = save.toStdString();
         probe.setInterval(0);
@@ -76,7 +76,6 @@ struct RunSetting : vexel::test::ProgressWindowParts {
                                  fakes::kFailEnv, fakes::kProgressEnv, fakes::kHangEnv, "TMPDIR"})
             qunsetenv(name);
         qputenv("PATH", savedPath);
-        platform::setProgramFolderForTesting("");
     }
 
     // Starts a run as the start button does; returns StartRun's answer.

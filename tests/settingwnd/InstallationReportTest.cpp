@@ -50,19 +50,15 @@ ArchiverAvailability everythingFound()
     return a;
 }
 
-// Restores the program folder and PATH the lookup uses.
+// The lookup from `programFolder`, with PATH set to `path` while it lives.
 struct ScopedLookup {
     ScopedLookup(const std::string &programFolder, const std::string &path)
-        : oldPath_(std::getenv("PATH") ? std::getenv("PATH") : "")
+        : searchPath(programFolder), oldPath_(std::getenv("PATH") ? std::getenv("PATH") : "")
     {
-        platform::setProgramFolderForTesting(programFolder);
         ::setenv("PATH", path.c_str(), 1);
     }
-    ~ScopedLookup()
-    {
-        platform::setProgramFolderForTesting("");
-        ::setenv("PATH", oldPath_.c_str(), 1);
-    }
+    ~ScopedLookup() { ::setenv("PATH", oldPath_.c_str(), 1); }
+    const platform::SearchPath searchPath;
     std::string oldPath_;
 };
 
@@ -151,7 +147,7 @@ TEST(InstallationReport, TheProgramsQueryAsksTheBuiltLibraries)
 {
     QTemporaryDir empty;
     ScopedLookup lookup(VEXEL_BIN_DIR "/", empty.path().toStdString());
-    ArchiverLibraries loaded;
+    ArchiverLibraries loaded(lookup.searchPath);
     const LibraryVersionQuery query = loadedLibraryVersion(loaded);
     const std::tuple<const char *, const char *, const char *> libraries[] = {
         {"unlha32.dll", "Unlha", "unlha32.so"}, {"ZIP32J.DLL", "Zip", "zip32j.so"},
@@ -174,7 +170,7 @@ TEST(InstallationReport, TheProgramsQueryReportsALibraryThatIsNotThere)
     QTemporaryDir empty;
     ScopedLookup lookup(empty.path().toStdString() + "/", empty.path().toStdString());
     std::string error;
-    ArchiverLibraries loaded;
+    ArchiverLibraries loaded(lookup.searchPath);
     EXPECT_FALSE(loadedLibraryVersion(loaded)("cab32.dll", "Cab", &error));
     EXPECT_NE(error.find("cab32.dll"), std::string::npos) << error;
 }
@@ -190,9 +186,9 @@ TEST(InstallationReport, AFoundFileThatIsNoLibraryIsReportedWithTheLoadersReason
         fake.write("not a shared object");
     }
     ScopedLookup lookup(folder.path().toStdString() + "/", folder.path().toStdString());
-    const ArchiverAvailability found = DiscoverArchivers();
+    const ArchiverAvailability found = DiscoverArchivers(lookup.searchPath);
     ASSERT_TRUE(found.CABAvailable);
-    ArchiverLibraries loaded;
+    ArchiverLibraries loaded(lookup.searchPath);
     const std::string report = installationReport(found, loadedLibraryVersion(loaded));
     const std::string expectedStart = "UNLHA32.DLL - Not Installed.\n"
                                       "ZIP32J.DLL - Not Installed.\n"

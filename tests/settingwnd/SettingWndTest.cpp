@@ -81,14 +81,6 @@ void clickTab(QTabWidget *tabs, const QString &text)
             QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(i).center());
 }
 
-struct ScopedProgramFolder {
-    explicit ScopedProgramFolder(const std::string &folder)
-    {
-        platform::setProgramFolderForTesting(folder);
-    }
-    ~ScopedProgramFolder() { platform::setProgramFolderForTesting(""); }
-};
-
 } // namespace
 
 class SettingWndTest : public QObject {
@@ -374,8 +366,8 @@ private slots:
         QTemporaryDir empty;
         const QByteArray oldPath = qgetenv("PATH");
         qputenv("PATH", empty.path().toUtf8());   // no command-line archiver anywhere
-        ScopedProgramFolder folder(VEXEL_BIN_DIR "/");
-        const ArchiverAvailability found = DiscoverArchivers();
+        const platform::SearchPath builtLibraries(VEXEL_BIN_DIR "/");
+        const ArchiverAvailability found = DiscoverArchivers(builtLibraries);
         QVERIFY(found.LHAAvailable && found.ZIPAvailable && found.CABAvailable && found.BGAAvailable);
 
         QStringList expected;
@@ -396,7 +388,7 @@ private slots:
                  << "GCAC.EXE - Not Installed.";
 
         RunSettings values;
-        ArchiverLibraries loaded;
+        ArchiverLibraries loaded(builtLibraries);
         SettingWnd wnd(values, found, loadedLibraryVersion(loaded));
         qputenv("PATH", oldPath);
         QCOMPARE(reportOf(wnd), expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
