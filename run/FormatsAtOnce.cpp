@@ -29,11 +29,14 @@ std::string runningMessage(const RunControl &control)
     return "ファイルを圧縮しています － " + names + "形式";
 }
 
-bool anyStatusWindow(const std::vector<PlannedFormat> &formats)
+// Whether a status window will be looked for: as one at a time, for a library with the
+// display on, and for one that shows its window even with the display off (ZIP).
+bool anyStatusWindow(const std::vector<PlannedFormat> &formats, bool displayOn)
 {
-    return std::any_of(formats.begin(), formats.end(), [](const PlannedFormat &f) {
+    return std::any_of(formats.begin(), formats.end(), [displayOn](const PlannedFormat &f) {
         const FormatInfo *info = findFormat(f.name);
-        return info != nullptr && !info->statusTitle.empty();
+        return info != nullptr && !info->statusTitle.empty()
+               && (displayOn || info->timerWhenDisplayOff);
     });
 }
 
@@ -159,7 +162,7 @@ bool makeArchivesAtOnce(RunContext &ctx, const std::vector<PlannedFormat> &forma
         control.Running.back()->Format = f.name;
     }
     const ActiveRunControl active(control);
-    const bool watchWindows = anyStatusWindow(formats);
+    const bool watchWindows = anyStatusWindow(formats, ctx.host.dllVisible());
     if (watchWindows)
         ctx.host.setStatusWindowTimer(true);
 

@@ -2,7 +2,8 @@
 # The whole run's own cost, and what Vexel saves a user who would script it otherwise.
 # On one input (a slice of the benchmark corpus, bench/corpus.sh), in one go:
 #   A  vexel --batch over the five built-in formats at the default settings
-#      (LHA lh5, ZIP 6, CAB MSZIP, GZIP 9, BZIP2 9), display off as in batch mode;
+#      (LHA lh5, ZIP 6, CAB MSZIP, GZIP 9, BZIP2 9), display off as in batch mode, one
+#      format after another (-j 1) as B calls them (bench/run/parallel.sh: at once);
 #   B  the same five library calls alone, each through vexel_lib_driver with the very
 #      command line the run passes: A / B - 1 is the run's overhead (target < 3%);
 #   C  7zz a -tzip -mx=9 plus tar | bzip2 -9, keeping the smaller: what a user would
@@ -40,7 +41,7 @@ batch() {
   rm -f "$work/save/"*
   (cd "$work/in" && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
      XDG_CONFIG_HOME="$work/config" TMPDIR="$work/tmp" \
-     "$build/bin/vexel" --batch -q --json -o whole -f LHA,ZIP,CAB,GZIP,BZIP2 -d "$work/save" slice \
+     "$build/bin/vexel" --batch -q --json -j 1 -o whole -f LHA,ZIP,CAB,GZIP,BZIP2 -d "$work/save" slice \
      >"$work/report.json")
 }
 # B: the five library calls on the same list file and base folder.

@@ -196,6 +196,9 @@ void ProgressWnd::watchRunningStatusWindows()
     for (const auto &running : control_.Running) {
         if (!running->Started.load() || running->Finished.load())
             continue;
+        const FormatInfo *format = findFormat(running->Format);
+        if (format == nullptr || (!inputs_.dllVisible() && !format->timerWhenDisplayOff))
+            continue;   // shows no window with the display off
         const QString title = statusWindowTitle(running->Format);
         if (title.isEmpty() || !runningStatusWindows_[title].isNull())
             continue;

@@ -3,7 +3,9 @@
 // and the close box cancel, and WndChkTimer finds a library's status window to hide it
 // or keep it on top. Below them, bars, the member being written and the time show how
 // far the run is, refreshed by the window's own timer ProgressTimer from the run's
-// plain progress data (RunProgress.h), never by an archiver's thread. It is the run's RunHost: the progress side is its own, the main
+// plain progress data (RunProgress.h), never by an archiver's thread; while several
+// formats are made at once, each running one has a bar of its own and the window grows
+// to hold them. It is the run's RunHost: the progress side is its own, the main
 // window's side (format list, output name, check boxes) is forwarded to RunInputs.
 // Hidden, never destroyed, after a run: the same window serves the next one.
 #pragma once

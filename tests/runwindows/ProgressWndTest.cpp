@@ -278,8 +278,9 @@ private slots:
         QCOMPARE(f.wnd.height(), oneAtATimeHeight);
     }
 
-    // Several formats at once: every running library's status window is found and hidden,
-    // and the cancel tells every archiver and closes those windows.
+    // Several formats at once: the status window that a running library shows with the
+    // display off (ZIP's) is found and hidden, as one at a time, and the cancel tells
+    // every archiver and closes it. CAB's is not looked for with the display off.
     void cancelOfSeveralFormatsStopsThemAll()
     {
         Fixture f;
@@ -294,7 +295,7 @@ private slots:
         zip.show();
         cab.show();
         f.wnd.setStatusWindowTimer(true);
-        QTRY_VERIFY(!zip.isVisible() && !cab.isVisible());
+        QTRY_VERIFY(!zip.isVisible());
         QVERIFY2(f.timer("WndChkTimer")->isActive(), "others may still open theirs");
         QCOMPARE(f.control.StatusWindow, nullptr);
 
@@ -302,7 +303,8 @@ private slots:
         QVERIFY(f.control.CancelRequested);
         QTest::qWait(20);   // later ticks close nothing twice
         QCOMPARE(zip.closeRequests, 1);
-        QCOMPARE(cab.closeRequests, 1);
+        QVERIFY(cab.isVisible());
+        QCOMPARE(cab.closeRequests, 0);
         f.wnd.setStatusWindowTimer(false);
     }
 

@@ -73,7 +73,7 @@ TEST(SettingValues, EveryElementAndSliderEndMapsBothWays)
     EXPECT_EQ(kZipLevelRange.maximum, 9);
 }
 
-TEST(SettingValues, ApplyWritesOnlyTheFiveCompressionValues)
+TEST(SettingValues, ApplyWritesTheCompressionValuesAndLeavesTheSaveFolder)
 {
     RunSettings s;
     s.DefaultPath = "/home/user/\xff\xfe/";
@@ -84,6 +84,23 @@ TEST(SettingValues, ApplyWritesOnlyTheFiveCompressionValues)
     EXPECT_EQ(s.CABFreezeLevel, " 18");
     EXPECT_EQ(s.ZIPFreezeLevel, " 3");
     EXPECT_EQ(s.BGAFreezeLevel, " 7");
+}
+
+TEST(SettingValues, JobsRoundTripsAndOutOfRangeCountsShowTheNearestEnd)
+{
+    RunSettings s;
+    for (int jobs : {0, 1, 5, 8}) {
+        s.Jobs = jobs;
+        SettingPositions p = positionsFromSettings(s);
+        EXPECT_EQ(p.jobs, jobs);
+        s.Jobs = -7;
+        applyPositions(p, s);
+        EXPECT_EQ(s.Jobs, jobs);
+    }
+    s.Jobs = 99;
+    EXPECT_EQ(positionsFromSettings(s).jobs, 8);
+    s.Jobs = -1;
+    EXPECT_EQ(positionsFromSettings(s).jobs, 0);
 }
 
 TEST(SettingValues, LeadingBlanksAndFractionsAreReadAsNumbersAndRounded)
