@@ -5,7 +5,10 @@
 // then streamed in the chosen method, so memory stays bounded whatever the file's size.
 // At level 9 libdeflate's near-optimal parser deflates instead: a file of up to kPieceBytes
 // is held whole, a longer one is deflated in pieces of that size joined into one stream
-// (DeflatePieces), the first piece deciding between deflated and stored.
+// (DeflatePieces), the first piece deciding between deflated and stored. Small files
+// (up to kSmallFileLimit) deflate on worker threads while the next ones come in
+// (DeflateQueue) and are written in their order; larger pieces deflate on a thread of
+// their own when a stop query is set, so that a stop never waits for one.
 #include "ZipEngine.h"
 
 #include "BackgroundJob.h"

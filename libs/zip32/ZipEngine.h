@@ -3,8 +3,8 @@
  *
  * zip32.so writes ZIP archives: the container through minizip, member data deflated by
  * zlib at the requested level (at level 9 by libdeflate's near-optimal parser instead,
- * a long file in pieces of 8 MiB joined into one stream), stored when deflate would not
- * make it smaller.
+ * a long file in pieces of 8 MiB joined into one stream, small files on worker threads
+ * while the next ones come in), stored when deflate would not make it smaller.
  * Names are stored as their bytes; the UTF-8 flag marks those that are valid UTF-8 and not
  * plain ASCII, and a name that is not valid UTF-8 goes in without it, as Unix ZIP writers
  * do (a flag on such a name makes strict readers reject the whole archive). Each member
