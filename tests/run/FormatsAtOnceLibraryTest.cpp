@@ -38,7 +38,7 @@ protected:
         fs::create_directories(source + "input");
         testsupport::buildTree(source + "input", testsupport::TreeOptions{false, true});
         qputenv("TMPDIR", QByteArray::fromStdString(tmp));
-        platform::setProgramFolderForTesting(VEXEL_LIBRARY_DIR);
+        state.Libraries = ArchiverLibraries(platform::SearchPath(VEXEL_LIBRARY_DIR));
         host.formats = {{"LHA", true}, {"ZIP", true}, {"CAB", true}, {"GZIP", true}, {"BZIP2", true}};
         request.FileList = {source + "input/*.*"};
         request.SaveDir = save;
@@ -48,7 +48,6 @@ protected:
     void TearDown() override
     {
         qunsetenv("TMPDIR");
-        platform::setProgramFolderForTesting("");
     }
 
     struct Made {

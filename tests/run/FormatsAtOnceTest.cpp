@@ -240,7 +240,7 @@ TEST_F(FormatsAtOnceRun, ALibraryThatCannotBeLoadedFailsTheRunWithItsReason)
 {
     offer({{"LHA", true}, {"GZIP", true}});
     qputenv(fakes::kWorkEnv, "lzh=60000");
-    platform::setProgramFolderForTesting(top);   // no library there
+    state.Libraries = ArchiverLibraries(platform::SearchPath(top));   // no library there
     qputenv("PATH", "/nonexistent");
     settings.Jobs = 2;
     const auto started = Clock::now();
