@@ -35,7 +35,11 @@ printf '"%s/*.*"\n' "$(basename "$corpus")" >"$work/krytmp.lst"
 results="$base/stop-results.txt"
 
 # measure NAME LIB PREFIX SWITCHES EXT HOW: STOPS stops; prints median and worst.
+# CASES=<extended regex>: only the cases whose NAME matches (e.g. CASES='LHA|LZX').
 measure() {
+  if [ -n "${CASES:-}" ] && ! echo "$1" | grep -Eq "$CASES"; then
+    return 0
+  fi
   i=0
   : >"$work/times"
   while [ "$i" -lt "$stops" ]; do
