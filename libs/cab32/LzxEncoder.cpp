@@ -131,6 +131,12 @@ void LzxEncoder::encodeReadyBlocks(bool final)
         // Without the whole block parsed, wait for the next frame's lookahead.
         if (!final && tokenEnd_ < blockEnd)
             return;
+        // The first MiB's eight blocks are coded at once, a good part of a second on
+        // a busy machine: a stop is looked at before each.
+        if (options_.stopRequested && options_.stopRequested()) {
+            stopped_ = true;
+            return;
+        }
         encodeBlock(frames);
     }
 }

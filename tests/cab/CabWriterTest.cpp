@@ -91,6 +91,22 @@ TEST(LzxEncoder, AStopWhileTheFirstMegabyteIsParsedEndsTheFolderAtOnce)
     }
 }
 
+TEST(LzxEncoder, AStopBetweenBlocksEndsTheCodingOfTheFirstMegabyte)
+{
+    // The first MiB is parsed at once and its eight blocks coded one after the other;
+    // a stop that comes once the first block is out leaves the other seven.
+    int written = 0;
+    cab::LzxEncoder::Options options;
+    options.stopRequested = [&written] { return written > 0; };
+    cab::LzxEncoder encoder(options);
+    encoder.beginFolder([&](const std::uint8_t *, std::size_t, std::uint32_t) { ++written; });
+    const Bytes data = textBytes(40 * cab::kFrameSize, 5);
+    for (std::size_t at = 0; at < data.size(); at += cab::kFrameSize)
+        encoder.addFrame(data.data() + at, cab::kFrameSize);
+    encoder.endFolder();
+    EXPECT_EQ(written, 4) << "frames handed on after the stop";
+}
+
 struct StoredFile {
     std::string name;
     std::uint16_t attributes;
