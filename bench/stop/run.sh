@@ -6,7 +6,7 @@
 # once on the machine as it is and once with a CPU hog per core in a second process.
 # Prints the median and the worst latency in milliseconds.
 # Usage: bench/stop/run.sh [build folder]   (the libraries and vexel_stop_driver in bin/)
-# ONLY="BZIP2 ZIP" measures only the methods whose names begin with one of these words.
+# CASES='BZIP2|ZIP' measures only the methods whose names match this extended regex.
 # Results: stdout and bench/out/stop-results.txt.
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -36,9 +36,10 @@ printf '"%s/*.*"\n' "$(basename "$corpus")" >"$work/krytmp.lst"
 results="$base/stop-results.txt"
 
 # measure NAME LIB PREFIX SWITCHES EXT HOW: STOPS stops; prints median and worst.
+# CASES=<extended regex>: only the cases whose NAME matches (e.g. CASES='LHA|LZX').
 measure() {
-  if [ -n "${ONLY:-}" ]; then
-    case " $ONLY " in *" ${1%% *} "*) ;; *) return 0 ;; esac
+  if [ -n "${CASES:-}" ] && ! echo "$1" | grep -Eq "$CASES"; then
+    return 0
   fi
   i=0
   : >"$work/times"

@@ -43,6 +43,7 @@ void LzxEncoder::beginFolder(FrameSink sink)
     sink_ = std::move(sink);
     parser_ = std::make_unique<LzxOptimalParser>(options_.windowBits, options_.maxChain, options_.niceLength,
                                                       options_.treeHashBytes);
+    parser_->setStopCheck(options_.stopRequested);
     tokens_.clear();
     pending_.clear();
     frameSizes_.clear();
@@ -95,6 +96,10 @@ void LzxEncoder::translateAndParse(std::size_t at, std::uint32_t firstFrame)
             return;
         }
         parser_->feed(std::span(pending_).subspan(p, std::min<std::size_t>(kFrameSize, pending_.size() - p)), tokens_);
+        if (parser_->stopped()) {
+            stopped_ = true;
+            return;
+        }
     }
     for (std::size_t i = before; i < tokens_.size(); ++i)
         tokenEnd_ += tokens_[i].isLiteral() ? 1 : tokens_[i].value;
@@ -106,8 +111,12 @@ void LzxEncoder::endFolder()
     if (parser_ && !stopped_) {
         if (!e8Decided_)
             decideE8();
-        parser_->finish(tokens_);
-        encodeReadyBlocks(true);
+        // decideE8() parses up to a MiB and may have met a stop on the way.
+        if (!stopped_)
+            parser_->finish(tokens_);
+        stopped_ = stopped_ || parser_->stopped();
+        if (!stopped_)
+            encodeReadyBlocks(true);
     }
     parser_.reset();
 }
@@ -122,6 +131,12 @@ void LzxEncoder::encodeReadyBlocks(bool final)
         // Without the whole block parsed, wait for the next frame's lookahead.
         if (!final && tokenEnd_ < blockEnd)
             return;
+        // The first MiB's eight blocks are coded at once, a good part of a second on
+        // a busy machine: a stop is looked at before each.
+        if (options_.stopRequested && options_.stopRequested()) {
+            stopped_ = true;
+            return;
+        }
         encodeBlock(frames);
     }
 }

@@ -17,6 +17,9 @@ constexpr std::uint8_t kDefaultMatchBits = 10;
 constexpr std::uint8_t kDefaultLengthBits = 8;
 constexpr std::uint8_t kUnusedSymbolBits = 14;
 constexpr std::uint32_t kUnreached = std::numeric_limits<std::uint32_t>::max();
+// A frame takes tens of milliseconds to parse on a busy machine (text, the largest
+// window); a stop is looked at eight times per frame.
+constexpr std::size_t kStopCheckPositions = 4096;
 
 std::uint32_t commonLength(const std::uint8_t *a, const std::uint8_t *b, std::uint32_t limit)
 {
@@ -78,14 +81,14 @@ void LzxOptimalParser::feed(std::span<const std::uint8_t> input, std::vector<LzT
         appended_ += taken;
         // A frame is parsed once a whole match of bytes after it is in the finder, so
         // that the tree is built with full comparisons.
-        while ((parsed_ / kFrameSize + 1) * kFrameSize + kMaxMatch + 1 <= appended_)
+        while (!stopped_ && (parsed_ / kFrameSize + 1) * kFrameSize + kMaxMatch + 1 <= appended_)
             parseFrame((parsed_ / kFrameSize + 1) * kFrameSize, out);
     }
 }
 
 void LzxOptimalParser::finish(std::vector<LzToken> &out)
 {
-    while (parsed_ < appended_)
+    while (!stopped_ && parsed_ < appended_)
         parseFrame(std::min<std::uint64_t>((parsed_ / kFrameSize + 1) * kFrameSize, appended_), out);
 }
 
@@ -159,12 +162,20 @@ void LzxOptimalParser::parseFrame(std::uint64_t frameEnd, std::vector<LzToken> &
         reached_ = 0;
         std::size_t i = 0;
         for (; i < span; ++i) {
+            if (i % kStopCheckPositions == 0 && stopRequested_ && stopRequested_()) {
+                stopped_ = true;
+                return;
+            }
             const std::uint32_t limit = std::uint32_t(std::min<std::size_t>(kMaxMatch, span - i));
             LzMatch best = finder_.findAndInsert();
             best.length = std::min(best.length, limit);
             if (best.length >= niceLength_) { // taken whole: runs and long repeats stay linear
+                // The positions inside it go into the short-match hashes only: its
+                // source is in the trees already, and a tree walk per byte of a long
+                // repeat cost more than the 0.1% it gained.
                 finder_.advance();
-                finder_.skip(best.length - 1);
+                for (std::uint32_t k = 1; k < best.length; ++k, finder_.advance())
+                    finder_.insertShortOnly();
                 emitPath(i, out);
                 out.push_back({best.distance, std::uint16_t(best.length)});
                 offsets_.code(best.distance, std::uint16_t(best.length));

@@ -12,6 +12,7 @@
 #include "codec/LzParser.h"
 
 #include <array>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -25,6 +26,12 @@ public:
     void feed(std::span<const std::uint8_t> input, std::vector<vexel::codec::LzToken> &out);
     // Parses the rest; the parser must not be fed afterwards.
     void finish(std::vector<vexel::codec::LzToken> &out);
+
+    // Asked every few thousand positions while a frame is parsed; once it answers
+    // true the parser stops where it is (its tokens are then incomplete) and parses
+    // nothing more. Must be cheap; empty: never.
+    void setStopCheck(std::function<bool()> stopRequested) { stopRequested_ = std::move(stopRequested); }
+    bool stopped() const { return stopped_; }
 
     // Prices symbols with the main and length trees of the block just written.
     void setCosts(std::span<const std::uint8_t> mainLengths, std::span<const std::uint8_t> lengthLengths);
@@ -54,6 +61,8 @@ private:
     std::size_t reached_ = 0;    // nodes beyond this one hold stale prices
     std::array<std::uint8_t, kMaxMainTreeSize> mainBits_{};
     std::array<std::uint8_t, kLengthTreeSize> lengthBits_{};
+    std::function<bool()> stopRequested_;
+    bool stopped_ = false;
 };
 
 } // namespace cab::lzx

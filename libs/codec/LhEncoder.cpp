@@ -26,8 +26,9 @@ constexpr int kSplitLevels = 3;
 constexpr std::size_t kChunk = std::size_t{1} << 19;
 constexpr std::size_t kChunksAtOnce = 2;
 // A job looks whether the stream was dropped after each piece of this size (a few
-// milliseconds of work), so a stopped run is not held up by a background parse.
-constexpr std::size_t kFeedPiece = std::size_t{1} << 15;
+// milliseconds of work, tens on a busy machine where the job gets a fraction of a
+// core), so a stopped run is not held up by a background parse.
+constexpr std::size_t kFeedPiece = std::size_t{1} << 13;
 
 LzOptimalParams parserParams(const LhMethodInfo &m, const LhEncoderOptions &o, bool warmUp)
 {
@@ -88,7 +89,7 @@ LhEncoder::~LhEncoder()
 
 void LhEncoder::write(std::span<const std::uint8_t> data)
 {
-    while (!data.empty()) {
+    while (!data.empty() && !abandoned_.load()) {
         const std::size_t n = std::min(data.size(), kChunk * kChunksAtOnce - pending_.size());
         pending_.insert(pending_.end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(n));
         data = data.subspan(n);
@@ -102,6 +103,8 @@ void LhEncoder::write(std::span<const std::uint8_t> data)
 
 void LhEncoder::finish()
 {
+    if (abandoned_.load())
+        return;
     awaitParse();
     startParse();
     awaitParse();
@@ -121,7 +124,10 @@ void LhEncoder::startParse()
     for (std::size_t at = 0; at < all.size(); at += kChunk) {
         const auto history = at == 0 ? std::span<const std::uint8_t>(history_)
                                      : all.subspan(at - std::min(at, dictionary), std::min(at, dictionary));
-        jobs_.push_back({history, all.subspan(at, std::min(kChunk, all.size() - at)), prices_, {}});
+        const auto data = all.subspan(at, std::min(kChunk, all.size() - at));
+        // Reserved here, on this thread, for the most commands the chunk can give (one
+        // per byte): a job never grows it, so no thread's heap grows with the stream.
+        jobs_.push_back({history, data, prices_, takeTokenBuffer(data.size())});
     }
     const LzOptimalParams params = parserParams(method_, options_, !pricesLearned_);
     for (ChunkJob &job : jobs_)
@@ -138,7 +144,7 @@ void LhEncoder::awaitParse()
     if (jobs_.empty())
         return;
     for (ChunkJob &job : jobs_)
-        tokens_.insert(tokens_.end(), job.tokens.begin(), job.tokens.end());
+        parsed_.push_back(std::move(job.tokens));
     prices_ = jobs_.back().prices;
     pricesLearned_ = true;
     jobs_.clear();
@@ -166,15 +172,57 @@ void LhEncoder::writeSplit(std::span<const LzToken> tokens, int levels)
     writeLhBlock(bits_, tokens, method_);
 }
 
+std::vector<LzToken> LhEncoder::takeTokenBuffer(std::size_t count)
+{
+    std::vector<LzToken> buffer;
+    if (!spare_.empty()) {
+        buffer = std::move(spare_.back());
+        spare_.pop_back();
+    }
+    buffer.clear();
+    buffer.reserve(count);
+    return buffer;
+}
+
+// The blocks of a pair take a while to code (tens of milliseconds on a busy machine),
+// so a stop is looked at before each: the stream is then dropped, and the running
+// parse with it.
+bool LhEncoder::dropOnStop()
+{
+    if (!options_.stopRequested || !options_.stopRequested())
+        return false;
+    abandoned_ = true;
+    parsed_.clear();
+    tokens_.clear();
+    return true;
+}
+
+// Blocks are cut every blockTokens_ commands of the stream, whichever chunks they
+// come from; each is gathered in tokens_, so no more than a block is copied at once.
 void LhEncoder::writeBlocks(bool final)
 {
-    std::size_t done = 0;
-    while (tokens_.size() - done >= blockTokens_ || (final && done < tokens_.size())) {
-        const std::size_t n = std::min<std::size_t>(blockTokens_, tokens_.size() - done);
-        writeSplit(std::span<const LzToken>(tokens_).subspan(done, n), kSplitLevels);
-        done += n;
+    tokens_.reserve(blockTokens_);
+    for (std::vector<LzToken> &chunk : parsed_) {
+        std::size_t at = 0;
+        while (at < chunk.size()) {
+            const std::size_t n = std::min<std::size_t>(blockTokens_ - tokens_.size(), chunk.size() - at);
+            tokens_.insert(tokens_.end(), chunk.begin() + static_cast<std::ptrdiff_t>(at),
+                           chunk.begin() + static_cast<std::ptrdiff_t>(at + n));
+            at += n;
+            if (tokens_.size() == blockTokens_) {
+                if (dropOnStop())
+                    return;
+                writeSplit(tokens_, kSplitLevels);
+                tokens_.clear();
+            }
+        }
+        spare_.push_back(std::move(chunk));
     }
-    tokens_.erase(tokens_.begin(), tokens_.begin() + static_cast<std::ptrdiff_t>(done));
+    parsed_.clear();
+    if (final && !tokens_.empty() && !dropOnStop()) {
+        writeSplit(tokens_, kSplitLevels);
+        tokens_.clear();
+    }
 }
 
 } // namespace vexel::codec

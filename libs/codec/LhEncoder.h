@@ -5,8 +5,9 @@
 // cost-based parser of the codec kit. The pair is parsed in the background while
 // the caller reads the next pair and the blocks of the previous one are written.
 // The output does not depend on how the input is cut into write() calls. Memory is
-// bounded by four chunks, two parsers and the commands of a pair, whatever the
-// stream length. The output ends on a byte
+// bounded by four chunks, two parsers, the commands of two pairs (reserved once, a
+// command per byte at most) and one block's, whatever the stream length or content.
+// The output ends on a byte
 // boundary with zero padding; its length is the member's packed size.
 // Not thread-safe; one encoder per member.
 #pragma once
@@ -29,9 +30,9 @@ struct LhEncoderOptions {
     std::uint32_t maxChain = 0;     // 0: the default search depth (tree steps)
     std::uint32_t blockTokens = 0;  // 0: the default block size (<= 65535)
     std::uint32_t niceLength = 0;   // 0: the default; a match this long ends a search
-    // Polled from the parse threads between pieces of 32 KiB: once it answers true the
-    // stream is being dropped, the parse ends early and write() no longer waits for it.
-    // Must be thread-safe; empty: never.
+    // Polled from the parse threads between pieces of 8 KiB and before each block is
+    // coded: once it answers true the stream is being dropped, the parse ends early and
+    // write() no longer waits for it. Must be thread-safe; empty: never.
     std::function<bool()> stopRequested;
 };
 
@@ -45,7 +46,9 @@ public:
     LhEncoder &operator=(const LhEncoder &) = delete;
 
     // Compresses `data` as the next part of the stream. May block while the
-    // previous chunk pair is parsed (a fraction of a second).
+    // previous chunk pair is parsed (a fraction of a second). Once a stop was asked
+    // for (options' stopRequested), the stream is dropped: this and finish() then do
+    // nothing and the output stays unfinished.
     void write(std::span<const std::uint8_t> data);
     // Ends the stream: the rest of the input, the last block and the final padding.
     void finish();
@@ -63,6 +66,10 @@ private:
     void awaitParse();
     void writeBlocks(bool final);
     void writeSplit(std::span<const LzToken> tokens, int levels);
+    // Drops the stream when a stop is asked for; true then.
+    bool dropOnStop();
+    // An empty command buffer able to hold `count` commands, reused when one is spare.
+    std::vector<LzToken> takeTokenBuffer(std::size_t count);
 
     LhMethodInfo method_;
     LhEncoderOptions options_;
@@ -75,7 +82,9 @@ private:
     std::vector<std::thread> workers_;
     std::atomic<bool> abandoned_{false};  // the jobs stop early: the stream is dropped
     std::uint32_t blockTokens_;
-    std::vector<LzToken> tokens_;
+    std::vector<std::vector<LzToken>> parsed_;  // the commands of parsed chunks, in order, not written yet
+    std::vector<std::vector<LzToken>> spare_;   // emptied command buffers, kept for the next chunks
+    std::vector<LzToken> tokens_;               // the start of the next block, fewer than blockTokens_
     BitWriter bits_;
 };
 

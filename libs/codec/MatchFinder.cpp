@@ -237,6 +237,15 @@ LzMatch MatchFinder::findAllAndInsert(std::vector<LzMatch> &matches)
     return chainFindAndInsert(&matches);
 }
 
+inline void MatchFinder::prefetchNode(std::int32_t pos, std::uint32_t at) const
+{
+    if (pos < 0)
+        return;
+    const auto p = static_cast<std::size_t>(pos);
+    __builtin_prefetch(&links_[2 * (p & (ring_ - 1))]);
+    __builtin_prefetch(buffer_.data() + p + at);
+}
+
 LzMatch MatchFinder::treeInsert(bool wanted, std::vector<LzMatch> *all)
 {
     // The positions sharing a hash of their first treeHashBytes form a binary search
@@ -270,6 +279,10 @@ LzMatch MatchFinder::treeInsert(bool wanted, std::vector<LzMatch> *all)
         }
         std::int32_t *node = &links_[2 * (static_cast<std::size_t>(cand) & (ring_ - 1))];
         std::uint32_t len = std::min(smallerLen, largerLen);
+        // The walk is a chain of cache misses, one node after the other: fetching both
+        // children while this candidate is compared overlaps the next step's misses.
+        prefetchNode(node[0], len);
+        prefetchNode(node[1], len);
         len += matchLength(static_cast<std::size_t>(cand) + len, cur + len, lenLimit - len);
         if (len > bestLen) {
             bestLen = len;
@@ -302,6 +315,12 @@ LzMatch MatchFinder::treeInsert(bool wanted, std::vector<LzMatch> *all)
             all->back() = best;
     }
     return best;
+}
+
+void MatchFinder::insertShortOnly()
+{
+    if (available() >= kHashBytes)
+        shortMatches(kHashBytes, false, nullptr);
 }
 
 void MatchFinder::skip(std::uint32_t count)

@@ -74,6 +74,11 @@ public:
     void advance() { ++cursor_; }
     // Enters `count` positions from the cursor into the chains and moves past them.
     void skip(std::uint32_t count);
+    // Enters the cursor in the short-match hashes only, not in the chains or trees,
+    // without moving it: for positions inside a long match, whose source is already
+    // there. Costs a few table writes instead of a walk; later searches cannot find the
+    // position itself, only its source.
+    void insertShortOnly();
 
     const MatchFinderParams &params() const { return params_; }
 
@@ -90,6 +95,8 @@ private:
     // Enters the cursor in its tree; returns the longest match met when `wanted`,
     // and appends every longer match met to `all` when given.
     LzMatch treeInsert(bool wanted, std::vector<LzMatch> *all);
+    // Asks the cache for tree node `pos` and its bytes from `at` on.
+    void prefetchNode(std::int32_t pos, std::uint32_t at) const;
     void insert(std::size_t pos);
     void slide();
     std::uint32_t matchLength(std::size_t a, std::size_t b, std::uint32_t limit) const;

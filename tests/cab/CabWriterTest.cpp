@@ -3,6 +3,7 @@
 #include "CabFormat.h"
 #include "CabTestSupport.h"
 #include "CabinetWriter.h"
+#include "LzxEncoder.h"
 #include "LzxTables.h"
 #include "MszipEncoder.h"
 
@@ -70,6 +71,42 @@ TEST(CabWriter, StopRequestLeavesNoCabinet)
     EXPECT_FALSE(fs::exists(dir / "x.cab"));
 }
 
+TEST(LzxEncoder, AStopWhileTheFirstMegabyteIsParsedEndsTheFolderAtOnce)
+{
+    // A folder shorter than the x86-code decision's MiB is parsed whole when it ends;
+    // a stop met on the way ends it there, with nothing more parsed or written.
+    for (const int stopAtPoll : {1, 3}) {
+        int polls = 0;
+        cab::LzxEncoder::Options options;
+        options.stopRequested = [&] { return ++polls >= stopAtPoll; };
+        cab::LzxEncoder encoder(options);
+        int written = 0;
+        encoder.beginFolder([&](const std::uint8_t *, std::size_t, std::uint32_t) { ++written; });
+        const Bytes data = textBytes(20 * cab::kFrameSize, 4);
+        for (std::size_t at = 0; at < data.size(); at += cab::kFrameSize)
+            encoder.addFrame(data.data() + at, cab::kFrameSize);
+        encoder.endFolder();
+        EXPECT_EQ(written, 0) << stopAtPoll;
+        EXPECT_EQ(polls, stopAtPoll) << "asked again after it answered to stop";
+    }
+}
+
+TEST(LzxEncoder, AStopBetweenBlocksEndsTheCodingOfTheFirstMegabyte)
+{
+    // The first MiB is parsed at once and its eight blocks coded one after the other;
+    // a stop that comes once the first block is out leaves the other seven.
+    int written = 0;
+    cab::LzxEncoder::Options options;
+    options.stopRequested = [&written] { return written > 0; };
+    cab::LzxEncoder encoder(options);
+    encoder.beginFolder([&](const std::uint8_t *, std::size_t, std::uint32_t) { ++written; });
+    const Bytes data = textBytes(40 * cab::kFrameSize, 5);
+    for (std::size_t at = 0; at < data.size(); at += cab::kFrameSize)
+        encoder.addFrame(data.data() + at, cab::kFrameSize);
+    encoder.endFolder();
+    EXPECT_EQ(written, 4) << "frames handed on after the stop";
+}
+
 struct StoredFile {
     std::string name;
     std::uint16_t attributes;
@@ -100,7 +137,7 @@ TEST(CabWriter, NamesUseBackslashesAndTheUtf8FlagOnlyOnValidUtf8)
     std::string error;
     ASSERT_TRUE(cab::writeCabinet((dir / "x.cab").string(),
                                   {entry("plain/name.txt", 3, in), entry("日本/名前.txt", 3, in),
-                                   entry("d\xe9j\xe0/bad\xff.txt", 3, in), entry("\xe6\x97cut", 3, in)},
+                                   entry("d\xe9j\xe0/bad\xff.txt", 3, in), entry("\xe6\x97" "cut", 3, in)},
                                   encoder, {}, &error))
         << error;
     const std::vector<StoredFile> files = storedFiles(readBytes(dir / "x.cab"));
@@ -112,7 +149,7 @@ TEST(CabWriter, NamesUseBackslashesAndTheUtf8FlagOnlyOnValidUtf8)
     // Names that are not UTF-8 keep their bytes, without the flag that would mislabel them.
     EXPECT_EQ(files[2].name, "d\xe9j\xe0\\bad\xff.txt");
     EXPECT_EQ(files[2].attributes & cab::kAttrNameIsUtf8, 0);
-    EXPECT_EQ(files[3].name, "\xe6\x97cut");
+    EXPECT_EQ(files[3].name, "\xe6\x97" "cut");
     EXPECT_EQ(files[3].attributes & cab::kAttrNameIsUtf8, 0);
 }
 

@@ -161,6 +161,45 @@ TEST(MatchFinder, UnboundedTreeSearchFindsTheLongestMatchOfTheTreeKeyOrMore)
     }
 }
 
+TEST(MatchFinder, PositionsLeftOutOfTheTreesKeepTheTreesExact)
+{
+    // Stretches entered only in the short-match hashes (the inside of long matches) are
+    // missing from the trees; the trees still give the longest match among the
+    // positions they hold, and every match reported is real.
+    const std::uint32_t window = 4096;
+    for (const std::uint32_t keyBytes : {4u, 6u}) {
+        const auto s = mixedData(16000, keyBytes);
+        MatchFinderParams p{window, window, 256, 1u << 30, 256, MatchStructure::BinaryTree};
+        p.treeHashBytes = keyBytes;
+        MatchFinder finder(p);
+        finder.append(s);
+        std::vector<bool> inTree(s.size(), false);
+        std::vector<LzMatch> all;
+        for (std::size_t pos = 0; pos < s.size(); ++pos, finder.advance()) {
+            if (pos % 100 >= 70) {
+                finder.insertShortOnly();
+                continue;
+            }
+            const LzMatch m = finder.findAllAndInsert(all);
+            const std::size_t limit = std::min<std::size_t>(256, s.size() - pos);
+            std::uint32_t longestInTree = 0, longest = 0;
+            for (std::size_t d = 1; d <= std::min<std::size_t>(pos, window); ++d) {
+                const std::uint32_t len = matchAt(s, pos, d, limit);
+                longest = std::max(longest, len);
+                if (inTree[pos - d])
+                    longestInTree = std::max(longestInTree, len);
+            }
+            inTree[pos] = true;
+            const auto where = ::testing::Message() << "key " << keyBytes << " at " << pos;
+            if (longestInTree >= keyBytes)
+                ASSERT_GE(m.length, longestInTree) << where;
+            ASSERT_LE(m.length, longest) << where;
+            for (const LzMatch &each : all)
+                ASSERT_EQ(matchAt(s, pos, each.distance, limit), each.length) << where;
+        }
+    }
+}
+
 TEST(LzParser, ShortFarMatchesBecomeLiterals)
 {
     auto params = lhaLike(1u << 16);

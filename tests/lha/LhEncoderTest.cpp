@@ -145,6 +145,10 @@ TEST(LhEncoder, SeveralRoundsOfChunksJoinSeamlessly)
         EXPECT_EQ(compress(m, data, {}, 300001), whole);
         expectRoundTrip(m, data);
     }
+    // Blocks that start and end anywhere inside the chunks and straddle their ends.
+    LhEncoderOptions oddBlocks;
+    oddBlocks.blockTokens = 1001;
+    expectRoundTrip(LhMethod::Lh7, data, oddBlocks);
 }
 
 TEST(LhPriceModel, PricesByWidthAgreeWithPricePerDistance)
@@ -184,7 +188,7 @@ TEST(LhEncoder, DroppedMidStreamWaitsForItsBackgroundParse)
     expectRoundTrip(LhMethod::Lh7, data);
 }
 
-// The background parse asks whether to stop before every 32 KiB it parses, so a stop
+// The background parse asks whether to stop at least every 32 KiB it parses, so a stop
 // is seen within a few milliseconds of work; once told to stop it parses no more.
 TEST(LhEncoder, BackgroundParseAsksToStopEvery32KiB)
 {
@@ -202,4 +206,27 @@ TEST(LhEncoder, BackgroundParseAsksToStopEvery32KiB)
     enc.write(data);   // starts the pair's parse, which ends at its first question
     enc.write(data);   // waits for it: no longer than one question per chunk
     EXPECT_LE(askedWhenStopped.load(), 4);
+}
+
+// A stop is looked at before each block is coded: from then on the stream is dropped,
+// with not one more block written, the last one included.
+TEST(LhEncoder, AStopDropsTheBlocksNotWrittenYet)
+{
+    const auto data = mixedData(1u << 20, 10);  // one pair of 512 KiB chunks
+    std::atomic<bool> stop{false};
+    LhEncoderOptions options;
+    options.stopRequested = [&stop] { return stop.load(); };
+    LhEncoder enc(LhMethod::Lh7, options);
+    enc.write(data);
+    enc.write(data);  // the first pair's blocks
+    std::vector<std::uint8_t> out;
+    enc.drainTo(out);
+    ASSERT_FALSE(out.empty());
+    const std::size_t beforeStop = out.size();
+    stop = true;
+    enc.write(data);
+    enc.write(data);
+    enc.finish();
+    enc.drainTo(out);
+    EXPECT_EQ(out.size(), beforeStop);
 }
