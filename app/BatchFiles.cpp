@@ -28,12 +28,9 @@ std::string batchFileListEntry(const std::string &name, const std::string &curre
     // "name/" names a folder, as it does for the system: a file there is no match.
     const bool folderOnly = name.ends_with('/');
     switch (platform::pathKind(full)) {
-    case platform::PathKind::Missing:
-        return {};
-    case platform::PathKind::File:
-        return folderOnly ? std::string() : full;
-    case platform::PathKind::Folder:
-        break;
+    case platform::PathKind::Missing: return {};
+    case platform::PathKind::File: return folderOnly ? std::string() : full;
+    case platform::PathKind::Folder: break;
     }
     return full + (full.ends_with('/') ? "*.*" : "/*.*");
 }

@@ -63,7 +63,8 @@ void BatchHost::drawLiveBar()
 {
     if (progress_ == nullptr || !running_)
         return;
-    const RunProgress now = runProgress(request_, control_, state_, std::chrono::steady_clock::now());
+    const RunProgress now =
+        runProgress(request_, control_, state_, std::chrono::steady_clock::now());
     std::fprintf(progress_, "\r\033[K%s", terminalProgressLine(now, kBarColumns).c_str());
     std::fflush(progress_);
     barShown_ = true;
@@ -134,7 +135,7 @@ void BatchHost::checkInterrupt()
             endedProcess_ = control_.ArchiverProcess;
             EndArchiverProcess(control_);
         }
-        return;   // the wait itself escalates to SIGKILL after its grace time
+        return; // the wait itself escalates to SIGKILL after its grace time
     }
     if (now - interruptSeen_ >= kLibraryStopGrace)
         stopAtOnce();

@@ -41,7 +41,7 @@ public:
     void *progressWindowHandle() override { return nullptr; }
     void setCounterText(const std::string &text) override;
     void setMessageText(const std::string &text) override;
-    void setStatusWindowTimer(bool) override {}   // no display: no status window to watch
+    void setStatusWindowTimer(bool) override {} // no display: no status window to watch
     void processPendingEvents() override;
     void showError(const std::string &text) override;
     void runProgressModal() override;
@@ -50,9 +50,9 @@ public:
     // runs (for a terminal); the per-format lines are then written above it.
     void showLiveBar(bool on) { liveBar_ = on; }
 
-    bool ran() const { return ran_; }               // the run was started
-    bool abandoned() const { return abandoned_; }   // ... and did not save
-    bool interrupted() const;                       // an interrupt arrived
+    bool ran() const { return ran_; }             // the run was started
+    bool abandoned() const { return abandoned_; } // ... and did not save
+    bool interrupted() const;                     // an interrupt arrived
 
 private:
     void checkInterrupt();
@@ -77,7 +77,7 @@ private:
     bool ran_ = false;
     bool abandoned_ = false;
     std::int64_t endedProcess_ = 0;
-    bool endedAll_ = false;   // EndAllArchivers was called for this interrupt
+    bool endedAll_ = false; // EndAllArchivers was called for this interrupt
     std::chrono::steady_clock::time_point interruptSeen_{};
 };
 

@@ -57,7 +57,8 @@ std::vector<std::pair<std::string, bool>> formatList(const BatchOptions &options
     }
     std::vector<std::pair<std::string, bool>> list;
     for (const FormatListEntry &entry : stored.formats)
-        list.emplace_back(entry.text, options.formats ? wanted.count(entry.text) > 0 : entry.checked);
+        list.emplace_back(entry.text,
+                          options.formats ? wanted.count(entry.text) > 0 : entry.checked);
     return list;
 }
 
@@ -93,9 +94,9 @@ void printOutcome(const BatchOptions &options, const RunRequest &request, const 
     if (options.json) {
         const std::vector<FormatResult> made(state.Results.begin() + 1, state.Results.end());
         const std::size_t winner = chooseWinner(made);
-        const std::string savedTo = savedPath(request.SaveDir, options.output,
-                                              made[winner].FormatName,
-                                              !request.SingleFormat.empty());
+        const std::string savedTo =
+            savedPath(request.SaveDir, options.output, made[winner].FormatName,
+                      !request.SingleFormat.empty());
         writeOut(batchJson(made, winner, savedTo));
     } else if (!options.quiet) {
         writeOut(state.RunReport + "\n");
@@ -149,16 +150,13 @@ int runCommandLineMode(int argc, char **argv)
     if (!parsed.error.empty())
         return usageError(parsed.error);
     switch (parsed.options.mode) {
-    case CommandMode::Help:
-        writeOut(usageText());
-        return kSaved;
+    case CommandMode::Help: writeOut(usageText()); return kSaved;
     case CommandMode::Version:
         writeOut(std::string("vexel ") + VEXEL_VERSION + "\n");
         return kSaved;
     case CommandMode::Window:
-        return usageError("the window takes no options");   // not reached: see isCommandLineMode
-    case CommandMode::Batch:
-        break;
+        return usageError("the window takes no options"); // not reached: see isCommandLineMode
+    case CommandMode::Batch: break;
     }
     return runBatch(parsed.options);
 }

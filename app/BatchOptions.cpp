@@ -24,9 +24,12 @@ std::string toBytes(const QString &text)
 
 struct Options {
     QCommandLineOption batch{QStringLiteral("batch")};
-    QCommandLineOption output{{QStringLiteral("o"), QStringLiteral("output")}, {}, QStringLiteral("NAME")};
-    QCommandLineOption saveDir{{QStringLiteral("d"), QStringLiteral("save-dir")}, {}, QStringLiteral("DIR")};
-    QCommandLineOption formats{{QStringLiteral("f"), QStringLiteral("formats")}, {}, QStringLiteral("LIST")};
+    QCommandLineOption output{
+        {QStringLiteral("o"), QStringLiteral("output")}, {}, QStringLiteral("NAME")};
+    QCommandLineOption saveDir{
+        {QStringLiteral("d"), QStringLiteral("save-dir")}, {}, QStringLiteral("DIR")};
+    QCommandLineOption formats{
+        {QStringLiteral("f"), QStringLiteral("formats")}, {}, QStringLiteral("LIST")};
     QCommandLineOption lha{QStringLiteral("lha"), {}, QStringLiteral("METHOD")};
     QCommandLineOption cab{QStringLiteral("cab"), {}, QStringLiteral("METHOD")};
     QCommandLineOption zipLevel{QStringLiteral("zip-level"), {}, QStringLiteral("N")};
@@ -97,8 +100,9 @@ bool readFormats(const std::string &list, std::vector<std::string> *formats, std
             if (lowered(std::string(format.entryText)) == lowered(item))
                 found = &format;
         if (found == nullptr) {
-            *error = "unknown format '" + item + "' in --formats (known: LHA, ZIP, CAB, GZIP, "
-                     "BZIP2, RAR, GCA, ACE)";
+            *error = "unknown format '" + item
+                + "' in --formats (known: LHA, ZIP, CAB, GZIP, "
+                  "BZIP2, RAR, GCA, ACE)";
             return false;
         }
         formats->emplace_back(found->entryText);
@@ -167,7 +171,7 @@ bool readBatchValues(const QCommandLineParser &parser, const Options &o, BatchOp
     }
     if (options->output.find('/') != std::string::npos) {
         *error = "the output name '" + options->output
-                 + "' must be a file name without '/'; give the folder with -d DIR";
+            + "' must be a file name without '/'; give the folder with -d DIR";
         return false;
     }
     if (parser.isSet(o.saveDir)) {

@@ -24,11 +24,13 @@ std::string batchJson(const std::vector<FormatResult> &made, std::size_t winner,
 {
     QJsonArray formats;
     for (const FormatResult &record : made)
-        formats.append(QJsonObject{{QStringLiteral("format"), QString::fromStdString(record.FormatName)},
-                                   {QStringLiteral("size"), qint64(record.ArchiveSize)}});
-    QJsonObject report{{QStringLiteral("formats"), formats},
-                       {QStringLiteral("winner"), QString::fromStdString(made.at(winner).FormatName)},
-                       {QStringLiteral("saved"), QString::fromStdString(savedTo)}};
+        formats.append(
+            QJsonObject{{QStringLiteral("format"), QString::fromStdString(record.FormatName)},
+                        {QStringLiteral("size"), qint64(record.ArchiveSize)}});
+    QJsonObject report{
+        {QStringLiteral("formats"), formats},
+        {QStringLiteral("winner"), QString::fromStdString(made.at(winner).FormatName)},
+        {QStringLiteral("saved"), QString::fromStdString(savedTo)}};
     if (!isValidUtf8(savedTo)) {
         const QByteArray bytes(savedTo.data(), qsizetype(savedTo.size()));
         report.insert(QStringLiteral("saved_base64"), QString::fromLatin1(bytes.toBase64()));

@@ -33,7 +33,8 @@ public:
     {
         if (!settings_)
             return std::nullopt;
-        const QVariant value = settings_->value(QStringLiteral("Kry/") + QString::fromStdString(key));
+        const QVariant value =
+            settings_->value(QStringLiteral("Kry/") + QString::fromStdString(key));
         if (!value.isValid())
             return std::nullopt;
         // An unquoted value holding a comma comes back as a list: it is still one text.

@@ -13,8 +13,8 @@
 namespace vexel {
 
 struct StoredChoices {
-    RunSettings settings;                   // methods and levels, checked, or their defaults
-    std::vector<FormatListEntry> formats;   // available formats, stored check marks
+    RunSettings settings;                 // methods and levels, checked, or their defaults
+    std::vector<FormatListEntry> formats; // available formats, stored check marks
 };
 
 // Reads the current user's settings file. A file the store cannot read line by line is

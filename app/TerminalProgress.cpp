@@ -39,11 +39,11 @@ std::string terminalProgressLine(const RunProgress &progress, int width)
     std::snprintf(percent, sizeof percent, "%3d%%", static_cast<int>(overall * 100));
     line += percent;
     if (!progress.format.empty()) {
-        line += "  " + std::to_string(std::min(progress.formatsFinished + 1, progress.formatCount)) +
-                "/" + std::to_string(progress.formatCount) + " " + progress.format;
+        line += "  " + std::to_string(std::min(progress.formatsFinished + 1, progress.formatCount))
+            + "/" + std::to_string(progress.formatCount) + " " + progress.format;
         if (progress.formatKnown)
-            line += "  " + mebibytes(progress.formatFraction * progress.inputSize) + "/" +
-                    mebibytes(progress.inputSize) + " MiB";
+            line += "  " + mebibytes(progress.formatFraction * progress.inputSize) + "/"
+                + mebibytes(progress.inputSize) + " MiB";
     }
     if (progress.remainingSeconds >= 0)
         line += "  残り 約" + clockText(progress.remainingSeconds);

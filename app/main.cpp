@@ -14,7 +14,7 @@ int main(int argc, char *argv[])
     if (vexel::isCommandLineMode(argc, argv))
         return vexel::runCommandLineMode(argc, argv);
 
-    QApplication app(argc, argv);   // takes Qt's own options out of argv
+    QApplication app(argc, argv); // takes Qt's own options out of argv
     QApplication::setApplicationName(QStringLiteral("Vexel"));
     QApplication::setOrganizationName(QStringLiteral("Korvane Club"));
 

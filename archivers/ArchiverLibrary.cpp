@@ -86,14 +86,8 @@ bool ArchiverLibrary::setOwnerWindow(void *window, ARCHIVERPROC callback) const
     return true;
 }
 
-std::uint16_t ArchiverLibrary::version() const
-{
-    return impl_->version();
-}
+std::uint16_t ArchiverLibrary::version() const { return impl_->version(); }
 
-std::string ArchiverLibrary::path() const
-{
-    return impl_->library.fileName().toStdString();
-}
+std::string ArchiverLibrary::path() const { return impl_->library.fileName().toStdString(); }
 
 } // namespace vexel

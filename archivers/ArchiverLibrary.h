@@ -18,8 +18,7 @@ public:
     // Returns null and sets *error when the library or a required symbol is missing.
     static std::unique_ptr<ArchiverLibrary> load(const std::string &folder,
                                                  const std::string &designName,
-                                                 const std::string &prefix,
-                                                 std::string *error);
+                                                 const std::string &prefix, std::string *error);
     ~ArchiverLibrary();
 
     // The main entry; *output gets the library's one-line message.

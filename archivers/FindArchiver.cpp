@@ -10,7 +10,8 @@ bool FindArchiver(const std::string &name, std::string &folder)
     return FindArchiver(name, folder, platform::SearchPath());
 }
 
-bool FindArchiver(const std::string &name, std::string &folder, const platform::SearchPath &searchPath)
+bool FindArchiver(const std::string &name, std::string &folder,
+                  const platform::SearchPath &searchPath)
 {
     return searchPath.find(name, &folder);
 }

@@ -12,6 +12,7 @@ namespace vexel {
 // From the running program's folder.
 bool FindArchiver(const std::string &name, std::string &folder);
 // From the program folder that `searchPath` was made with.
-bool FindArchiver(const std::string &name, std::string &folder, const platform::SearchPath &searchPath);
+bool FindArchiver(const std::string &name, std::string &folder,
+                  const platform::SearchPath &searchPath);
 
 } // namespace vexel

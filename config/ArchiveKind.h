@@ -14,7 +14,7 @@
 namespace vexel {
 
 struct FormatListEntry {
-    std::string text;   // the format table's entry text, e.g. LHA
+    std::string text; // the format table's entry text, e.g. LHA
     bool checked = true;
 };
 

@@ -24,7 +24,8 @@ std::string reportName(const FormatInfo &format)
 // A reason on one line, so that the report keeps one line per archiver.
 std::string oneLine(std::string text)
 {
-    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
     return text;
 }
 
@@ -67,8 +68,9 @@ std::string installationReport(const ArchiverAvailability &availability,
     for (const FormatInfo &format : formatTable())
         if (format.reportLine >= 0)
             lines.push_back(&format);
-    std::sort(lines.begin(), lines.end(),
-              [](const FormatInfo *a, const FormatInfo *b) { return a->reportLine < b->reportLine; });
+    std::sort(lines.begin(), lines.end(), [](const FormatInfo *a, const FormatInfo *b) {
+        return a->reportLine < b->reportLine;
+    });
     std::string report;
     for (const FormatInfo *entry : lines) {
         const FormatInfo &format = *entry;

@@ -68,8 +68,8 @@ SettingPositions positionsFromSettings(const RunSettings &settings)
     SettingPositions p;
     p.lhaMethod = positionOf(settings.LHAFreezeType, firstStart.LHAFreezeType, kLhaMethodOffset,
                              kLhaMethodElements);
-    p.cabMethod = positionOf(settings.CABFreezeType, firstStart.CABFreezeType, 0,
-                             kCabMethodElements);
+    p.cabMethod =
+        positionOf(settings.CABFreezeType, firstStart.CABFreezeType, 0, kCabMethodElements);
     p.cabLevel = positionOf(settings.CABFreezeLevel, firstStart.CABFreezeLevel, 0, kCabLevelRange);
     p.zipLevel = positionOf(settings.ZIPFreezeLevel, firstStart.ZIPFreezeLevel, 0, kZipLevelRange);
     p.bgaLevel = positionOf(settings.BGAFreezeLevel, firstStart.BGAFreezeLevel, 0, kBgaLevelRange);

@@ -28,12 +28,12 @@ inline constexpr PositionRange kJobsRange{0, 8};
 
 // The selected option elements and slider positions of the window.
 struct SettingPositions {
-    int lhaMethod = 0;   // OptLHA element
-    int cabMethod = 0;   // OptCAB element
-    int cabLevel = 15;   // CabLevel
-    int zipLevel = 6;    // ZipLevel
-    int bgaLevel = 9;    // BGALevel
-    int jobs = 0;        // JobsSpin
+    int lhaMethod = 0; // OptLHA element
+    int cabMethod = 0; // OptCAB element
+    int cabLevel = 15; // CabLevel
+    int zipLevel = 6;  // ZipLevel
+    int bgaLevel = 9;  // BGALevel
+    int jobs = 0;      // JobsSpin
 };
 
 // The numeric value at the start of `text`: leading blanks and tabs, an optional sign,

@@ -52,8 +52,9 @@ QString settingsFileLocation()
 
 SettingWnd::SettingWnd(RunSettings &values, const ArchiverAvailability &availability,
                        const LibraryVersionQuery &versionOf, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent,
+              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                  | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       values_(values)
 {
     setObjectName(QStringLiteral("SettingWnd"));
@@ -83,8 +84,8 @@ void SettingWnd::buildControls()
     Command1 = new QPushButton(QStringLiteral("適用(&A)"), this);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    for (auto [button, name] : {std::pair{Command3, "Command3"}, {Command2, "Command2"},
-                                {Command1, "Command1"}}) {
+    for (auto [button, name] :
+         {std::pair{Command3, "Command3"}, {Command2, "Command2"}, {Command1, "Command1"}}) {
         button->setObjectName(QString::fromLatin1(name));
         // Enter presses no button: none of the three is the window's default.
         button->setAutoDefault(false);
@@ -126,9 +127,9 @@ QWidget *SettingWnd::buildLevelPanel()
     Setting_FreezeLevel = new QWidget;
     Setting_FreezeLevel->setObjectName(QStringLiteral("Setting_FreezeLevel"));
 
-    QGroupBox *frame2 = buildMethodFrame("Frame2", QStringLiteral("LHA圧縮形式"), OptLHA, "OptLHA",
-                                         {QStringLiteral("LH5"), QStringLiteral("LH6"),
-                                          QStringLiteral("LH7")});
+    QGroupBox *frame2 =
+        buildMethodFrame("Frame2", QStringLiteral("LHA圧縮形式"), OptLHA, "OptLHA",
+                         {QStringLiteral("LH5"), QStringLiteral("LH6"), QStringLiteral("LH7")});
     QGroupBox *frame3 =
         buildMethodFrame("Frame3", QStringLiteral("CAB圧縮形式・圧縮率"), OptCAB, "OptCAB",
                          {QStringLiteral("MSZIP"), QStringLiteral("LZX")});
@@ -179,9 +180,8 @@ QGroupBox *SettingWnd::buildMethodFrame(const char *frameName, const QString &ca
 }
 
 // A horizontal slider with a tick per step between its "低" and "高" labels.
-QSlider *SettingWnd::addLevelSlider(QGroupBox *frame, const char *sliderName,
-                                    PositionRange range, const char *lowName,
-                                    const char *highName)
+QSlider *SettingWnd::addLevelSlider(QGroupBox *frame, const char *sliderName, PositionRange range,
+                                    const char *lowName, const char *highName)
 {
     auto *slider = new QSlider(Qt::Horizontal, frame);
     slider->setObjectName(QString::fromLatin1(sliderName));
@@ -204,9 +204,9 @@ QWidget *SettingWnd::buildVersionPanel()
     Setting_Version = new QWidget;
     Setting_Version->setObjectName(QStringLiteral("Setting_Version"));
 
-    Label1 = namedLabel("Label1", QStringLiteral("Vexel - Version ") +
-                                      QString::fromStdString(programVersion()),
-                        Setting_Version);
+    Label1 = namedLabel(
+        "Label1", QStringLiteral("Vexel - Version ") + QString::fromStdString(programVersion()),
+        Setting_Version);
     // Arial where it is installed, else the system's sans-serif face.
     QFont titleFont = Label1->font();
     titleFont.setFamilies({QStringLiteral("Arial"), QStringLiteral("Sans Serif")});
@@ -227,9 +227,8 @@ QWidget *SettingWnd::buildVersionPanel()
     layout->addWidget(namedLabel(
         "Label2", QStringLiteral("選んだすべての形式で圧縮し、一番小さい書庫を残します。"),
         Setting_Version));
-    layout->addWidget(
-        namedLabel("Label3", QStringLiteral("このソフトウェアは無保証で提供されます。"),
-                   Setting_Version));
+    layout->addWidget(namedLabel(
+        "Label3", QStringLiteral("このソフトウェアは無保証で提供されます。"), Setting_Version));
     auto *label4 = namedLabel("Label4", QStringLiteral("設定ファイル: ") + settingsFileLocation(),
                               Setting_Version);
     label4->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -261,8 +260,9 @@ void SettingWnd::fitTextToReport()
         widest = std::max(widest, metrics.horizontalAdvance(line));
     const int margins = 2 * (Text1->frameWidth() + int(Text1->document()->documentMargin()) + 1);
     const int lines = Text1->document()->blockCount();
-    Text1->setMinimumSize(std::min(widest + margins + metrics.averageCharWidth(), kWidestReportPixels),
-                          lines * metrics.lineSpacing() + margins);
+    Text1->setMinimumSize(
+        std::min(widest + margins + metrics.averageCharWidth(), kWidestReportPixels),
+        lines * metrics.lineSpacing() + margins);
 }
 
 SettingPositions SettingWnd::shownPositions() const

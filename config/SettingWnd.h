@@ -40,18 +40,17 @@ public:
     void ApplySettings();
 
 private slots:
-    void Command1_Click();   // "適用(&A)": apply, stay open
-    void Command2_Click();   // "キャンセル": close without applying
-    void Command3_Click();   // "OK": apply and close
+    void Command1_Click(); // "適用(&A)": apply, stay open
+    void Command2_Click(); // "キャンセル": close without applying
+    void Command3_Click(); // "OK": apply and close
 
 private:
     void buildControls();
     QWidget *buildGeneralPanel();
     QWidget *buildLevelPanel();
     QWidget *buildVersionPanel();
-    QGroupBox *buildMethodFrame(const char *frameName, const QString &caption,
-                                QButtonGroup *&group, const char *groupName,
-                                const QStringList &elements);
+    QGroupBox *buildMethodFrame(const char *frameName, const QString &caption, QButtonGroup *&group,
+                                const char *groupName, const QStringList &elements);
     QSlider *addLevelSlider(QGroupBox *frame, const char *sliderName, PositionRange range,
                             const char *lowName, const char *highName);
     // Fills the controls from the shared values and the report from the libraries.

@@ -16,10 +16,7 @@ namespace {
 
 const QString kGroup = QStringLiteral("Kry");
 
-QString keyInGroup(const std::string &key)
-{
-    return kGroup + '/' + QString::fromStdString(key);
-}
+QString keyInGroup(const std::string &key) { return kGroup + '/' + QString::fromStdString(key); }
 
 // QSettings gives no reason for a failed save; opening the same file for an atomic
 // write shows what the system says (no permission, read-only file system ...).
@@ -44,8 +41,7 @@ QString uniqueBrokenName(const QString &path)
 
 } // namespace
 
-std::string SettingsStore::GetSetting(const std::string &key,
-                                      const std::string &defaultValue) const
+std::string SettingsStore::GetSetting(const std::string &key, const std::string &defaultValue) const
 {
     return read(key).value_or(defaultValue);
 }
@@ -110,9 +106,8 @@ void IniSettingsStore::setAsideIfBroken()
     const QString kept = uniqueBrokenName(path_);
     if (QFile::rename(path_, kept)) {
         keptAs_ = kept;
-        errors_ << "vexel: " << path_.toStdString()
-                << ": 設定ファイルを読み取れません。" << kept.toStdString()
-                << " として残し、既定値で始めます" << std::endl;
+        errors_ << "vexel: " << path_.toStdString() << ": 設定ファイルを読み取れません。"
+                << kept.toStdString() << " として残し、既定値で始めます" << std::endl;
     } else {
         errors_ << "vexel: " << path_.toStdString()
                 << ": 設定ファイルを読み取れず、別名で残すこともできません: "
@@ -137,8 +132,8 @@ bool IniSettingsStore::write(const std::string &key, const std::string &value)
     settings_->sync();
     if (settings_->status() == QSettings::NoError)
         return true;
-    errors_ << "vexel: " << path_.toStdString() << ": 設定を保存できません: "
-            << writeFailureReason(path_).toStdString() << std::endl;
+    errors_ << "vexel: " << path_.toStdString()
+            << ": 設定を保存できません: " << writeFailureReason(path_).toStdString() << std::endl;
     return false;
 }
 

@@ -50,8 +50,8 @@ bool checkBoxValue(const SettingsStore &store, const std::string &key)
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
+        return std::tolower(static_cast<unsigned char>(x))
+            == std::tolower(static_cast<unsigned char>(y));
     });
 }
 
@@ -71,8 +71,8 @@ int storedJobs(const SettingsStore &store)
 std::string checkedNumericSetting(const NumericSettingKey &key, const std::string &stored)
 {
     const std::string_view digits = withoutBlanks(stored);
-    const bool onlyDigits = !digits.empty() && std::all_of(digits.begin(), digits.end(),
-        [](char c) { return c >= '0' && c <= '9'; });
+    const bool onlyDigits = !digits.empty()
+        && std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
     const auto number = onlyDigits ? wholeNumber(digits) : std::nullopt;
     if (number && *number >= key.lowest && *number <= key.highest)
         return stored;
@@ -89,8 +89,8 @@ StoredOptions readStoredOptions(const SettingsStore &store, const std::string &c
     if (!platform::isFolder(options.values.DefaultPath))
         options.values.DefaultPath = currentDirectory;
     for (const NumericSettingKey &key : kNumericKeys) {
-        const std::string stored = store.GetSetting(std::string(key.key),
-                                                    std::string(key.defaultValue));
+        const std::string stored =
+            store.GetSetting(std::string(key.key), std::string(key.defaultValue));
         options.values.*key.value = checkedNumericSetting(key, stored);
     }
     options.values.Jobs = storedJobs(store);

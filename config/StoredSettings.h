@@ -56,10 +56,10 @@ enum ArchiveKind : int { OrdinaryKind = 0, SelfExtractingKind = 1 };
 
 // What LoadSettings reads, checked.
 struct StoredOptions {
-    RunSettings values;     // DefaultPath (an existing folder) and the methods and levels
-    bool AlwaysTop = false;     // "AlwaysTop" is "1"
-    bool DLLVisible = false;    // "DLLVisible" is "1"
-    ArchiveKind kind = OrdinaryKind;   // from "FreezeType"
+    RunSettings values;              // DefaultPath (an existing folder) and the methods and levels
+    bool AlwaysTop = false;          // "AlwaysTop" is "1"
+    bool DLLVisible = false;         // "DLLVisible" is "1"
+    ArchiveKind kind = OrdinaryKind; // from "FreezeType"
 };
 
 // LoadSettings' reading steps in their order: "DefaultPath" (a folder that does not

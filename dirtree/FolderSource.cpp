@@ -13,14 +13,16 @@ QString fromUtf8(const std::string &text) { return QString::fromUtf8(text); }
 
 } // namespace
 
-std::vector<Drive> SystemFolderSource::driveRoots() {
+std::vector<Drive> SystemFolderSource::driveRoots()
+{
     std::vector<Drive> drives;
     for (const platform::DriveRoot &root : platform::listDriveRoots())
         drives.push_back({fromUtf8(root.path), fromUtf8(root.label)});
     return drives;
 }
 
-SubfolderList SystemFolderSource::listSubfolders(const QString &folder) {
+SubfolderList SystemFolderSource::listSubfolders(const QString &folder)
+{
     const platform::FolderList found = platform::listSubfolders(toUtf8(folder));
     SubfolderList list;
     list.error = found.error;
@@ -30,23 +32,25 @@ SubfolderList SystemFolderSource::listSubfolders(const QString &folder) {
     return list;
 }
 
-bool SystemFolderSource::hasSubfolder(const QString &folder) {
+bool SystemFolderSource::hasSubfolder(const QString &folder)
+{
     return platform::hasSubfolder(toUtf8(folder));
 }
 
-int SystemFolderSource::probeFolder(const QString &folder) {
+int SystemFolderSource::probeFolder(const QString &folder)
+{
     return platform::probeFolder(toUtf8(folder));
 }
 
-bool SystemFolderSource::isFolder(const QString &path) {
-    return platform::isFolder(toUtf8(path));
-}
+bool SystemFolderSource::isFolder(const QString &path) { return platform::isFolder(toUtf8(path)); }
 
-QString SystemFolderSource::errorDescription(int code) {
+QString SystemFolderSource::errorDescription(int code)
+{
     return fromUtf8(platform::errorDescription(code));
 }
 
-QString SystemFolderSource::currentFolder() {
+QString SystemFolderSource::currentFolder()
+{
     QString folder = QDir::currentPath();
     return folder.endsWith('/') ? folder : folder + '/';
 }

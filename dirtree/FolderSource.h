@@ -10,13 +10,13 @@
 namespace vexel::dirtree {
 
 struct Drive {
-    QString root;    // ends in "/"
-    QString label;   // volume label, or empty
+    QString root;  // ends in "/"
+    QString label; // volume label, or empty
 };
 
 struct SubfolderList {
-    QStringList names;   // in the order the system returns them
-    int error = 0;       // errno when the folder could not be read
+    QStringList names; // in the order the system returns them
+    int error = 0;     // errno when the folder could not be read
 };
 
 class FolderSource {

@@ -9,7 +9,8 @@ namespace vexel::dirtree {
 
 FolderTree::FolderTree(FolderSource &source) : source_(source), mstrPath(source.currentFolder()) {}
 
-void FolderTree::attach(NodeStore *nodes, IconKeys *images) {
+void FolderTree::attach(NodeStore *nodes, IconKeys *images)
+{
     nodes_ = nodes;
     images_ = images;
     if (!ready())
@@ -19,7 +20,8 @@ void FolderTree::attach(NodeStore *nodes, IconKeys *images) {
     LoadDrives();
 }
 
-QString FolderTree::Path() {
+QString FolderTree::Path()
+{
     if (!ready())
         return mstrPath;
     const QString selected = nodes_->selectedKey();
@@ -28,13 +30,15 @@ QString FolderTree::Path() {
     return mstrPath;
 }
 
-void FolderTree::setPath(const QString &newPath) {
+void FolderTree::setPath(const QString &newPath)
+{
     if (!ready())
         return;
     const QString target = GetRealPath(newPath);
     // Folders above the root that holds the path have no node, and neither has anything
     // below a folder that could not be read: the target is then not found.
-    for (qsizetype slash = target.indexOf('/'); slash >= 0; slash = target.indexOf('/', slash + 1)) {
+    for (qsizetype slash = target.indexOf('/'); slash >= 0;
+         slash = target.indexOf('/', slash + 1)) {
         const QString key = target.left(slash + 1);
         if (hasPlaceholder(key, Qt::CaseInsensitive))
             readPlaceholderNode(key);
@@ -46,7 +50,8 @@ void FolderTree::setPath(const QString &newPath) {
     mstrPath = target;
 }
 
-void FolderTree::Refresh() {
+void FolderTree::Refresh()
+{
     if (!ready())
         return;
     nodes_->removeAll();
@@ -55,9 +60,10 @@ void FolderTree::Refresh() {
     setPath(mstrPath);
 }
 
-void FolderTree::Expand(const QString &key) {
+void FolderTree::Expand(const QString &key)
+{
     if (!ready() || !hasPlaceholder(key, Qt::CaseSensitive))
-        return;   // already read: what is shown stays as it was read
+        return; // already read: what is shown stays as it was read
     if (reportIfUnreadable(key)) {
         nodes_->setExpanded(key, false);
         return;
@@ -65,7 +71,8 @@ void FolderTree::Expand(const QString &key) {
     readPlaceholderNode(key);
 }
 
-void FolderTree::Collapse(const QString &key) {
+void FolderTree::Collapse(const QString &key)
+{
     if (!ready())
         return;
     // A closed folder forgets its children; opening it again reads the disk again.
@@ -73,7 +80,8 @@ void FolderTree::Collapse(const QString &key) {
     AddDummyNode(key);
 }
 
-void FolderTree::NodeClick(const QString &key) {
+void FolderTree::NodeClick(const QString &key)
+{
     if (!ready())
         return;
     if (reportIfUnreadable(key)) {
@@ -85,33 +93,39 @@ void FolderTree::NodeClick(const QString &key) {
         changeSink_(mstrPath);
 }
 
-void FolderTree::GotFocus() {
+void FolderTree::GotFocus()
+{
     if (ready() && nodes_->contains(mstrPath))
         nodes_->select(mstrPath, false);
 }
 
-void FolderTree::LoadDrives() {
+void FolderTree::LoadDrives()
+{
     if (!ready())
         return;
     for (const Drive &drive : source_.driveRoots())
         AddDriveNode(drive);
 }
 
-void FolderTree::AddDriveNode(const Drive &drive) {
+void FolderTree::AddDriveNode(const Drive &drive)
+{
     const QString root = drive.root.endsWith('/') ? drive.root : drive.root + '/';
     if (nodes_->contains(root))
         return;
-    const QString text = drive.label.isEmpty() ? (root == "/" ? root : root.chopped(1)) : drive.label;
+    const QString text =
+        drive.label.isEmpty() ? (root == "/" ? root : root.chopped(1)) : drive.label;
     nodes_->addTopLevel({root, text, images_->driveImage(root), {}});
     // Roots are never read before they are opened: an empty drive gets a plus box too.
     AddDummyNode(root);
 }
 
-void FolderTree::AddDummyNode(const QString &parentKey) {
+void FolderTree::AddDummyNode(const QString &parentKey)
+{
     nodes_->addChildren(parentKey, {{placeholderKey(parentKey), placeholderText, {}, {}}});
 }
 
-void FolderTree::AddFolderNodes(QString &parentKey) {
+void FolderTree::AddFolderNodes(QString &parentKey)
+{
     const QString node = parentKey;
     ListSubFolders(parentKey);
     // A folder that vanished since it was listed resolves to an ancestor; its names
@@ -133,7 +147,8 @@ void FolderTree::AddFolderNodes(QString &parentKey) {
         CheckSubFolders(child.key);
 }
 
-void FolderTree::ListSubFolders(QString &folder) {
+void FolderTree::ListSubFolders(QString &folder)
+{
     if (!folder.endsWith('/'))
         folder += '/';
     // A folder that cannot be listed is shown as having no subfolders.
@@ -141,33 +156,33 @@ void FolderTree::ListSubFolders(QString &folder) {
     folder = GetRealPath(folder);
 }
 
-void FolderTree::CheckSubFolders(const QString &folder) {
+void FolderTree::CheckSubFolders(const QString &folder)
+{
     const QString path = folder.endsWith('/') ? folder : folder + '/';
     if (source_.hasSubfolder(path))
         AddDummyNode(path);
 }
 
-QString FolderTree::GetRealPath(const QString &path) {
-    return realPath(path, source_);
-}
+QString FolderTree::GetRealPath(const QString &path) { return realPath(path, source_); }
 
-FolderIcons FolderTree::GetFolderIcons(const QString &path) {
-    return images_->folderImages(path);
-}
+FolderIcons FolderTree::GetFolderIcons(const QString &path) { return images_->folderImages(path); }
 
-bool FolderTree::hasPlaceholder(const QString &key, Qt::CaseSensitivity cs) const {
+bool FolderTree::hasPlaceholder(const QString &key, Qt::CaseSensitivity cs) const
+{
     const std::optional<QString> first = nodes_->firstChildText(key);
     return first && first->compare(placeholderText, cs) == 0;
 }
 
-void FolderTree::readPlaceholderNode(const QString &key) {
+void FolderTree::readPlaceholderNode(const QString &key)
+{
     nodes_->removeNode(placeholderKey(key));
     QString parentKey = key;
     AddFolderNodes(parentKey);
 }
 
 // A folder that is missing is no failure here: its path resolves to an ancestor.
-bool FolderTree::reportIfUnreadable(const QString &key) {
+bool FolderTree::reportIfUnreadable(const QString &key)
+{
     const int code = source_.probeFolder(key);
     if (code == 0 || code == ENOENT || code == ENOTDIR)
         return false;

@@ -67,7 +67,7 @@ private:
     FailureSink failureSink_;
     ChangeSink changeSink_;
     QString mstrPath;
-    QStringList mcolFolders;   // names found by the last ListSubFolders
+    QStringList mcolFolders; // names found by the last ListSubFolders
 };
 
 } // namespace vexel::dirtree

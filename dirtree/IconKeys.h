@@ -8,8 +8,8 @@
 namespace vexel::dirtree {
 
 struct FolderIcons {
-    QString image;           // closed folder
-    QString selectedImage;   // open folder
+    QString image;         // closed folder
+    QString selectedImage; // open folder
 };
 
 class IconKeys {

@@ -11,10 +11,10 @@
 namespace vexel::dirtree {
 
 struct NodeSpec {
-    QString key;             // unique in the whole tree
+    QString key; // unique in the whole tree
     QString text;
-    QString image;           // image key, or "" for none
-    QString selectedImage;   // image key shown while selected, or "" for the same as image
+    QString image;         // image key, or "" for none
+    QString selectedImage; // image key shown while selected, or "" for the same as image
 };
 
 class NodeStore {
@@ -27,8 +27,8 @@ public:
     // Children are placed in folder order among the parent's children. A missing parent
     // or a key already in the tree is passed over.
     virtual void addChildren(const QString &parentKey, const std::vector<NodeSpec> &children) = 0;
-    virtual void removeNode(const QString &key) = 0;       // with its subtree
-    virtual void removeChildren(const QString &key) = 0;   // the node itself stays
+    virtual void removeNode(const QString &key) = 0;     // with its subtree
+    virtual void removeChildren(const QString &key) = 0; // the node itself stays
     virtual void removeAll() = 0;
     // The text of the node's first child; nothing when it has no children or no such node.
     virtual std::optional<QString> firstChildText(const QString &key) const = 0;

@@ -6,7 +6,8 @@ namespace vexel::dirtree {
 namespace {
 
 // The name of `component` inside `folder` as stored on disk, or "" when there is none.
-QString storedName(const QString &folder, const QString &component, FolderSource &source) {
+QString storedName(const QString &folder, const QString &component, FolderSource &source)
+{
     if (source.isFolder(folder + component))
         return component;
     QString match;
@@ -14,7 +15,7 @@ QString storedName(const QString &folder, const QString &component, FolderSource
         if (name.compare(component, Qt::CaseInsensitive) != 0)
             continue;
         if (!match.isEmpty())
-            return {};   // ambiguous: "Data" and "data" both exist
+            return {}; // ambiguous: "Data" and "data" both exist
         match = name;
     }
     return match;
@@ -22,7 +23,8 @@ QString storedName(const QString &folder, const QString &component, FolderSource
 
 } // namespace
 
-QString realPath(const QString &path, FolderSource &source) {
+QString realPath(const QString &path, FolderSource &source)
+{
     QString absolute = path.trimmed();
     if (!absolute.startsWith('/'))
         absolute = source.currentFolder() + absolute;

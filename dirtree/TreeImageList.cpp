@@ -2,7 +2,8 @@
 
 namespace vexel {
 
-int TreeImageList::add(const QString &key, const QIcon &icon) {
+int TreeImageList::add(const QString &key, const QIcon &icon)
+{
     const auto found = index_.constFind(key);
     if (found != index_.constEnd())
         return *found;
@@ -10,12 +11,14 @@ int TreeImageList::add(const QString &key, const QIcon &icon) {
     return index_[key] = count() - 1;
 }
 
-QIcon TreeImageList::icon(const QString &key) const {
+QIcon TreeImageList::icon(const QString &key) const
+{
     const int position = indexOf(key);
     return position < 0 ? QIcon() : images_[static_cast<size_t>(position)].icon;
 }
 
-void TreeImageList::clear() {
+void TreeImageList::clear()
+{
     images_.clear();
     index_.clear();
 }

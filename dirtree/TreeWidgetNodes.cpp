@@ -10,11 +10,13 @@ namespace {
 
 enum Role { KeyRole = Qt::UserRole, ImageRole, SelectedImageRole };
 
-bool itemTextLess(const QTreeWidgetItem *a, const QTreeWidgetItem *b) {
+bool itemTextLess(const QTreeWidgetItem *a, const QTreeWidgetItem *b)
+{
     return folderTextLess(a->text(0), b->text(0));
 }
 
-bool isInside(const QTreeWidgetItem *item, const QTreeWidgetItem *ancestor) {
+bool isInside(const QTreeWidgetItem *item, const QTreeWidgetItem *ancestor)
+{
     for (; item; item = item->parent()) {
         if (item == ancestor)
             return true;
@@ -25,7 +27,8 @@ bool isInside(const QTreeWidgetItem *item, const QTreeWidgetItem *ancestor) {
 } // namespace
 
 TreeWidgetNodes::TreeWidgetNodes(QTreeWidget &tree, const TreeImageList &images)
-    : tree_(tree), images_(images) {
+    : tree_(tree), images_(images)
+{
     selectionWatch_ = QObject::connect(&tree_, &QTreeWidget::currentItemChanged,
                                        [this](QTreeWidgetItem *current, QTreeWidgetItem *previous) {
                                            showImage(previous, false);
@@ -33,20 +36,21 @@ TreeWidgetNodes::TreeWidgetNodes(QTreeWidget &tree, const TreeImageList &images)
                                        });
 }
 
-TreeWidgetNodes::~TreeWidgetNodes() {
-    QObject::disconnect(selectionWatch_);
-}
+TreeWidgetNodes::~TreeWidgetNodes() { QObject::disconnect(selectionWatch_); }
 
-QString TreeWidgetNodes::keyOf(const QTreeWidgetItem *item) {
+QString TreeWidgetNodes::keyOf(const QTreeWidgetItem *item)
+{
     return item ? item->data(0, KeyRole).toString() : QString();
 }
 
-void TreeWidgetNodes::addTopLevel(const NodeSpec &node) {
+void TreeWidgetNodes::addTopLevel(const NodeSpec &node)
+{
     if (!contains(node.key))
         tree_.addTopLevelItem(makeItem(node));
 }
 
-void TreeWidgetNodes::addChildren(const QString &parentKey, const std::vector<NodeSpec> &children) {
+void TreeWidgetNodes::addChildren(const QString &parentKey, const std::vector<NodeSpec> &children)
+{
     QTreeWidgetItem *parent = item(parentKey);
     if (!parent)
         return;
@@ -67,7 +71,8 @@ void TreeWidgetNodes::addChildren(const QString &parentKey, const std::vector<No
     parent->addChildren(fresh);
 }
 
-void TreeWidgetNodes::removeNode(const QString &key) {
+void TreeWidgetNodes::removeNode(const QString &key)
+{
     QTreeWidgetItem *node = item(key);
     if (!node)
         return;
@@ -76,7 +81,8 @@ void TreeWidgetNodes::removeNode(const QString &key) {
     delete node;
 }
 
-void TreeWidgetNodes::removeChildren(const QString &key) {
+void TreeWidgetNodes::removeChildren(const QString &key)
+{
     QTreeWidgetItem *node = item(key);
     if (!node || node->childCount() == 0)
         return;
@@ -87,25 +93,29 @@ void TreeWidgetNodes::removeChildren(const QString &key) {
     qDeleteAll(children);
 }
 
-void TreeWidgetNodes::removeAll() {
+void TreeWidgetNodes::removeAll()
+{
     tree_.setCurrentItem(nullptr);
     items_.clear();
     tree_.clear();
 }
 
-std::optional<QString> TreeWidgetNodes::firstChildText(const QString &key) const {
+std::optional<QString> TreeWidgetNodes::firstChildText(const QString &key) const
+{
     const QTreeWidgetItem *node = item(key);
     if (!node || node->childCount() == 0)
         return std::nullopt;
     return node->child(0)->text(0);
 }
 
-QString TreeWidgetNodes::selectedKey() const {
+QString TreeWidgetNodes::selectedKey() const
+{
     const QTreeWidgetItem *current = tree_.currentItem();
     return current && current->isSelected() ? keyOf(current) : QString();
 }
 
-void TreeWidgetNodes::select(const QString &key, bool reveal) {
+void TreeWidgetNodes::select(const QString &key, bool reveal)
+{
     QTreeWidgetItem *node = item(key);
     if (!node)
         return;
@@ -119,12 +129,14 @@ void TreeWidgetNodes::select(const QString &key, bool reveal) {
         tree_.scrollToItem(node);
 }
 
-void TreeWidgetNodes::setExpanded(const QString &key, bool expanded) {
+void TreeWidgetNodes::setExpanded(const QString &key, bool expanded)
+{
     if (QTreeWidgetItem *node = item(key))
         node->setExpanded(expanded);
 }
 
-QTreeWidgetItem *TreeWidgetNodes::makeItem(const NodeSpec &node) {
+QTreeWidgetItem *TreeWidgetNodes::makeItem(const NodeSpec &node)
+{
     auto *created = new QTreeWidgetItem(QStringList{node.text});
     created->setData(0, KeyRole, node.key);
     created->setData(0, ImageRole, node.image);
@@ -134,7 +146,8 @@ QTreeWidgetItem *TreeWidgetNodes::makeItem(const NodeSpec &node) {
     return created;
 }
 
-void TreeWidgetNodes::insertInOrder(QTreeWidgetItem *parent, QTreeWidgetItem *child) {
+void TreeWidgetNodes::insertInOrder(QTreeWidgetItem *parent, QTreeWidgetItem *child)
+{
     int low = 0;
     int high = parent->childCount();
     while (low < high) {
@@ -147,7 +160,8 @@ void TreeWidgetNodes::insertInOrder(QTreeWidgetItem *parent, QTreeWidgetItem *ch
     parent->insertChild(low, child);
 }
 
-void TreeWidgetNodes::forgetSubtree(QTreeWidgetItem *item) {
+void TreeWidgetNodes::forgetSubtree(QTreeWidgetItem *item)
+{
     items_.remove(keyOf(item));
     for (int i = 0; i < item->childCount(); ++i)
         forgetSubtree(item->child(i));
@@ -155,14 +169,16 @@ void TreeWidgetNodes::forgetSubtree(QTreeWidgetItem *item) {
 
 // A selected node that goes away hands the selection to the node that loses it (or
 // that node's parent) rather than to whatever row happens to follow.
-void TreeWidgetNodes::moveSelectionOutOf(QTreeWidgetItem *item, bool itemItself) {
+void TreeWidgetNodes::moveSelectionOutOf(QTreeWidgetItem *item, bool itemItself)
+{
     QTreeWidgetItem *current = tree_.currentItem();
     if (!current || !isInside(current, item) || (current == item && !itemItself))
         return;
     tree_.setCurrentItem(itemItself ? item->parent() : item);
 }
 
-void TreeWidgetNodes::showImage(QTreeWidgetItem *item, bool selected) const {
+void TreeWidgetNodes::showImage(QTreeWidgetItem *item, bool selected) const
+{
     if (!item)
         return;
     QString key = item->data(0, selected ? SelectedImageRole : ImageRole).toString();

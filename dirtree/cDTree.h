@@ -57,7 +57,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    cDTree(std::unique_ptr<dirtree::FolderSource> own, dirtree::FolderSource *source, QObject *parent);
+    cDTree(std::unique_ptr<dirtree::FolderSource> own, dirtree::FolderSource *source,
+           QObject *parent);
 
     void mctlTreeView_Collapse(QTreeWidgetItem *node);
     void mctlTreeView_Expand(QTreeWidgetItem *node);

@@ -106,8 +106,8 @@ bool DesignGeometry::fitsAt(double factor) const
             if (edit->minimumSizeHint().height() > r.height())
                 return false;
         } else if (auto *group = qobject_cast<QGroupBox *>(w)) {
-            const int titleWidth = group->fontMetrics().horizontalAdvance(group->title()) +
-                                   group->fontMetrics().averageCharWidth() * 2;
+            const int titleWidth = group->fontMetrics().horizontalAdvance(group->title())
+                + group->fontMetrics().averageCharWidth() * 2;
             if (titleWidth > r.width() || group->contentsRect().top() > firstChildTop(w, inside))
                 return false;
         } else if (auto *tabs = qobject_cast<QTabWidget *>(w)) {
@@ -115,7 +115,8 @@ bool DesignGeometry::fitsAt(double factor) const
             const int pageHeight = r.height() - tabs->tabBar()->sizeHint().height() - frame;
             int pageBottom = 0;
             for (const Placed &c : placed_)
-                if (c.widget->parentWidget() != nullptr && tabs->indexOf(c.widget->parentWidget()) >= 0)
+                if (c.widget->parentWidget() != nullptr
+                    && tabs->indexOf(c.widget->parentWidget()) >= 0)
                     pageBottom = std::max(pageBottom, scaled(c.design, factor).bottom() + 1);
             if (tabs->tabBar()->sizeHint().width() > r.width() || pageBottom > pageHeight)
                 return false;

@@ -41,8 +41,8 @@ KryMain::KryMain(const std::vector<std::string> &arguments,
     setObjectName(QStringLiteral("KryMain"));
     setWindowTitle(QStringLiteral("Vexel"));
     setWindowIcon(kryIcon());
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     buildControls();
     connectControls();
 
@@ -160,7 +160,7 @@ void KryMain::ArcAllCheck_Click()
     for (int i = 0; i < FileType->count(); ++i) {
         QListWidgetItem *item = FileType->item(i);
         if (item->checkState() == Qt::Checked)
-            FileType_ItemCheck(item);   // already checked: stored as "True" all the same
+            FileType_ItemCheck(item); // already checked: stored as "True" all the same
         else
             item->setCheckState(Qt::Checked);
     }
@@ -187,7 +187,7 @@ void KryMain::AlwaysTopSW_Click()
     setWindowFlag(Qt::WindowStaysOnTopHint, AlwaysTopSW->isChecked());
     if (wasVisible) {
         move(at);
-        show();   // changing the flags hides a window
+        show(); // changing the flags hides a window
     }
 }
 
@@ -245,14 +245,11 @@ void KryMain::acceptDropsEverywhere()
 bool KryMain::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
-    case QEvent::KeyPress:
-        return handleKey(watched, static_cast<QKeyEvent *>(event));
+    case QEvent::KeyPress: return handleKey(watched, static_cast<QKeyEvent *>(event));
     case QEvent::DragEnter:
     case QEvent::DragMove:
-    case QEvent::Drop:
-        return handleDrag(event);
-    default:
-        return QWidget::eventFilter(watched, event);
+    case QEvent::Drop: return handleDrag(event);
+    default: return QWidget::eventFilter(watched, event);
     }
 }
 

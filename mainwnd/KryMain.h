@@ -106,7 +106,7 @@ private:
     RunState state_;
     DesignGeometry geometry_;
     double scale_ = 1.0;
-    bool rebuildingList_ = false;   // SetArchiveKind sets marks: nothing is written
+    bool rebuildingList_ = false; // SetArchiveKind sets marks: nothing is written
     bool closed_ = false;
 
     QLabel *Label2 = nullptr;
@@ -133,7 +133,7 @@ private:
     QPushButton *HelpShow = nullptr;
     std::unique_ptr<TreeImageList> ImageList;
     std::unique_ptr<cDTree> DirTree;
-    ProgressWnd *progress_ = nullptr;   // made on first use, a child of this window
+    ProgressWnd *progress_ = nullptr; // made on first use, a child of this window
 };
 
 } // namespace vexel

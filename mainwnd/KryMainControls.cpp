@@ -28,8 +28,8 @@ W *named(W *widget, const char *name)
 
 } // namespace
 
-const QString kNoFilesText = QStringLiteral(
-    "ファイルがありません（圧縮するファイルをドラッグ＆ドロップしてください）");
+const QString kNoFilesText =
+    QStringLiteral("ファイルがありません（圧縮するファイルをドラッグ＆ドロップしてください）");
 
 void KryMain::buildControls()
 {
@@ -44,14 +44,13 @@ void KryMain::buildControls()
     g.place(SettingShow, {168, 72, 81, 20});
     OptionFrame = named(new QGroupBox(QStringLiteral("簡易設定"), CheckOption), "OptionFrame");
     g.place(OptionFrame, {0, 8, 249, 57});
-    AlwaysTopSW = named(new QCheckBox(QStringLiteral("常に手前に表示"), OptionFrame),
-                        "AlwaysTopSW");
+    AlwaysTopSW =
+        named(new QCheckBox(QStringLiteral("常に手前に表示"), OptionFrame), "AlwaysTopSW");
     g.place(AlwaysTopSW, {8, 32, 153, 17});
-    DLLVisible = named(new QCheckBox(QStringLiteral("各DLLによる進行状況表示をする"),
-                                     OptionFrame), "DLLVisible");
+    DLLVisible = named(new QCheckBox(QStringLiteral("各DLLによる進行状況表示をする"), OptionFrame),
+                       "DLLVisible");
     g.place(DLLVisible, {8, 16, 217, 15});
-    ArcAllCheck = named(new QPushButton(QStringLiteral("すべて選択"), CheckArcMode),
-                        "ArcAllCheck");
+    ArcAllCheck = named(new QPushButton(QStringLiteral("すべて選択"), CheckArcMode), "ArcAllCheck");
     g.place(ArcAllCheck, {168, 117, 81, 19});
     FileType = named(new QListWidget(CheckArcMode), "FileType");
     g.place(FileType, {0, 8, 249, 102});
@@ -81,9 +80,12 @@ void KryMain::buildControls()
     g.place(NormalArc, {8, 40, 89, 17});
     FileName = named(new QLineEdit(FileFrame), "FileName");
     g.place(FileName, {8, 16, 249, 18});
-    Label1 = named(new QLabel(QStringLiteral(
-        "ファイル名に拡張子を付けた場合、その圧縮形式で、付けなかった場合はもっとも"
-        "圧縮効率が良くなる圧縮方式で保存します。"), FileFrame), "Label1");
+    Label1 = named(
+        new QLabel(QStringLiteral(
+                       "ファイル名に拡張子を付けた場合、その圧縮形式で、付けなかった場合はもっとも"
+                       "圧縮効率が良くなる圧縮方式で保存します。"),
+                   FileFrame),
+        "Label1");
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     g.place(Label1, {24, 64, 233, 38});
@@ -98,9 +100,9 @@ void KryMain::buildControls()
 // file field, the tab strip and the two pages; disabled and hidden controls are skipped.
 void KryMain::setFocusOrder()
 {
-    const QList<QWidget *> order{FileName, DirList, NormalArc, EXEArc, KryStart, CloseWnd,
-                                 HelpShow, FreezeFile, TabStrip1, FileType, ArcAllCheck,
-                                 DLLVisible, AlwaysTopSW, SettingShow};
+    const QList<QWidget *> order{FileName,    DirList,    NormalArc,   EXEArc,     KryStart,
+                                 CloseWnd,    HelpShow,   FreezeFile,  TabStrip1,  FileType,
+                                 ArcAllCheck, DLLVisible, AlwaysTopSW, SettingShow};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }

@@ -13,12 +13,13 @@ namespace {
 namespace fs = std::filesystem;
 
 // The mount table writes " ", "\t", "\n" and "\\" in names as "\040" and the like.
-std::string decodeOctalEscapes(const std::string &field) {
+std::string decodeOctalEscapes(const std::string &field)
+{
     std::string out;
     for (size_t i = 0; i < field.size(); ++i) {
         const bool escape = field[i] == '\\' && i + 3 < field.size()
-                            && std::all_of(field.begin() + i + 1, field.begin() + i + 4,
-                                           [](char c) { return c >= '0' && c <= '7'; });
+            && std::all_of(field.begin() + i + 1, field.begin() + i + 4,
+                           [](char c) { return c >= '0' && c <= '7'; });
         if (escape) {
             out += static_cast<char>(std::stoi(field.substr(i + 1, 3), nullptr, 8));
             i += 3;
@@ -30,7 +31,8 @@ std::string decodeOctalEscapes(const std::string &field) {
 }
 
 // /dev/disk/by-label writes unsafe characters of a label as "\xHH".
-std::string decodeHexEscapes(const std::string &name) {
+std::string decodeHexEscapes(const std::string &name)
+{
     std::string out;
     for (size_t i = 0; i < name.size(); ++i) {
         if (name.compare(i, 2, "\\x") == 0 && i + 3 < name.size()
@@ -45,22 +47,26 @@ std::string decodeHexEscapes(const std::string &name) {
     return out;
 }
 
-bool isAtOrBelow(const std::string &path, const std::string &folder) {
+bool isAtOrBelow(const std::string &path, const std::string &folder)
+{
     return path == folder || path.rfind(folder + "/", 0) == 0;
 }
 
-bool isUserVolume(const std::string &mountPoint) {
+bool isUserVolume(const std::string &mountPoint)
+{
     return isAtOrBelow(mountPoint, "/media") || isAtOrBelow(mountPoint, "/run/media")
-           || isAtOrBelow(mountPoint, "/mnt");
+        || isAtOrBelow(mountPoint, "/mnt");
 }
 
-std::string canonicalOrEmpty(const fs::path &path) {
+std::string canonicalOrEmpty(const fs::path &path)
+{
     std::error_code error;
     fs::path real = fs::canonical(path, error);
     return error ? std::string() : real.string();
 }
 
-std::string labelFromDiskByLabel(const std::string &source) {
+std::string labelFromDiskByLabel(const std::string &source)
+{
     if (source.rfind("/dev/", 0) != 0)
         return {};
     const std::string device = canonicalOrEmpty(source);
@@ -72,7 +78,8 @@ std::string labelFromDiskByLabel(const std::string &source) {
     return {};
 }
 
-std::string readWholeFile(const char *path) {
+std::string readWholeFile(const char *path)
+{
     std::ifstream in(path);
     std::stringstream text;
     text << in.rdbuf();
@@ -81,7 +88,8 @@ std::string readWholeFile(const char *path) {
 
 } // namespace
 
-std::vector<MountEntry> parseMountInfo(const std::string &text) {
+std::vector<MountEntry> parseMountInfo(const std::string &text)
+{
     std::vector<MountEntry> mounts;
     std::istringstream lines(text);
     std::string line;
@@ -99,11 +107,11 @@ std::vector<MountEntry> parseMountInfo(const std::string &text) {
     return mounts;
 }
 
-std::vector<DriveRoot> driveRootsFromMounts(
-    const std::vector<MountEntry> &mounts,
-    std::string (*labelOfSource)(const std::string &source)) {
+std::vector<DriveRoot> driveRootsFromMounts(const std::vector<MountEntry> &mounts,
+                                            std::string (*labelOfSource)(const std::string &source))
+{
     std::string rootLabel;
-    std::map<std::string, std::string> volumes;   // sorted by path; a later mount wins
+    std::map<std::string, std::string> volumes; // sorted by path; a later mount wins
     for (const MountEntry &mount : mounts) {
         if (mount.mountPoint == "/")
             rootLabel = labelOfSource(mount.source);
@@ -116,7 +124,8 @@ std::vector<DriveRoot> driveRootsFromMounts(
     return roots;
 }
 
-std::vector<DriveRoot> listDriveRoots() {
+std::vector<DriveRoot> listDriveRoots()
+{
     return driveRootsFromMounts(parseMountInfo(readWholeFile("/proc/self/mountinfo")),
                                 labelFromDiskByLabel);
 }

@@ -8,8 +8,8 @@
 namespace vexel::platform {
 
 struct DriveRoot {
-    std::string path;   // ends in "/"
-    std::string label;  // the volume label, or empty when the volume has none
+    std::string path;  // ends in "/"
+    std::string label; // the volume label, or empty when the volume has none
 };
 
 // The roots of the running system, read from /proc/self/mountinfo and, for the labels,
@@ -18,8 +18,8 @@ std::vector<DriveRoot> listDriveRoots();
 
 // One mounted volume as the mount table describes it.
 struct MountEntry {
-    std::string mountPoint;   // as mounted, without a trailing "/" (except "/" itself)
-    std::string source;       // the device or other source, e.g. "/dev/sdb1"
+    std::string mountPoint; // as mounted, without a trailing "/" (except "/" itself)
+    std::string source;     // the device or other source, e.g. "/dev/sdb1"
 };
 
 // Parses the text of /proc/self/mountinfo (octal escapes such as "\040" decoded).
@@ -27,8 +27,8 @@ struct MountEntry {
 std::vector<MountEntry> parseMountInfo(const std::string &text);
 
 // The roots among `mounts`, labelled with `labelOfSource` (which may return "").
-std::vector<DriveRoot> driveRootsFromMounts(
-    const std::vector<MountEntry> &mounts,
-    std::string (*labelOfSource)(const std::string &source));
+std::vector<DriveRoot>
+driveRootsFromMounts(const std::vector<MountEntry> &mounts,
+                     std::string (*labelOfSource)(const std::string &source));
 
 } // namespace vexel::platform

@@ -19,8 +19,8 @@ namespace fs = std::filesystem;
 namespace {
 
 struct SplitPattern {
-    std::string folder;    // "" means the current directory
-    std::string wildcard;  // the last component
+    std::string folder;   // "" means the current directory
+    std::string wildcard; // the last component
 };
 
 SplitPattern splitPattern(const std::string &pattern)
@@ -79,10 +79,7 @@ int deleteMatching(const std::string &pattern)
     return deleted;
 }
 
-bool anyMatching(const std::string &pattern)
-{
-    return !matchingFiles(pattern).empty();
-}
+bool anyMatching(const std::string &pattern) { return !matchingFiles(pattern).empty(); }
 
 bool writeTextLines(const std::string &path, const std::vector<std::string> &lines,
                     std::string *error)
@@ -93,8 +90,7 @@ bool writeTextLines(const std::string &path, const std::vector<std::string> &lin
         text += '\n';
     }
     SafeFile file(path);
-    return file.open(error) && file.write(text.data(), text.size(), error)
-        && file.commit(error);
+    return file.open(error) && file.write(text.data(), text.size(), error) && file.commit(error);
 }
 
 bool copyReplacing(const std::string &from, const std::string &to, std::string *error)
@@ -124,10 +120,7 @@ bool copyReplacing(const std::string &from, const std::string &to, std::string *
     return ok && file.commit(error);
 }
 
-bool setCurrentDirectory(const std::string &folder)
-{
-    return ::chdir(folder.c_str()) == 0;
-}
+bool setCurrentDirectory(const std::string &folder) { return ::chdir(folder.c_str()) == 0; }
 
 std::string currentDirectory()
 {

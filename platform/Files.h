@@ -31,6 +31,6 @@ bool writeTextLines(const std::string &path, const std::vector<std::string> &lin
 bool copyReplacing(const std::string &from, const std::string &to, std::string *error);
 
 bool setCurrentDirectory(const std::string &folder);
-std::string currentDirectory();   // ends in "/"
+std::string currentDirectory(); // ends in "/"
 
 } // namespace vexel::platform

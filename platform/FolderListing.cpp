@@ -17,8 +17,13 @@ class DirReader {
 public:
     explicit DirReader(const std::string &folder)
         : fd_(open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
-          error_(fd_ < 0 ? errno : 0) {}
-    ~DirReader() { if (fd_ >= 0) close(fd_); }
+          error_(fd_ < 0 ? errno : 0)
+    {}
+    ~DirReader()
+    {
+        if (fd_ >= 0)
+            close(fd_);
+    }
     DirReader(const DirReader &) = delete;
     DirReader &operator=(const DirReader &) = delete;
 
@@ -26,7 +31,8 @@ public:
 
     // The next entry other than "." and "..", or null at the end or on a read error
     // (then error() is set).
-    const dirent64 *next() {
+    const dirent64 *next()
+    {
         while (!error_) {
             if (offset_ >= filled_ && !refill())
                 return nullptr;
@@ -39,7 +45,8 @@ public:
     }
 
     // Most file systems fill d_type; links and the others need a look at the target.
-    bool isSubfolder(const dirent64 *entry) const {
+    bool isSubfolder(const dirent64 *entry) const
+    {
         if (entry->d_type == DT_DIR)
             return true;
         if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
@@ -49,7 +56,8 @@ public:
     }
 
 private:
-    bool refill() {
+    bool refill()
+    {
         const ssize_t got = getdents64(fd_, buffer_, sizeof buffer_);
         if (got < 0)
             error_ = errno;
@@ -67,7 +75,8 @@ private:
 
 } // namespace
 
-FolderList listSubfolders(const std::string &folder) {
+FolderList listSubfolders(const std::string &folder)
+{
     FolderList list;
     DirReader reader(folder);
     if (reader.error()) {
@@ -82,7 +91,8 @@ FolderList listSubfolders(const std::string &folder) {
     return list;
 }
 
-bool hasSubfolder(const std::string &folder) {
+bool hasSubfolder(const std::string &folder)
+{
     DirReader reader(folder);
     if (reader.error())
         return false;
@@ -93,7 +103,8 @@ bool hasSubfolder(const std::string &folder) {
     return false;
 }
 
-int probeFolder(const std::string &folder) {
+int probeFolder(const std::string &folder)
+{
     DirReader reader(folder);
     if (reader.error())
         return reader.error();
@@ -101,13 +112,12 @@ int probeFolder(const std::string &folder) {
     return reader.error();
 }
 
-bool isFolder(const std::string &path) {
+bool isFolder(const std::string &path)
+{
     struct stat info;
     return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-std::string errorDescription(int code) {
-    return std::strerror(code);
-}
+std::string errorDescription(int code) { return std::strerror(code); }
 
 } // namespace vexel::platform

@@ -9,8 +9,8 @@
 namespace vexel::platform {
 
 struct FolderList {
-    std::vector<std::string> names;   // in the order the system returns them
-    int error = 0;                    // errno when the folder could not be read, else 0
+    std::vector<std::string> names; // in the order the system returns them
+    int error = 0;                  // errno when the folder could not be read, else 0
 };
 
 // Every subfolder name of `folder`.

@@ -30,7 +30,7 @@ constexpr int kWaitSliceMs = 50;
 constexpr auto kTerminateGrace = std::chrono::seconds(2);
 
 // Signals a Qt program may ignore or handle that a script must see with their defaults.
-constexpr int kDefaultSignals[] = {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGCHLD,
+constexpr int kDefaultSignals[] = {SIGPIPE, SIGINT,  SIGQUIT, SIGTERM, SIGHUP,  SIGCHLD,
                                    SIGALRM, SIGUSR1, SIGUSR2, SIGTSTP, SIGTTIN, SIGTTOU};
 
 int exitCodeOf(int status)
@@ -58,7 +58,8 @@ bool prepareFiles(posix_spawn_file_actions_t *actions, bool showOutput, const st
     if (errorLog.empty())
         return posix_spawn_file_actions_adddup2(actions, 1, 2) == 0;
     return posix_spawn_file_actions_addopen(actions, 2, errorLog.c_str(),
-                                            O_WRONLY | O_CREAT | O_TRUNC, 0600) == 0;
+                                            O_WRONLY | O_CREAT | O_TRUNC, 0600)
+        == 0;
 }
 
 bool prepareAttributes(posix_spawnattr_t *attributes)
@@ -68,8 +69,9 @@ bool prepareAttributes(posix_spawnattr_t *attributes)
     for (int signal : kDefaultSignals)
         sigaddset(&defaults, signal);
     sigemptyset(&none);
-    return posix_spawnattr_setflags(attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF
-                                                    | POSIX_SPAWN_SETSIGMASK) == 0
+    return posix_spawnattr_setflags(
+               attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK)
+        == 0
         && posix_spawnattr_setpgroup(attributes, 0) == 0
         && posix_spawnattr_setsigdefault(attributes, &defaults) == 0
         && posix_spawnattr_setsigmask(attributes, &none) == 0;
@@ -84,7 +86,7 @@ bool hasEnded(std::int64_t pid, bool *lost)
         if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0)
             return info.si_pid == pid;
         if (errno != EINTR) {
-            *lost = true;   // not our child, or already collected
+            *lost = true; // not our child, or already collected
             return true;
         }
     }
@@ -104,7 +106,7 @@ void sleepSlice(int exitNotifier)
         return;
     }
     pollfd watch{exitNotifier, POLLIN, 0};
-    ::poll(&watch, 1, kWaitSliceMs);   // an interrupted sleep only shortens the slice
+    ::poll(&watch, 1, kWaitSliceMs); // an interrupted sleep only shortens the slice
 }
 
 int reap(std::int64_t pid)
@@ -202,7 +204,7 @@ void ProcessGroups::endProcessGroup(std::int64_t pid)
         pendingKills_.emplace(pid, Clock::now() + kTerminateGrace);
     }
     ::kill(static_cast<pid_t>(-pid), SIGTERM);
-    ::kill(static_cast<pid_t>(-pid), SIGCONT);   // a stopped member must run to see SIGTERM
+    ::kill(static_cast<pid_t>(-pid), SIGCONT); // a stopped member must run to see SIGTERM
 }
 
 } // namespace vexel::platform

@@ -9,8 +9,8 @@ namespace vexel::platform {
 
 class RunFolder {
 public:
-    RunFolder();                       // creates the folder; check ok()
-    ~RunFolder();                      // removes it and everything in it
+    RunFolder();  // creates the folder; check ok()
+    ~RunFolder(); // removes it and everything in it
     RunFolder(const RunFolder &) = delete;
     RunFolder &operator=(const RunFolder &) = delete;
 

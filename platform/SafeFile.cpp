@@ -26,7 +26,8 @@ std::string folderOf(const std::string &path)
 
 std::string randomSuffix()
 {
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::random_device device;
     std::string suffix;
     for (int i = 0; i < 10; ++i)
@@ -38,7 +39,7 @@ void syncFolder(const std::string &folder)
 {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
-        ::fsync(fd);   // best effort: the rename is already done
+        ::fsync(fd); // best effort: the rename is already done
         ::close(fd);
     }
 }
@@ -53,10 +54,7 @@ void setSystemError(std::string *error, const std::string &path)
 
 SafeFile::SafeFile(std::string destination) : destination_(std::move(destination)) {}
 
-SafeFile::~SafeFile()
-{
-    discard();
-}
+SafeFile::~SafeFile() { discard(); }
 
 bool SafeFile::open(std::string *error)
 {

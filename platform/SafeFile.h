@@ -10,14 +10,14 @@ namespace vexel::platform {
 class SafeFile {
 public:
     explicit SafeFile(std::string destination);
-    ~SafeFile();   // removes the temporary file unless commit() succeeded
+    ~SafeFile(); // removes the temporary file unless commit() succeeded
     SafeFile(const SafeFile &) = delete;
     SafeFile &operator=(const SafeFile &) = delete;
 
     // Each returns false on failure and puts the path and the system's reason in *error.
     bool open(std::string *error);
     bool write(const char *data, std::size_t size, std::string *error);
-    bool commit(std::string *error);   // flushes to disk, then renames over the destination
+    bool commit(std::string *error); // flushes to disk, then renames over the destination
 
 private:
     void discard();

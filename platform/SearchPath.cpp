@@ -37,7 +37,8 @@ bool endsWithIgnoringCase(const std::string &text, const std::string &suffix)
     if (text.size() < suffix.size())
         return false;
     return QString::fromStdString(text.substr(text.size() - suffix.size()))
-               .compare(QString::fromStdString(suffix), Qt::CaseInsensitive) == 0;
+               .compare(QString::fromStdString(suffix), Qt::CaseInsensitive)
+        == 0;
 }
 
 std::vector<std::string> searchFolders(const std::string &program)
@@ -67,7 +68,9 @@ std::string programFolder()
 
 SearchPath::SearchPath() : programFolder_(platform::programFolder()) {}
 
-SearchPath::SearchPath(std::string programFolder) : programFolder_(withTrailingSlash(std::move(programFolder))) {}
+SearchPath::SearchPath(std::string programFolder)
+    : programFolder_(withTrailingSlash(std::move(programFolder)))
+{}
 
 std::string mapArchiverName(const std::string &name)
 {
@@ -82,7 +85,7 @@ std::string findEntryIgnoringCase(const std::string &folder, const std::string &
 {
     std::error_code error;
     if (fs::is_regular_file(fs::path(folder) / name, error))
-        return name;   // the exact spelling wins over other spellings in the same folder
+        return name; // the exact spelling wins over other spellings in the same folder
     const QString wanted = QString::fromStdString(name);
     std::string found;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
@@ -92,13 +95,16 @@ std::string findEntryIgnoringCase(const std::string &folder, const std::string &
         std::error_code typeError;
         if (!it->is_regular_file(typeError))
             continue;
-        if (found.empty() || entry < found)   // several spellings: a stable choice
+        if (found.empty() || entry < found) // several spellings: a stable choice
             found = entry;
     }
     return found;
 }
 
-bool findOnSearchPath(const std::string &name, std::string *folder) { return SearchPath().find(name, folder); }
+bool findOnSearchPath(const std::string &name, std::string *folder)
+{
+    return SearchPath().find(name, folder);
+}
 
 bool SearchPath::find(const std::string &name, std::string *folder) const
 {

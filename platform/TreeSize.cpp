@@ -29,7 +29,7 @@ std::int64_t sizeBelow(const std::string &path, std::vector<FolderId> &ancestors
     const FolderId id{st.st_dev, st.st_ino};
     for (const FolderId &a : ancestors)
         if (a == id)
-            return 0;   // a link back up the tree
+            return 0; // a link back up the tree
     const std::unique_ptr<DIR, DirCloser> dir(::opendir(path.c_str()));
     if (!dir)
         return 0;

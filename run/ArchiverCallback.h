@@ -25,7 +25,7 @@ public:
 // The callback for ActiveRunControl's Running[index] keeps that format's records and
 // answers 0 (stop) once CancelRequested is set. Null for an index of kMaxFormatsAtOnce
 // or more.
-inline constexpr std::size_t kMaxFormatsAtOnce = 8;   // every format of the table
+inline constexpr std::size_t kMaxFormatsAtOnce = 8; // every format of the table
 ARCHIVERPROC RunningFormatCallback(std::size_t index);
 
 } // namespace vexel

@@ -19,7 +19,8 @@ public:
     // Looks the libraries up from the running program's folder.
     ArchiverLibraries() = default;
     // Looks them up from the folder that `searchPath` was made with (a test's fakes).
-    explicit ArchiverLibraries(platform::SearchPath searchPath) : searchPath_(std::move(searchPath)) {}
+    explicit ArchiverLibraries(platform::SearchPath searchPath) : searchPath_(std::move(searchPath))
+    {}
 
     // The lookup this run uses for every archiver, libraries and programs alike.
     const platform::SearchPath &searchPath() const { return searchPath_; }

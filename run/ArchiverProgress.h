@@ -12,13 +12,13 @@
 namespace vexel {
 
 struct ArchiverReport {
-    bool reported = false;        // a progress record arrived since the format started
-    bool ended = false;           // the record that follows a complete archive arrived
-    std::uint64_t bytesDone = 0;  // of the current archive's input; never above the total
+    bool reported = false;       // a progress record arrived since the format started
+    bool ended = false;          // the record that follows a complete archive arrived
+    std::uint64_t bytesDone = 0; // of the current archive's input; never above the total
     std::uint64_t bytesTotal = 0;
-    std::uint32_t filesDone = 0;  // never above the total
+    std::uint32_t filesDone = 0; // never above the total
     std::uint32_t filesTotal = 0;
-    std::string member;           // the member's stored name, bytes as the library gave them
+    std::string member; // the member's stored name, bytes as the library gave them
 
     // bytesDone / bytesTotal in [0, 1]; 0 before anything is known, 1 once ended.
     double fraction() const;

@@ -16,7 +16,7 @@ std::string_view parentFolder(std::string_view entry)
     if (entry.ends_with(kAllEntries)) {
         entry.remove_suffix(kAllEntries.size());
         if (entry.ends_with('/'))
-            entry.remove_suffix(1);   // "X/*.*" names the folder X
+            entry.remove_suffix(1); // "X/*.*" names the folder X
     }
     const auto slash = entry.rfind('/');
     return slash == std::string_view::npos ? std::string_view{} : entry.substr(0, slash + 1);

@@ -18,12 +18,9 @@ namespace {
 void *ownerHandle(RunHost &host, OwnerWindow owner)
 {
     switch (owner) {
-    case OwnerWindow::ProgressWindow:
-        return host.progressWindowHandle();
-    case OwnerWindow::MainWindow:
-        return host.mainWindowHandle();
-    case OwnerWindow::None:
-        break;
+    case OwnerWindow::ProgressWindow: return host.progressWindowHandle();
+    case OwnerWindow::MainWindow: return host.mainWindowHandle();
+    case OwnerWindow::None: break;
     }
     return nullptr;
 }
@@ -65,8 +62,8 @@ ArchiverOutcome runScript(FormatJob &job, RunningFormat &running, RunControl &co
 } // namespace
 
 bool prepareFormatJob(RunContext &ctx, std::size_t index, const std::string &formatName,
-                      const std::string &archivePath, const std::string &listPath,
-                      FormatJob *job, std::string *reason)
+                      const std::string &archivePath, const std::string &listPath, FormatJob *job,
+                      std::string *reason)
 {
     job->formatName = formatName;
     job->archivePath = archivePath;
@@ -93,7 +90,7 @@ bool prepareFormatJob(RunContext &ctx, std::size_t index, const std::string &for
         }
         return true;
     }
-    std::string folder;   // empty when not found: the shell then searches PATH itself
+    std::string folder; // empty when not found: the shell then searches PATH itself
     FindArchiver(std::string(format.archiverFile), folder);
     job->script = scriptHeadLines(state.BaseFolder);
     job->script.push_back(archiverScriptLine(formatName, folder, state.TempBase));

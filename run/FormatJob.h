@@ -32,15 +32,15 @@ struct FormatJob {
     // The answer, as RunArchiver gives it; `record` filled on success.
     ArchiverOutcome outcome;
     FormatResult record;
-    std::string libraryOutput;   // a library's output text: its warnings, or why it failed
+    std::string libraryOutput; // a library's output text: its warnings, or why it failed
 };
 
 // Prepares the job of Running[index] (on the run's thread): deletes a stale archive at
 // its path and looks up what it needs. False with *reason when it cannot start (the
 // format is unknown, its library cannot be loaded).
 bool prepareFormatJob(RunContext &ctx, std::size_t index, const std::string &formatName,
-                      const std::string &archivePath, const std::string &listPath,
-                      FormatJob *job, std::string *reason);
+                      const std::string &archivePath, const std::string &listPath, FormatJob *job,
+                      std::string *reason);
 
 // Makes the archive (on the job's own thread): calls the library, or runs the script
 // and waits for it. A set CancelRequested stops it; it is never cleared here.

@@ -14,9 +14,8 @@ namespace vexel {
 // Which archivers were found at start-up, per format and archive kind. Computed once
 // by the archiver discovery, read by the format list, the run start and the settings.
 struct ArchiverAvailability {
-    bool LHAAvailable = false, ZIPAvailable = false, CABAvailable = false,
-         BGAAvailable = false, RARAvailable = false, GCAAvailable = false,
-         ACEAvailable = false;
+    bool LHAAvailable = false, ZIPAvailable = false, CABAvailable = false, BGAAvailable = false,
+         RARAvailable = false, GCAAvailable = false, ACEAvailable = false;
     bool LHAExeAvailable = false, ZIPExeAvailable = false, CABExeAvailable = false,
          BGAExeAvailable = false, RARExeAvailable = false, GCAExeAvailable = false;
 };
@@ -27,26 +26,26 @@ enum class ArchiverKind { Library, CommandLine };
 enum class OwnerWindow { None, ProgressWindow, MainWindow };
 
 struct FormatInfo {
-    std::string_view entryText;       // "LHA" ... the text of the format list
-    std::string_view typedExtension;  // ".lzh": selects the format alone; temp archive
-    std::string_view savedExtension;  // ".lzh", ".ZIP", ...: appended to the output name
+    std::string_view entryText;      // "LHA" ... the text of the format list
+    std::string_view typedExtension; // ".lzh": selects the format alone; temp archive
+    std::string_view savedExtension; // ".lzh", ".ZIP", ...: appended to the output name
     ArchiverKind kind;
-    std::string_view archiverFile;    // the name the lookup searches ("unlha32.dll", "rar.exe")
-    bool ArchiverAvailability::*available;      // ordinary kind
-    bool ArchiverAvailability::*exeAvailable;   // self-extracting kind; null: never offered
-    std::string_view checkKeyOrdinary;          // "FT_Chk_NA_LHA"
-    std::string_view checkKeySelfExtracting;    // "FT_Chk_EA_LHA"
-    std::string_view missingMessage;            // shown when a typed extension names it
+    std::string_view archiverFile; // the name the lookup searches ("unlha32.dll", "rar.exe")
+    bool ArchiverAvailability::*available;    // ordinary kind
+    bool ArchiverAvailability::*exeAvailable; // self-extracting kind; null: never offered
+    std::string_view checkKeyOrdinary;        // "FT_Chk_NA_LHA"
+    std::string_view checkKeySelfExtracting;  // "FT_Chk_EA_LHA"
+    std::string_view missingMessage;          // shown when a typed extension names it
 
     // How the archiver is called. A command line is its template with the fields in
     // braces filled in (ArchiverCommands.h): for a library with the display switch on
     // or off, for a command-line archiver (both the same) the script's archiver line.
     std::string_view commandDisplayOn;
     std::string_view commandDisplayOff;
-    std::string_view entryPrefix;      // library entry points ("Unlha"); "" for a script
-    OwnerWindow owner;                 // registered with ...SetOwnerWindowEx
-    bool timerWhenDisplayOff;          // WndChkTimer runs even with the display switch off
-    std::string_view statusTitle;      // the status window the program looks for; "": none
+    std::string_view entryPrefix; // library entry points ("Unlha"); "" for a script
+    OwnerWindow owner;            // registered with ...SetOwnerWindowEx
+    bool timerWhenDisplayOff;     // WndChkTimer runs even with the display switch off
+    std::string_view statusTitle; // the status window the program looks for; "": none
     // Its line in the settings window's installation report (0 first), or -1 for a
     // format whose archiver another format's line already names (BZIP2 shares bga32).
     int reportLine;

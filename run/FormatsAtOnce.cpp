@@ -36,7 +36,7 @@ bool anyStatusWindow(const std::vector<PlannedFormat> &formats, bool displayOn)
     return std::any_of(formats.begin(), formats.end(), [displayOn](const PlannedFormat &f) {
         const FormatInfo *info = findFormat(f.name);
         return info != nullptr && !info->statusTitle.empty()
-               && (displayOn || info->timerWhenDisplayOff);
+            && (displayOn || info->timerWhenDisplayOff);
     });
 }
 
@@ -45,8 +45,7 @@ class Batch {
 public:
     Batch(RunContext &ctx, const std::vector<PlannedFormat> &formats)
         : ctx_(ctx), formats_(formats), jobs_(formats.size()), threads_(formats.size())
-    {
-    }
+    {}
 
     // Starts format `index` on its own thread; false (and the failure kept) when it
     // cannot start.
@@ -132,7 +131,8 @@ int formatsAtOnce(int jobs, bool dllVisible, int formats, unsigned cores)
     if (dllVisible)
         return 1;
     const int wanted = jobs > 0 ? jobs : static_cast<int>(std::max(1u, cores));
-    return std::clamp(std::min(wanted, static_cast<int>(kMaxFormatsAtOnce)), 1, std::max(1, formats));
+    return std::clamp(std::min(wanted, static_cast<int>(kMaxFormatsAtOnce)), 1,
+                      std::max(1, formats));
 }
 
 void EndAllArchivers(RunControl &control)
@@ -184,8 +184,9 @@ bool makeArchivesAtOnce(RunContext &ctx, const std::vector<PlannedFormat> &forma
         running -= ended;
         finished += ended;
         changed = changed || ended > 0;
-        if (running == 0 && (next == formats.size() || control.CancelRequested.load()
-                             || !batch.failure().empty()))
+        if (running == 0
+            && (next == formats.size() || control.CancelRequested.load()
+                || !batch.failure().empty()))
             break;
         if (changed)
             showState(ctx, finished, total);
@@ -197,9 +198,9 @@ bool makeArchivesAtOnce(RunContext &ctx, const std::vector<PlannedFormat> &forma
         ctx.host.setStatusWindowTimer(false);
 
     std::string failure = batch.failure();
-    if (failure.empty() && next < formats.size())   // cancelled before it could start
+    if (failure.empty() && next < formats.size()) // cancelled before it could start
         failure = formats[next].name + ": " + kStoppedByUser;
-    control.Running.clear();   // every archiver has ended
+    control.Running.clear(); // every archiver has ended
     control.CancelRequested = false;
     if (!failure.empty()) {
         *reason = failure;
@@ -208,7 +209,8 @@ bool makeArchivesAtOnce(RunContext &ctx, const std::vector<PlannedFormat> &forma
     for (std::size_t i = 0; i < formats.size(); ++i)
         state.Results.push_back(batch.job(i).record);
     // As one at a time leaves it: the last format's library output (none for a script).
-    state.ArchiverMessage = formats.empty() ? std::string() : batch.job(formats.size() - 1).libraryOutput;
+    state.ArchiverMessage =
+        formats.empty() ? std::string() : batch.job(formats.size() - 1).libraryOutput;
     return true;
 }
 

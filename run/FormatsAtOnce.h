@@ -14,8 +14,8 @@ namespace vexel {
 
 // A format that takes part in a run, in list order.
 struct PlannedFormat {
-    std::string name;          // entry text
-    std::string archivePath;   // TempBase + its temporary extension
+    std::string name;        // entry text
+    std::string archivePath; // TempBase + its temporary extension
 };
 
 // How many formats a run makes at once: `jobs` from the settings (0: `cores`), never

@@ -29,7 +29,7 @@ bool RunFormats(RunContext &ctx);
 // last lines of its error output.
 struct ArchiverOutcome {
     int result = 1;
-    std::string reason;   // empty on success
+    std::string reason; // empty on success
 };
 
 // Makes the archive of one format (an entry text of the format table) at archivePath:

@@ -36,8 +36,7 @@ std::string listText(const std::vector<std::string> &fileList, const std::string
 bool writeText(const std::string &path, const std::string &text, std::string *reason)
 {
     platform::SafeFile file(path);
-    return file.open(reason) && file.write(text.data(), text.size(), reason)
-        && file.commit(reason);
+    return file.open(reason) && file.write(text.data(), text.size(), reason) && file.commit(reason);
 }
 
 } // namespace
@@ -48,8 +47,7 @@ std::string responseFileText(const std::vector<std::string> &fileList,
     return listText(fileList, baseFolder, "\"");
 }
 
-std::string plainListText(const std::vector<std::string> &fileList,
-                          const std::string &baseFolder)
+std::string plainListText(const std::vector<std::string> &fileList, const std::string &baseFolder)
 {
     return listText(fileList, baseFolder, "");
 }

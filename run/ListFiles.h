@@ -13,8 +13,7 @@ namespace vexel {
 // The bytes of TempBase.lst and TempBase.kst.
 std::string responseFileText(const std::vector<std::string> &fileList,
                              const std::string &baseFolder);
-std::string plainListText(const std::vector<std::string> &fileList,
-                          const std::string &baseFolder);
+std::string plainListText(const std::vector<std::string> &fileList, const std::string &baseFolder);
 // The lines of TempBase.btt; none when the base folder is empty (names are then full).
 std::vector<std::string> scriptHeadLines(const std::string &baseFolder);
 

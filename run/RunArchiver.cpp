@@ -6,8 +6,8 @@
 #include "platform/Files.h"
 #include "platform/Process.h"
 #include "run/ArchiverCallback.h"
-#include "run/ArchiverFailure.h"
 #include "run/ArchiverCommands.h"
+#include "run/ArchiverFailure.h"
 #include "run/ArchiverLibraries.h"
 #include "run/FormatTable.h"
 #include "run/ListFiles.h"
@@ -24,12 +24,9 @@ constexpr int kCancelExitCode = 12345;
 void *ownerHandle(RunHost &host, OwnerWindow owner)
 {
     switch (owner) {
-    case OwnerWindow::ProgressWindow:
-        return host.progressWindowHandle();
-    case OwnerWindow::MainWindow:
-        return host.mainWindowHandle();
-    case OwnerWindow::None:
-        break;
+    case OwnerWindow::ProgressWindow: return host.progressWindowHandle();
+    case OwnerWindow::MainWindow: return host.mainWindowHandle();
+    case OwnerWindow::None: break;
     }
     return nullptr;
 }
@@ -48,7 +45,7 @@ ArchiverOutcome runLibraryFormat(RunContext &ctx, const FormatInfo &format,
         ctx.host.setStatusWindowTimer(true);
     if (format.owner != OwnerWindow::None)
         library->setOwnerWindow(ownerHandle(ctx.host, format.owner), ArchiverCallback);
-    std::string &output = ctx.state.ArchiverMessage;   // its reason, or its warnings
+    std::string &output = ctx.state.ArchiverMessage; // its reason, or its warnings
     const int code = library->run(nullptr, commandLine, &output);
     if (code == 0)
         return {0, {}};
@@ -59,7 +56,7 @@ ArchiverOutcome runLibraryFormat(RunContext &ctx, const FormatInfo &format,
 ArchiverOutcome runScriptFormat(RunContext &ctx, const FormatInfo &format,
                                 const std::string &baseFolder, const std::string &tempBase)
 {
-    std::string folder;   // empty when not found: the shell then searches PATH itself
+    std::string folder; // empty when not found: the shell then searches PATH itself
     FindArchiver(std::string(format.archiverFile), folder, ctx.state.Libraries.searchPath());
     std::vector<std::string> script = scriptHeadLines(baseFolder);
     script.push_back(archiverScriptLine(std::string(format.entryText), folder, tempBase));
@@ -77,8 +74,8 @@ ArchiverOutcome runScriptFormat(RunContext &ctx, const FormatInfo &format,
     RunControl &control = ctx.control;
     control.ArchiverProcessCancelled = false;
     control.ArchiverProcess = pid;
-    const int exitCode = control.ArchiverProcessGroups.waitForExit(
-        pid, [&ctx] { ctx.host.processPendingEvents(); });
+    const int exitCode =
+        control.ArchiverProcessGroups.waitForExit(pid, [&ctx] { ctx.host.processPendingEvents(); });
     const bool cancelled = exitCode == kCancelExitCode || control.ArchiverProcessCancelled;
     control.ArchiverProcess = 0;
     control.ArchiverProcessCancelled = false;

@@ -59,8 +59,8 @@ std::vector<PlannedFormat> plannedFormats(RunContext &ctx)
             continue;
         const std::string formatName = ctx.host.formatEntryText(entry);
         const FormatInfo *format = findFormat(formatName);
-        planned.push_back({formatName, ctx.state.TempBase
-                                           + (format ? std::string(format->typedExtension) : "")});
+        planned.push_back(
+            {formatName, ctx.state.TempBase + (format ? std::string(format->typedExtension) : "")});
     }
     return planned;
 }
@@ -75,9 +75,9 @@ bool makeArchivesInTurn(RunContext &ctx, const std::vector<PlannedFormat> &forma
         const int k = static_cast<int>(state.Results.size());
         showFormatStarting(ctx, k, planned.name);
         FormatResult record;
-        const ArchiverOutcome outcome = RunArchiver(ctx, planned.name, state.BaseFolder,
-                                                    planned.archivePath, listPath, record,
-                                                    state.TempBase);
+        const ArchiverOutcome outcome =
+            RunArchiver(ctx, planned.name, state.BaseFolder, planned.archivePath, listPath, record,
+                        state.TempBase);
         if (outcome.result != 0) {
             *reason = planned.name + ": " + outcome.reason;
             return false;
@@ -94,9 +94,9 @@ bool makeArchives(RunContext &ctx, std::string *reason)
 {
     ctx.state.Results.assign(1, FormatResult{});
     const std::vector<PlannedFormat> formats = plannedFormats(ctx);
-    const int atOnce = formatsAtOnce(ctx.settings.Jobs, ctx.host.dllVisible(),
-                                     static_cast<int>(formats.size()),
-                                     std::thread::hardware_concurrency());
+    const int atOnce =
+        formatsAtOnce(ctx.settings.Jobs, ctx.host.dllVisible(), static_cast<int>(formats.size()),
+                      std::thread::hardware_concurrency());
     if (atOnce <= 1)
         return makeArchivesInTurn(ctx, formats, reason);
     return makeArchivesAtOnce(ctx, formats, atOnce, reason);

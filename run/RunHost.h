@@ -17,9 +17,9 @@ public:
     virtual void *progressWindowHandle() = 0;
 
     // The progress window: its labels Prg and MainMsg, its status-window timer.
-    virtual void setCounterText(const std::string &text) = 0;   // Prg, e.g. "2/5"
-    virtual void setMessageText(const std::string &text) = 0;   // MainMsg
-    virtual void setStatusWindowTimer(bool on) = 0;             // WndChkTimer
+    virtual void setCounterText(const std::string &text) = 0; // Prg, e.g. "2/5"
+    virtual void setMessageText(const std::string &text) = 0; // MainMsg
+    virtual void setStatusWindowTimer(bool on) = 0;           // WndChkTimer
 
     // Lets pending window events through once (repaints, the cancel button, timers).
     virtual void processPendingEvents() = 0;

@@ -15,10 +15,10 @@ public:
     virtual int formatEntryCount() const = 0;
     virtual std::string formatEntryText(int index) const = 0;
     virtual bool formatEntryChecked(int index) const = 0;
-    virtual std::string outputName() const = 0;   // the text of FileName
-    virtual bool dllVisible() const = 0;          // DLLVisible: libraries show their status
-    virtual bool alwaysOnTop() const = 0;         // AlwaysTopSW
-    virtual void *mainWindowHandle() = 0;         // owner for the libraries: a QWidget*, or null
+    virtual std::string outputName() const = 0; // the text of FileName
+    virtual bool dllVisible() const = 0;        // DLLVisible: libraries show their status
+    virtual bool alwaysOnTop() const = 0;       // AlwaysTopSW
+    virtual void *mainWindowHandle() = 0;       // owner for the libraries: a QWidget*, or null
 };
 
 } // namespace vexel

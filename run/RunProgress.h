@@ -14,10 +14,10 @@ namespace vexel {
 
 // One of the formats being made while several are made at once.
 struct FormatProgress {
-    std::string format;         // entry text
-    bool commandLine = false;   // its archiver reports nothing while it works
-    bool known = false;         // fraction comes from the archiver's own records
-    double fraction = 0;        // [0, 1]
+    std::string format;       // entry text
+    bool commandLine = false; // its archiver reports nothing while it works
+    bool known = false;       // fraction comes from the archiver's own records
+    double fraction = 0;      // [0, 1]
 };
 
 struct RunProgress {
@@ -32,7 +32,7 @@ struct RunProgress {
     std::uint32_t filesDone = 0, filesTotal = 0;
     std::int64_t inputSize = 0;
     double elapsedSeconds = 0;
-    double remainingSeconds = -1;   // an estimate; -1 until kEstimateFrom of the run is done
+    double remainingSeconds = -1; // an estimate; -1 until kEstimateFrom of the run is done
     // Several at once: every format being made, in list order (empty one at a time).
     // `format` and the fields after it then tell about the first of them.
     std::vector<FormatProgress> running;

@@ -6,8 +6,8 @@ namespace vexel {
 
 std::string reportLine(const FormatResult &record)
 {
-    return "FileType:" + record.FormatName + " -> FileSize:"
-        + std::to_string(record.ArchiveSize) + "Byte";
+    return "FileType:" + record.FormatName + " -> FileSize:" + std::to_string(record.ArchiveSize)
+        + "Byte";
 }
 
 std::size_t chooseWinner(const std::vector<FormatResult> &made)

@@ -42,8 +42,8 @@ const FormatInfo *formatOfTypedName(const std::string &outputName)
     return nullptr;
 }
 
-bool StartRun(RunHost &host, const ArchiverAvailability &availability,
-              RunRequest &request, RunControl & /*control: the run reads it, the start does not*/)
+bool StartRun(RunHost &host, const ArchiverAvailability &availability, RunRequest &request,
+              RunControl & /*control: the run reads it, the start does not*/)
 {
     request.SingleFormat.clear();
     request.FormatCount = 0;

@@ -19,7 +19,7 @@ const FormatInfo *formatOfTypedName(const std::string &outputName);
 // modally. Returns true when it refused the request: the output name is no file name
 // (it holds "/" or is "." or ".."), the typed extension names a format whose archiver
 // is missing, or no format is checked (a message box says which).
-bool StartRun(RunHost &host, const ArchiverAvailability &availability,
-              RunRequest &request, RunControl &control);
+bool StartRun(RunHost &host, const ArchiverAvailability &availability, RunRequest &request,
+              RunControl &control);
 
 } // namespace vexel

@@ -22,7 +22,8 @@ std::unique_ptr<cab::FolderEncoder> encoderFor(const std::string &spec)
         return std::make_unique<cab::MszipEncoder>(level);
     }
     cab::LzxEncoder::Options options;
-    unsigned bits = 21, frames = options.framesPerBlock, chain = options.maxChain, nice = options.niceLength, e8 = 0;
+    unsigned bits = 21, frames = options.framesPerBlock, chain = options.maxChain,
+             nice = options.niceLength, e8 = 0;
     unsigned hash = options.treeHashBytes;
     std::sscanf(spec.c_str(), "lzx:%u:%u:%u:%u:%u:%u", &bits, &frames, &chain, &nice, &e8, &hash);
     options.treeHashBytes = hash;
@@ -39,7 +40,10 @@ std::unique_ptr<cab::FolderEncoder> encoderFor(const std::string &spec)
 int main(int argc, char **argv)
 {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: %s <out.cab> mszip[:<level>]|lzx:<bits>[:<frames>:<chain>:<nice>:<e8>] files...\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s <out.cab> "
+                     "mszip[:<level>]|lzx:<bits>[:<frames>:<chain>:<nice>:<e8>] files...\n",
+                     argv[0]);
         return 2;
     }
     std::vector<cab::CabEntry> entries;
@@ -53,7 +57,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%llu %.2f\n", static_cast<unsigned long long>(std::filesystem::file_size(argv[1])), seconds);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%llu %.2f\n", static_cast<unsigned long long>(std::filesystem::file_size(argv[1])),
+                seconds);
     return 0;
 }

@@ -27,7 +27,8 @@ class LinearScanNodes : public NodeStore {
 public:
     LinearScanNodes(TreeWidgetNodes &inner, QTreeWidget &tree) : inner_(inner), tree_(tree) {}
 
-    bool contains(const QString &key) const override {
+    bool contains(const QString &key) const override
+    {
         for (int i = 0; i < tree_.topLevelItemCount(); ++i) {
             if (anyKeyIs(tree_.topLevelItem(i), key))
                 return true;
@@ -35,21 +36,29 @@ public:
         return false;
     }
     void addTopLevel(const NodeSpec &node) override { inner_.addTopLevel(node); }
-    void addChildren(const QString &parent, const std::vector<NodeSpec> &children) override {
+    void addChildren(const QString &parent, const std::vector<NodeSpec> &children) override
+    {
         inner_.addChildren(parent, children);
     }
     void removeNode(const QString &key) override { inner_.removeNode(key); }
     void removeChildren(const QString &key) override { inner_.removeChildren(key); }
     void removeAll() override { inner_.removeAll(); }
-    std::optional<QString> firstChildText(const QString &key) const override { return inner_.firstChildText(key); }
+    std::optional<QString> firstChildText(const QString &key) const override
+    {
+        return inner_.firstChildText(key);
+    }
     QString selectedKey() const override { return inner_.selectedKey(); }
     void select(const QString &key, bool reveal) override { inner_.select(key, reveal); }
-    void setExpanded(const QString &key, bool expanded) override { inner_.setExpanded(key, expanded); }
+    void setExpanded(const QString &key, bool expanded) override
+    {
+        inner_.setExpanded(key, expanded);
+    }
 
 private:
     // A walk by child position: QTreeWidgetItemIterator steps with indexOfChild, which
     // would make the scan itself quadratic in a wide folder and overstate the old cost.
-    static bool anyKeyIs(const QTreeWidgetItem *item, const QString &key) {
+    static bool anyKeyIs(const QTreeWidgetItem *item, const QString &key)
+    {
         if (TreeWidgetNodes::keyOf(item).compare(key, Qt::CaseInsensitive) == 0)
             return true;
         for (int i = 0; i < item->childCount(); ++i) {
@@ -72,7 +81,8 @@ private:
     QString root_;
 };
 
-void makeFolders(const QString &folder, int count) {
+void makeFolders(const QString &folder, int count)
+{
     for (int i = 0; i < count; ++i)
         QDir().mkpath(QString("%1/sub%2").arg(folder).arg(i, 6, 10, QChar('0')));
     // Every tenth subfolder has a child, so the per-child probe sees both answers.
@@ -82,11 +92,13 @@ void makeFolders(const QString &folder, int count) {
 
 // `find` listing the folder's subfolders (depth 1), or also reading every subfolder
 // (depth 2), which is the work the tree's probe for a first grandchild does.
-double findMilliseconds(const QString &folder, int depth) {
+double findMilliseconds(const QString &folder, int depth)
+{
     QElapsedTimer timer;
     timer.start();
     QProcess find;
-    find.start("find", {folder, "-mindepth", "1", "-maxdepth", QString::number(depth), "-type", "d"});
+    find.start("find",
+               {folder, "-mindepth", "1", "-maxdepth", QString::number(depth), "-type", "d"});
     find.waitForFinished(-1);
     find.readAllStandardOutput();
     return timer.nsecsElapsed() / 1e6;
@@ -99,7 +111,8 @@ struct Timing {
 };
 
 // Builds a fresh tree, opens the filler folder, then times opening `big`.
-Timing openInLargeTree(const QString &root, const QString &big, bool linear) {
+Timing openInLargeTree(const QString &root, const QString &big, bool linear)
+{
     OneRoot source(root);
     QTreeWidget widget;
     widget.setUniformRowHeights(true);
@@ -120,28 +133,32 @@ Timing openInLargeTree(const QString &root, const QString &big, bool linear) {
     return {ms, before, nodes.count()};
 }
 
-QList<int> sizesFrom(const QString &list) {
+QList<int> sizesFrom(const QString &list)
+{
     QList<int> sizes;
     for (const QString &size : list.split(',', Qt::SkipEmptyParts))
         sizes.append(size.toInt());
     return sizes;
 }
 
-void report(const QString &root, int count, bool linear) {
+void report(const QString &root, int count, bool linear)
+{
     const QString big = root + QString("big%1/").arg(count);
     if (!QDir(big).exists())
         makeFolders(big, count);
     const double find1 = findMilliseconds(big, 1);
     const double find2 = findMilliseconds(big, 2);
     const Timing t = openInLargeTree(root, big, linear);
-    std::printf("%-8s %10d %10d %9.1f %11.1f %11.1f %8.2f %8.2f %9.1f\n", linear ? "linear" : "indexed", count,
-                t.nodesBefore, t.openMs, find1, find2, t.openMs / find1, t.openMs / find2, 1000.0 * t.openMs / count);
+    std::printf("%-8s %10d %10d %9.1f %11.1f %11.1f %8.2f %8.2f %9.1f\n",
+                linear ? "linear" : "indexed", count, t.nodesBefore, t.openMs, find1, find2,
+                t.openMs / find1, t.openMs / find2, 1000.0 * t.openMs / count);
     std::fflush(stdout);
 }
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.size() < 2) {
@@ -150,8 +167,8 @@ int main(int argc, char **argv) {
     }
     const QString root = QDir(args[0]).absolutePath() + '/';
     makeFolders(root + "filler", fillerFolders);
-    std::printf("%-8s %10s %10s %9s %11s %11s %8s %8s %9s\n", "variant", "subfolders", "tree_nodes", "open_ms",
-                "find1_ms", "find2_ms", "/find1", "/find2", "us/folder");
+    std::printf("%-8s %10s %10s %9s %11s %11s %8s %8s %9s\n", "variant", "subfolders", "tree_nodes",
+                "open_ms", "find1_ms", "find2_ms", "/find1", "/find2", "us/folder");
     for (int count : sizesFrom(args[1]))
         report(root, count, false);
     for (int count : sizesFrom(args.value(2)))

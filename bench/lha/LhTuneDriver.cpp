@@ -44,8 +44,8 @@ int encodeFiles(int argc, char **argv)
         in += data.size();
         out += std::min<std::uint64_t>(packed.size(), data.size());
     }
-    std::printf("%llu %llu %.3f\n", static_cast<unsigned long long>(in), static_cast<unsigned long long>(out),
-                seconds);
+    std::printf("%llu %llu %.3f\n", static_cast<unsigned long long>(in),
+                static_cast<unsigned long long>(out), seconds);
     return 0;
 }
 

@@ -33,7 +33,8 @@ int main(int argc, char **argv)
 {
     const bool callback = argc == 5 && std::strcmp(argv[4], "--callback") == 0;
     if (argc != 4 && !callback) {
-        std::fprintf(stderr, "usage: %s <library.so> <Prefix> <command line> [--callback]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <library.so> <Prefix> <command line> [--callback]\n",
+                     argv[0]);
         return 2;
     }
     void *library = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);

@@ -30,21 +30,26 @@ struct Random {
 };
 
 const std::vector<std::string> kWords = {
-    "the", "of", "and", "to", "in", "a", "is", "that", "for", "it", "as", "was", "with", "be",
-    "by", "on", "not", "he", "this", "are", "or", "his", "from", "at", "which", "but", "have",
-    "an", "had", "they", "you", "were", "their", "one", "all", "we", "can", "her", "has", "there",
-    "been", "if", "more", "when", "will", "would", "who", "so", "no", "archive", "folder", "file",
-    "compression", "window", "library", "smallest", "format", "member", "header", "stream",
-    "program", "settings", "between", "through", "without", "against", "another", "because",
-    "country", "history", "morning", "evening", "question", "answer", "government", "water",
-    "mountain", "river", "village", "thought", "nothing", "something", "everything", "people",
-    "children", "language", "station", "machine", "engineer", "distance", "universe", "garden"};
+    "the",      "of",       "and",      "to",          "in",         "a",          "is",
+    "that",     "for",      "it",       "as",          "was",        "with",       "be",
+    "by",       "on",       "not",      "he",          "this",       "are",        "or",
+    "his",      "from",     "at",       "which",       "but",        "have",       "an",
+    "had",      "they",     "you",      "were",        "their",      "one",        "all",
+    "we",       "can",      "her",      "has",         "there",      "been",       "if",
+    "more",     "when",     "will",     "would",       "who",        "so",         "no",
+    "archive",  "folder",   "file",     "compression", "window",     "library",    "smallest",
+    "format",   "member",   "header",   "stream",      "program",    "settings",   "between",
+    "through",  "without",  "against",  "another",     "because",    "country",    "history",
+    "morning",  "evening",  "question", "answer",      "government", "water",      "mountain",
+    "river",    "village",  "thought",  "nothing",     "something",  "everything", "people",
+    "children", "language", "station",  "machine",     "engineer",   "distance",   "universe",
+    "garden"};
 
 const std::vector<std::string> kIdentifiers = {
-    "count", "index", "buffer", "length", "result", "value", "node", "next", "state", "offset",
-    "reader", "writer", "table", "entry", "size", "name", "path", "flags", "options", "error"};
-const std::vector<std::string> kTypes = {"int", "size_t", "uint32_t", "const char *", "bool",
-                                         "std::string", "double", "Node *"};
+    "count",  "index",  "buffer", "length", "result", "value", "node", "next",  "state",   "offset",
+    "reader", "writer", "table",  "entry",  "size",   "name",  "path", "flags", "options", "error"};
+const std::vector<std::string> kTypes = {"int",  "size_t",      "uint32_t", "const char *",
+                                         "bool", "std::string", "double",   "Node *"};
 
 std::string sentence(Random &r)
 {
@@ -82,15 +87,27 @@ std::string sourceBytes(Random &r, std::size_t size)
         const std::string a = kIdentifiers[r.below(kIdentifiers.size())];
         const std::string b = kIdentifiers[r.below(kIdentifiers.size())];
         out += "// " + sentence(r) + "\n";
-        out += "static " + type + " " + a + "_" + std::to_string(function++) + "(" + type + " " + b + ")\n{\n";
+        out += "static " + type + " " + a + "_" + std::to_string(function++) + "(" + type + " " + b
+            + ")\n{\n";
         const std::size_t lines = 3 + r.below(12);
         for (std::size_t i = 0; i < lines; ++i) {
             const std::string c = kIdentifiers[r.below(kIdentifiers.size())];
             switch (r.below(4)) {
-            case 0: out += "    if (" + b + " > " + std::to_string(r.below(1000)) + ")\n        return " + c + ";\n"; break;
-            case 1: out += "    " + c + " += " + b + " * " + std::to_string(r.below(64)) + ";\n"; break;
-            case 2: out += "    for (int i = 0; i < " + c + "; ++i)\n        " + b + "[i] = " + c + "[i];\n"; break;
-            default: out += "    " + c + " = " + a + "(" + b + ", " + std::to_string(r.below(16)) + ");\n"; break;
+            case 0:
+                out += "    if (" + b + " > " + std::to_string(r.below(1000)) + ")\n        return "
+                    + c + ";\n";
+                break;
+            case 1:
+                out += "    " + c + " += " + b + " * " + std::to_string(r.below(64)) + ";\n";
+                break;
+            case 2:
+                out += "    for (int i = 0; i < " + c + "; ++i)\n        " + b + "[i] = " + c
+                    + "[i];\n";
+                break;
+            default:
+                out +=
+                    "    " + c + " = " + a + "(" + b + ", " + std::to_string(r.below(16)) + ");\n";
+                break;
             }
         }
         out += "    return " + b + ";\n}\n\n";
@@ -103,8 +120,9 @@ std::string sourceBytes(Random &r, std::size_t size)
 // operands, each reused with small changes, as in real executables.
 std::string machineBytes(Random &r, std::size_t size)
 {
-    static const std::uint8_t opcodes[] = {0x48, 0x89, 0x8b, 0xe8, 0xc3, 0x55, 0x5d, 0x41, 0x83, 0x0f,
-                                           0x85, 0x74, 0x75, 0xeb, 0xff, 0x31, 0xc0, 0x90, 0x66};
+    static const std::uint8_t opcodes[] = {0x48, 0x89, 0x8b, 0xe8, 0xc3, 0x55, 0x5d,
+                                           0x41, 0x83, 0x0f, 0x85, 0x74, 0x75, 0xeb,
+                                           0xff, 0x31, 0xc0, 0x90, 0x66};
     std::vector<std::string> routines;
     for (int i = 0; i < 400; ++i) {
         std::string routine;
@@ -146,9 +164,10 @@ std::string logBytes(Random &r, std::size_t size)
     std::uint64_t second = 1700000000;
     while (out.size() < size) {
         second += r.below(5);
-        out += std::to_string(second) + " host" + std::to_string(r.below(8)) + " service[" +
-               std::to_string(1000 + r.below(50)) + "]: " + kIdentifiers[r.below(kIdentifiers.size())] +
-               "=" + std::to_string(r.below(100000)) + " " + sentence(r) + "\n";
+        out += std::to_string(second) + " host" + std::to_string(r.below(8)) + " service["
+            + std::to_string(1000 + r.below(50))
+            + "]: " + kIdentifiers[r.below(kIdentifiers.size())] + "="
+            + std::to_string(r.below(100000)) + " " + sentence(r) + "\n";
     }
     out.resize(size);
     return out;
@@ -157,7 +176,8 @@ std::string logBytes(Random &r, std::size_t size)
 void writeFile(const fs::path &path, const std::string &bytes)
 {
     fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 } // namespace
@@ -181,7 +201,8 @@ int main(int argc, char **argv)
     writeFile(root / "compressed" / "backup.gz", randomBytes(r, 3 * MB));
     writeFile(root / "logs" / "service.log", logBytes(r, 4 * MB));
     for (int i = 0; i < 2000; ++i) { // many small files, 0 to 8 KiB, in nested folders
-        const fs::path folder = root / "small" / ("d" + std::to_string(i % 10)) / ("e" + std::to_string(i % 7));
+        const fs::path folder =
+            root / "small" / ("d" + std::to_string(i % 10)) / ("e" + std::to_string(i % 7));
         const std::size_t size = r.below(8192);
         writeFile(folder / ("f" + std::to_string(i) + (i % 2 ? ".txt" : ".c")),
                   i % 2 ? textBytes(r, size) : sourceBytes(r, size));

@@ -42,9 +42,9 @@ int main(int argc, char **argv)
     // The script the run writes for RAR: change to the base folder, run the archiver.
     using vexel::shellQuote;
     const std::string base = folder.path() + "krytmp";
-    const std::vector<std::string> script{
-        "cd " + shellQuote(folder.path()),
-        shellQuote(argv[1]) + " a -r " + shellQuote(base + ".rar") + " " + shellQuote("@" + base + ".kst")};
+    const std::vector<std::string> script{"cd " + shellQuote(folder.path()),
+                                          shellQuote(argv[1]) + " a -r " + shellQuote(base + ".rar")
+                                              + " " + shellQuote("@" + base + ".kst")};
     std::string error;
     if (!vexel::platform::writeTextLines(base + ".kst", {"krytmp.kst"}, &error)
         || !vexel::platform::writeTextLines(base + ".bat", script, &error)) {
@@ -58,7 +58,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    const int code = vexel::platform::ProcessGroups().waitForExit(pid, [] { QCoreApplication::processEvents(); });
+    const int code = vexel::platform::ProcessGroups().waitForExit(
+        pid, [] { QCoreApplication::processEvents(); });
     const double cpu = cpuSeconds() - cpuBefore;
     const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wallBefore;
     std::printf("cpu_seconds=%.4f wall_seconds=%.2f exit=%d archive=%s\n", cpu, wall.count(), code,

@@ -41,7 +41,8 @@ void closeStatusWindows()
 int main(int argc, char **argv)
 {
     if (argc != 6) {
-        std::fprintf(stderr, "usage: %s <library.so> <Prefix> <command line> <ms> callback|close\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <library.so> <Prefix> <command line> <ms> callback|close\n",
+                     argv[0]);
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -53,7 +54,8 @@ int main(int argc, char **argv)
     }
     const std::string prefix = argv[2];
     const auto entry = reinterpret_cast<ArchiverMainProc>(dlsym(library, prefix.c_str()));
-    const auto setOwner = reinterpret_cast<ArchiverOwnerProc>(dlsym(library, (prefix + "SetOwnerWindowEx").c_str()));
+    const auto setOwner =
+        reinterpret_cast<ArchiverOwnerProc>(dlsym(library, (prefix + "SetOwnerWindowEx").c_str()));
     const bool byClose = std::string(argv[5]) == "close";
     if (!entry || (!byClose && !setOwner)) {
         std::fprintf(stderr, "%s lacks the entry points for a stop by %s\n", argv[1], argv[5]);

@@ -29,7 +29,8 @@ bool endsWithIgnoringCase(const std::string &text, const std::string &suffix)
     if (text.size() < suffix.size())
         return false;
     for (std::size_t i = 0; i < suffix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[text.size() - suffix.size() + i])) != suffix[i])
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - suffix.size() + i]))
+            != suffix[i])
             return false;
     return true;
 }
@@ -37,8 +38,9 @@ bool endsWithIgnoringCase(const std::string &text, const std::string &suffix)
 bool planBga(const ParsedCommand &command, JobPlan *plan, std::string *reason)
 {
     if (command.command != "a" && command.command != "A") {
-        *reason = command.command.empty() ? "the command line has no command (expected \"a\")"
-                                          : "unsupported command \"" + command.command + "\" (expected \"a\")";
+        *reason = command.command.empty()
+            ? "the command line has no command (expected \"a\")"
+            : "unsupported command \"" + command.command + "\" (expected \"a\")";
         return false;
     }
     bga::Kind kind;
@@ -61,8 +63,10 @@ bool planBga(const ParsedCommand &command, JobPlan *plan, std::string *reason)
     plan->showStatus = true;
     plan->collect.recurse = command.hasSwitch("-r");
     plan->collect.foldersAsEntries = true;
-    plan->write = [kind, level](const std::vector<Member> &members, ArchiveOutput &output, Progress &progress,
-                                std::string *why) { return bga::writeArchive(kind, level, members, output, progress, why); };
+    plan->write = [kind, level](const std::vector<Member> &members, ArchiveOutput &output,
+                                Progress &progress, std::string *why) {
+        return bga::writeArchive(kind, level, members, output, progress, why);
+    };
     return true;
 }
 

@@ -9,7 +9,8 @@ namespace vexel::bga {
 bool toCp932(const std::string &utf8, std::string *cp932)
 {
     cp932->clear();
-    bool ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    bool ascii = std::all_of(utf8.begin(), utf8.end(),
+                             [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     if (ascii) { // the common case, and the same bytes in both encodings
         *cp932 = utf8;
         return true;
@@ -40,12 +41,14 @@ NameEncoding chooseEncoding(const std::vector<kit::Member> &members)
     return NameEncoding::Cp932;
 }
 
-bool encodeName(const kit::Member &member, NameEncoding encoding, EncodedName *name, std::string *reason)
+bool encodeName(const kit::Member &member, NameEncoding encoding, EncodedName *name,
+                std::string *reason)
 {
     // '\' separates folders in these archives: a Linux name holding one would come back
     // split into folders, so it is refused rather than altered.
     if (member.storedName.find('\\') != std::string::npos) {
-        *reason = "a name holding a backslash (the GZA/BZA folder separator) cannot be stored: " + member.diskPath;
+        *reason = "a name holding a backslash (the GZA/BZA folder separator) cannot be stored: "
+            + member.diskPath;
         return false;
     }
     std::string folder, file;

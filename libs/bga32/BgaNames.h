@@ -26,6 +26,7 @@ struct EncodedName {
 
 // Splits a stored name ("a/b/c.txt") into its folder and file parts in the archive's
 // encoding; a folder's whole path goes into the folder part.
-bool encodeName(const kit::Member &member, NameEncoding encoding, EncodedName *name, std::string *reason);
+bool encodeName(const kit::Member &member, NameEncoding encoding, EncodedName *name,
+                std::string *reason);
 
 } // namespace vexel::bga

@@ -34,10 +34,10 @@ using Compressor = std::unique_ptr<libdeflate_compressor, CompressorDeleter>;
 
 class MemberWriter {
 public:
-    MemberWriter(Kind kind, int level, NameEncoding encoding, kit::ArchiveOutput &output, kit::Progress &progress)
+    MemberWriter(Kind kind, int level, NameEncoding encoding, kit::ArchiveOutput &output,
+                 kit::Progress &progress)
         : kind_(kind), level_(level), encoding_(encoding), output_(output), progress_(progress)
-    {
-    }
+    {}
 
     bool write(const kit::Member &member, std::string *reason)
     {
@@ -80,21 +80,26 @@ private:
         header.packedSize = header.originalSize;
         if (!writeHeader(header, reason))
             return false;
-        return kit::readMember(member, progress_, [&](const std::uint8_t *data, std::size_t size, std::string *why) {
-            return output_.write(data, size, why);
-        }, reason);
+        return kit::readMember(
+            member, progress_,
+            [&](const std::uint8_t *data, std::size_t size, std::string *why) {
+                return output_.write(data, size, why);
+            },
+            reason);
     }
 
     // Streams the compressed payload after a provisional header and patches the header
     // at the end. Gives up (and cuts the archive back) as soon as the payload reaches
     // the original size: the member is then stored instead.
-    bool writeCompressed(const kit::Member &member, MemberHeader header, bool *smaller, std::string *reason)
+    bool writeCompressed(const kit::Member &member, MemberHeader header, bool *smaller,
+                         std::string *reason)
     {
         const std::uint64_t start = output_.size();
         if (!writeHeader(header, reason))
             return false;
         const std::uint64_t payloadStart = output_.size();
-        auto encoder = kind_ == Kind::Gza ? makeGzipEncoder(level_) : makeBzip2Encoder(level_, stopQuery(member));
+        auto encoder = kind_ == Kind::Gza ? makeGzipEncoder(level_)
+                                          : makeBzip2Encoder(level_, stopQuery(member));
         std::vector<std::uint8_t> packed;
         bool grew = false;
         const auto flush = [&](std::string *why) {
@@ -104,13 +109,16 @@ private:
                 grew = true;
             return ok;
         };
-        const bool read = kit::readMember(member, progress_, [&](const std::uint8_t *data, std::size_t size, std::string *why) {
-            if (!encoder->add(data, size, &packed, why) || !flush(why))
-                return false;
-            if (grew)
-                *why = {}; // not an error: the caller stores the member instead
-            return !grew;
-        }, reason);
+        const bool read = kit::readMember(
+            member, progress_,
+            [&](const std::uint8_t *data, std::size_t size, std::string *why) {
+                if (!encoder->add(data, size, &packed, why) || !flush(why))
+                    return false;
+                if (grew)
+                    *why = {}; // not an error: the caller stores the member instead
+                return !grew;
+            },
+            reason);
         if (!read && !grew)
             return false;
         if (!grew && !(encoder->finish(&packed, reason) && flush(reason)))
@@ -138,10 +146,13 @@ private:
     {
         std::vector<std::uint8_t> data;
         data.reserve(member.size);
-        if (!kit::readMember(member, progress_, [&](const std::uint8_t *bytes, std::size_t size, std::string *) {
-                data.insert(data.end(), bytes, bytes + size);
-                return true;
-            }, reason))
+        if (!kit::readMember(
+                member, progress_,
+                [&](const std::uint8_t *bytes, std::size_t size, std::string *) {
+                    data.insert(data.end(), bytes, bytes + size);
+                    return true;
+                },
+                reason))
             return false;
         const bool small = data.size() <= kStrongLimit;
         Compressor &compressor = small ? strong_ : fast_;
@@ -150,9 +161,11 @@ private:
         std::vector<std::uint8_t> payload(data.size());
         // Limited to one byte less than the data: 0 means "not smaller", so stored.
         const std::size_t packed = compressor && !data.empty()
-            ? libdeflate_gzip_compress(compressor.get(), data.data(), data.size(), payload.data(), payload.size() - 1)
+            ? libdeflate_gzip_compress(compressor.get(), data.data(), data.size(), payload.data(),
+                                       payload.size() - 1)
             : 0;
-        const std::vector<std::uint8_t> &written = packed ? (payload.resize(packed), payload) : data;
+        const std::vector<std::uint8_t> &written =
+            packed ? (payload.resize(packed), payload) : data;
         header.arcType = packed ? kArcCompressed : kArcStored;
         header.packedSize = static_cast<std::uint32_t>(written.size());
         return writeHeader(header, reason) && output_.write(written.data(), written.size(), reason);
@@ -181,8 +194,8 @@ std::set<std::string> foldersNamedByPaths(const std::vector<kit::Member> &member
 
 } // namespace
 
-bool writeArchive(Kind kind, int level, const std::vector<kit::Member> &members, kit::ArchiveOutput &output,
-                  kit::Progress &progress, std::string *reason)
+bool writeArchive(Kind kind, int level, const std::vector<kit::Member> &members,
+                  kit::ArchiveOutput &output, kit::Progress &progress, std::string *reason)
 {
     for (const kit::Member &m : members) {
         if (m.size >= kMemberLimit) {

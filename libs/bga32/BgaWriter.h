@@ -13,7 +13,7 @@ namespace vexel::bga {
 
 // `level` 1..9 is the gzip level or the bzip2 block size; 0 stores every member.
 // Members of 4 GiB or more fail the call before anything is written.
-bool writeArchive(Kind kind, int level, const std::vector<kit::Member> &members, kit::ArchiveOutput &output,
-                  kit::Progress &progress, std::string *reason);
+bool writeArchive(Kind kind, int level, const std::vector<kit::Member> &members,
+                  kit::ArchiveOutput &output, kit::Progress &progress, std::string *reason);
 
 } // namespace vexel::bga

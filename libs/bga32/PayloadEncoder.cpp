@@ -1,6 +1,5 @@
 #include "PayloadEncoder.h"
 
-
 #include <bzlib.h>
 #include <zlib.h>
 
@@ -22,7 +21,8 @@ public:
         if (ready_)
             deflateEnd(&z_);
     }
-    bool add(const std::uint8_t *data, std::size_t size, std::vector<std::uint8_t> *out, std::string *reason) override
+    bool add(const std::uint8_t *data, std::size_t size, std::vector<std::uint8_t> *out,
+             std::string *reason) override
     {
         return run(data, size, Z_NO_FLUSH, out, reason);
     }
@@ -32,7 +32,8 @@ public:
     }
 
 private:
-    bool run(const std::uint8_t *data, std::size_t size, int flush, std::vector<std::uint8_t> *out, std::string *reason)
+    bool run(const std::uint8_t *data, std::size_t size, int flush, std::vector<std::uint8_t> *out,
+             std::string *reason)
     {
         if (!ready_) {
             *reason = "cannot start the gzip compressor";
@@ -72,7 +73,8 @@ public:
     Bzip2Stream(const Bzip2Stream &) = delete;
     Bzip2Stream &operator=(const Bzip2Stream &) = delete;
 
-    bool run(const std::uint8_t *data, std::size_t size, int action, std::vector<std::uint8_t> *out, std::string *reason)
+    bool run(const std::uint8_t *data, std::size_t size, int action, std::vector<std::uint8_t> *out,
+             std::string *reason)
     {
         if (!ready_) {
             *reason = "cannot start the bzip2 compressor";
@@ -111,7 +113,8 @@ public:
         if (stopped)
             background_ = std::make_unique<kit::BackgroundJob>(std::move(stopped));
     }
-    bool add(const std::uint8_t *data, std::size_t size, std::vector<std::uint8_t> *out, std::string *reason) override
+    bool add(const std::uint8_t *data, std::size_t size, std::vector<std::uint8_t> *out,
+             std::string *reason) override
     {
         return run(data, size, BZ_RUN, out, reason);
     }
@@ -121,7 +124,8 @@ public:
     }
 
 private:
-    bool run(const std::uint8_t *data, std::size_t size, int action, std::vector<std::uint8_t> *out, std::string *reason)
+    bool run(const std::uint8_t *data, std::size_t size, int action, std::vector<std::uint8_t> *out,
+             std::string *reason)
     {
         if (!background_)
             return stream_->run(data, size, action, out, reason);
@@ -129,7 +133,8 @@ private:
         // may still run while the caller reuses its buffer or drops this encoder.
         std::vector<std::uint8_t> input(data, data + size);
         return background_->run(
-            [stream = stream_, input = std::move(input), action](std::vector<std::uint8_t> *output, std::string *why) {
+            [stream = stream_, input = std::move(input), action](std::vector<std::uint8_t> *output,
+                                                                 std::string *why) {
                 return stream->run(input.data(), input.size(), action, output, why);
             },
             out, reason);
@@ -141,7 +146,10 @@ private:
 
 } // namespace
 
-std::unique_ptr<PayloadEncoder> makeGzipEncoder(int level) { return std::make_unique<GzipEncoder>(level); }
+std::unique_ptr<PayloadEncoder> makeGzipEncoder(int level)
+{
+    return std::make_unique<GzipEncoder>(level);
+}
 std::unique_ptr<PayloadEncoder> makeBzip2Encoder(int level, kit::StopQuery stopped)
 {
     return std::make_unique<Bzip2Encoder>(level, std::move(stopped));

@@ -18,13 +18,11 @@ extern "C" {
 
 KRY_EXPORT int Cab(void *window, const char *commandLine, char *output, uint32_t outputSize)
 {
-    return vexel::kit::runLibrary({window, commandLine, output, outputSize}, kTraits, &owner, cab::planCab);
+    return vexel::kit::runLibrary({window, commandLine, output, outputSize}, kTraits, &owner,
+                                  cab::planCab);
 }
 
-KRY_EXPORT uint16_t CabGetVersion(void)
-{
-    return kCabVersion;
-}
+KRY_EXPORT uint16_t CabGetVersion(void) { return kCabVersion; }
 
 KRY_EXPORT int CabSetOwnerWindowEx(void *window, ARCHIVERPROC callback)
 {

@@ -7,6 +7,7 @@
 
 namespace cab {
 
-std::uint32_t dataChecksum(const std::uint8_t *payload, std::size_t size, std::uint16_t uncompressedSize);
+std::uint32_t dataChecksum(const std::uint8_t *payload, std::size_t size,
+                           std::uint16_t uncompressedSize);
 
 } // namespace cab

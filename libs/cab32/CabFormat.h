@@ -8,7 +8,7 @@
 
 namespace cab {
 
-constexpr std::size_t kHeaderSize = 36;    // CFHEADER with flags 0
+constexpr std::size_t kHeaderSize = 36;     // CFHEADER with flags 0
 constexpr std::size_t kFolderEntrySize = 8; // CFFOLDER without reserve
 constexpr std::size_t kFileEntrySize = 16;  // CFFILE before its name
 constexpr std::size_t kDataHeaderSize = 8;  // CFDATA before its payload
@@ -19,7 +19,8 @@ constexpr std::uint32_t kFrameSize = 32768;
 constexpr std::uint32_t kMaxDataSize = kFrameSize + 6144;
 
 constexpr std::uint32_t kMaxFramesPerFolder = 65535;
-constexpr std::uint64_t kMaxFolderBytes = std::uint64_t(kMaxFramesPerFolder) * kFrameSize; // 0x7FFF8000
+constexpr std::uint64_t kMaxFolderBytes =
+    std::uint64_t(kMaxFramesPerFolder) * kFrameSize; // 0x7FFF8000
 constexpr std::uint64_t kMaxFileBytes = kMaxFolderBytes;
 constexpr std::uint64_t kMaxCabinetBytes = 0x7FFFFFFF;
 constexpr std::uint32_t kMaxFiles = 65535;
@@ -28,7 +29,10 @@ constexpr std::size_t kMaxNameBytes = 255; // without the terminating NUL
 
 // typeCompress values.
 constexpr std::uint16_t kMethodMszip = 0x0001;
-constexpr std::uint16_t lzxMethod(int windowBits) { return std::uint16_t(0x0003 | (windowBits << 8)); }
+constexpr std::uint16_t lzxMethod(int windowBits)
+{
+    return std::uint16_t(0x0003 | (windowBits << 8));
+}
 
 // CFFILE attribute bits.
 constexpr std::uint16_t kAttrReadOnly = 0x01;

@@ -4,8 +4,8 @@
 #include "CabinetWriter.h"
 #include "DosTime.h"
 #include "LzxEncoder.h"
-#include "MszipEncoder.h"
 #include "LzxTables.h"
+#include "MszipEncoder.h"
 
 #include <charconv>
 
@@ -36,8 +36,9 @@ std::vector<CabEntry> cabEntries(const std::vector<Member> &members)
     return entries;
 }
 
-bool writeMembers(const CabMethod &method, const std::vector<Member> &members, vexel::kit::ArchiveOutput &output,
-                  vexel::kit::Progress &progress, std::string *reason)
+bool writeMembers(const CabMethod &method, const std::vector<Member> &members,
+                  vexel::kit::ArchiveOutput &output, vexel::kit::Progress &progress,
+                  std::string *reason)
 {
     const std::vector<CabEntry> entries = cabEntries(members);
     std::uint64_t reported = 0;
@@ -52,7 +53,8 @@ bool writeMembers(const CabMethod &method, const std::vector<Member> &members, v
         return goOn;
     };
     try {
-        const std::unique_ptr<FolderEncoder> encoder = makeEncoder(method, [&progress] { return progress.stopRequested(); });
+        const std::unique_ptr<FolderEncoder> encoder =
+            makeEncoder(method, [&progress] { return progress.stopRequested(); });
         return writeCabinet(output.temporaryPath(), entries, *encoder, onFrame, reason);
     } catch (const std::exception &e) { // out of memory, mostly
         *reason = e.what();
@@ -62,7 +64,8 @@ bool writeMembers(const CabMethod &method, const std::vector<Member> &members, v
 
 } // namespace
 
-bool parseCabMethod(const vexel::kit::ParsedCommand &command, CabMethod *method, std::string *reason)
+bool parseCabMethod(const vexel::kit::ParsedCommand &command, CabMethod *method,
+                    std::string *reason)
 {
     *method = {};
     const std::optional<std::string> lzx = command.switchValue("-ml:");
@@ -80,7 +83,8 @@ bool parseCabMethod(const vexel::kit::ParsedCommand &command, CabMethod *method,
     return true;
 }
 
-std::unique_ptr<FolderEncoder> makeEncoder(const CabMethod &method, std::function<bool()> stopRequested)
+std::unique_ptr<FolderEncoder> makeEncoder(const CabMethod &method,
+                                           std::function<bool()> stopRequested)
 {
     if (!method.lzx)
         return std::make_unique<MszipEncoder>();
@@ -90,7 +94,8 @@ std::unique_ptr<FolderEncoder> makeEncoder(const CabMethod &method, std::functio
     return std::make_unique<LzxEncoder>(options);
 }
 
-bool planCab(const vexel::kit::ParsedCommand &command, vexel::kit::JobPlan *plan, std::string *reason)
+bool planCab(const vexel::kit::ParsedCommand &command, vexel::kit::JobPlan *plan,
+             std::string *reason)
 {
     if (!command.hasSwitch("-a")) {
         *reason = "cab32 makes new cabinets only: the command line needs -a";

@@ -17,12 +17,15 @@ struct CabMethod {
 };
 
 // Reads the method switches; false with a reason for an LZX window outside 15..21.
-bool parseCabMethod(const vexel::kit::ParsedCommand &command, CabMethod *method, std::string *reason);
+bool parseCabMethod(const vexel::kit::ParsedCommand &command, CabMethod *method,
+                    std::string *reason);
 
-std::unique_ptr<FolderEncoder> makeEncoder(const CabMethod &method, std::function<bool()> stopRequested = {});
+std::unique_ptr<FolderEncoder> makeEncoder(const CabMethod &method,
+                                           std::function<bool()> stopRequested = {});
 
 // The plan for the library kit: refuses anything but "-a", collects files only (a
 // cabinet has no folder entries) and writes the cabinet with the chosen method.
-bool planCab(const vexel::kit::ParsedCommand &command, vexel::kit::JobPlan *plan, std::string *reason);
+bool planCab(const vexel::kit::ParsedCommand &command, vexel::kit::JobPlan *plan,
+             std::string *reason);
 
 } // namespace cab

@@ -43,31 +43,33 @@ std::string cabinetName(const std::string &storedName)
 // CFHEADER, CFFOLDERs and CFFILEs. cbCabinet and the folders' data offsets and frame
 // counts are patched in once the data is written.
 std::vector<std::uint8_t> buildDirectory(const std::vector<CabEntry> &entries,
-                                         const std::vector<FolderPlan> &folders, std::uint16_t method)
+                                         const std::vector<FolderPlan> &folders,
+                                         std::uint16_t method)
 {
     static constexpr char kSignature[] = "MSCF";
     std::vector<std::uint8_t> out(kSignature, kSignature + 4);
-    putU32(out, 0);                 // reserved1
-    putU32(out, 0);                 // cbCabinet, patched
-    putU32(out, 0);                 // reserved2
+    putU32(out, 0); // reserved1
+    putU32(out, 0); // cbCabinet, patched
+    putU32(out, 0); // reserved2
     putU32(out, std::uint32_t(kHeaderSize + kFolderEntrySize * folders.size())); // coffFiles
-    putU32(out, 0);                 // reserved3
-    out.push_back(3);               // versionMinor
-    out.push_back(1);               // versionMajor
+    putU32(out, 0);                                                              // reserved3
+    out.push_back(3);                                                            // versionMinor
+    out.push_back(1);                                                            // versionMajor
     putU16(out, std::uint32_t(folders.size()));
     putU16(out, std::uint32_t(entries.size()));
-    putU16(out, 0);                 // flags
-    putU16(out, 0);                 // setID
-    putU16(out, 0);                 // iCabinet
+    putU16(out, 0); // flags
+    putU16(out, 0); // setID
+    putU16(out, 0); // iCabinet
 
     for (std::size_t f = 0; f < folders.size(); ++f) {
-        putU32(out, 0);             // coffCabStart, patched
-        putU16(out, 0);             // cCFData, patched
+        putU32(out, 0); // coffCabStart, patched
+        putU16(out, 0); // cCFData, patched
         putU16(out, method);
     }
     for (std::size_t f = 0; f < folders.size(); ++f) {
         std::uint64_t offset = 0;
-        for (std::size_t i = folders[f].firstEntry; i < folders[f].firstEntry + folders[f].entryCount; ++i) {
+        for (std::size_t i = folders[f].firstEntry;
+             i < folders[f].firstEntry + folders[f].entryCount; ++i) {
             const CabEntry &e = entries[i];
             const std::string name = cabinetName(e.storedName);
             putU32(out, std::uint32_t(e.size));
@@ -102,7 +104,8 @@ class Stopped : public std::exception {};
 // CFDATA blocks to the cabinet.
 class FolderWriter {
 public:
-    FolderWriter(std::FILE *cab, FolderEncoder &encoder, const ProgressFn &progress, std::uint64_t &bytesDone)
+    FolderWriter(std::FILE *cab, FolderEncoder &encoder, const ProgressFn &progress,
+                 std::uint64_t &bytesDone)
         : cab_(cab), encoder_(encoder), progress_(progress), bytesDone_(bytesDone)
     {
         frame_.reserve(kFrameSize);
@@ -112,9 +115,10 @@ public:
     std::uint32_t write(const std::vector<CabEntry> &entries, const FolderPlan &plan)
     {
         frames_ = 0;
-        encoder_.beginFolder([this](const std::uint8_t *payload, std::size_t size, std::uint32_t frameSize) {
-            appendData(payload, size, frameSize);
-        });
+        encoder_.beginFolder(
+            [this](const std::uint8_t *payload, std::size_t size, std::uint32_t frameSize) {
+                appendData(payload, size, frameSize);
+            });
         for (std::size_t i = plan.firstEntry; i < plan.firstEntry + plan.entryCount; ++i)
             readEntry(entries[i]);
         if (!frame_.empty())
@@ -133,13 +137,15 @@ private:
             throw Failure("cannot open " + entry.sourcePath);
         std::uint64_t left = entry.size;
         while (left > 0) {
-            const std::size_t want = std::size_t(std::min<std::uint64_t>(left, kFrameSize - frame_.size()));
+            const std::size_t want =
+                std::size_t(std::min<std::uint64_t>(left, kFrameSize - frame_.size()));
             const std::size_t start = frame_.size();
             frame_.resize(start + want);
             const std::size_t got = std::fread(frame_.data() + start, 1, want, in.get());
             if (got != want) {
-                throw Failure(std::ferror(in.get()) ? "cannot read " + entry.sourcePath
-                                                    : entry.sourcePath + " became shorter while it was read");
+                throw Failure(std::ferror(in.get())
+                                  ? "cannot read " + entry.sourcePath
+                                  : entry.sourcePath + " became shorter while it was read");
             }
             left -= got;
             if (frame_.size() == kFrameSize)
@@ -161,12 +167,14 @@ private:
     void appendData(const std::uint8_t *payload, std::size_t size, std::uint32_t frameSize)
     {
         if (size == 0 || size > kMaxDataSize)
-            throw Failure("internal error: a compressed frame of " + std::to_string(size) + " bytes");
+            throw Failure("internal error: a compressed frame of " + std::to_string(size)
+                          + " bytes");
         std::uint8_t head[kDataHeaderSize];
         setU32(head, dataChecksum(payload, size, std::uint16_t(frameSize)));
         setU16(head + 4, std::uint32_t(size));
         setU16(head + 6, frameSize);
-        if (std::fwrite(head, 1, sizeof head, cab_) != sizeof head || std::fwrite(payload, 1, size, cab_) != size)
+        if (std::fwrite(head, 1, sizeof head, cab_) != sizeof head
+            || std::fwrite(payload, 1, size, cab_) != size)
             throw Failure("cannot write the cabinet");
         if (std::uint64_t(ftello(cab_)) > kMaxCabinetBytes)
             throw Failure("the cabinet would exceed 2 GiB, more than one cabinet can hold");
@@ -200,7 +208,7 @@ void writeAll(std::FILE *cab, const std::vector<CabEntry> &entries, FolderEncode
     setU32(directory.data() + 8, std::uint32_t(ftello(cab)));
     if (std::fseek(cab, 0, SEEK_SET) != 0
         || std::fwrite(directory.data(), 1, kHeaderSize + kFolderEntrySize * folders.size(), cab)
-               != kHeaderSize + kFolderEntrySize * folders.size())
+            != kHeaderSize + kFolderEntrySize * folders.size())
         throw Failure("cannot write the cabinet");
 }
 
@@ -220,15 +228,16 @@ std::string checkCabinetLimits(const std::vector<CabEntry> &entries)
         if (e.storedName.size() > kMaxNameBytes)
             return "the name " + e.storedName + " is longer than the 255 bytes a cabinet can hold";
         if (e.storedName.find('\\') != std::string::npos)
-            return "the name " + e.storedName + " contains a backslash, which a cabinet reads as a folder separator";
+            return "the name " + e.storedName
+                + " contains a backslash, which a cabinet reads as a folder separator";
     }
     if (planFolders(entries).size() > kMaxFolders)
         return "too much data for one cabinet";
     return {};
 }
 
-bool writeCabinet(const std::string &cabPath, const std::vector<CabEntry> &entries, FolderEncoder &encoder,
-                  const ProgressFn &progress, std::string *error)
+bool writeCabinet(const std::string &cabPath, const std::vector<CabEntry> &entries,
+                  FolderEncoder &encoder, const ProgressFn &progress, std::string *error)
 {
     if (std::string reason = checkCabinetLimits(entries); !reason.empty()) {
         *error = reason;

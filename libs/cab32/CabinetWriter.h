@@ -15,12 +15,13 @@
 namespace cab {
 
 struct CabEntry {
-    std::string sourcePath;  // where to read the bytes
-    std::string storedName;  // bytes (UTF-8 when valid), "/" between folders; stored with "\"
-    std::uint64_t size = 0;  // bytes expected; a file that changed size fails the write
+    std::string sourcePath; // where to read the bytes
+    std::string storedName; // bytes (UTF-8 when valid), "/" between folders; stored with "\"
+    std::uint64_t size = 0; // bytes expected; a file that changed size fails the write
     std::uint16_t dosDate = 0;
     std::uint16_t dosTime = 0;
-    std::uint16_t attributes = 0; // kAttrReadOnly etc.; the UTF-8 flag is added for non-ASCII valid UTF-8
+    std::uint16_t attributes =
+        0; // kAttrReadOnly etc.; the UTF-8 flag is added for non-ASCII valid UTF-8
 };
 
 // Called after every frame with the bytes done so far and the file being read; an

@@ -13,7 +13,8 @@ namespace cab {
 class FolderEncoder {
 public:
     // payload/size: the CFDATA data; frameSize: the uncompressed bytes it stands for.
-    using FrameSink = std::function<void(const std::uint8_t *payload, std::size_t size, std::uint32_t frameSize)>;
+    using FrameSink =
+        std::function<void(const std::uint8_t *payload, std::size_t size, std::uint32_t frameSize)>;
 
     virtual ~FolderEncoder() = default;
 

@@ -22,9 +22,9 @@ struct Code {
     std::vector<std::uint32_t> codes;
 
     explicit Code(std::span<const std::uint32_t> freq, unsigned maxLength)
-        : lengths(vexel::codec::limitedCodeLengths(freq, maxLength)), codes(vexel::codec::canonicalCodes(lengths))
-    {
-    }
+        : lengths(vexel::codec::limitedCodeLengths(freq, maxLength)),
+          codes(vexel::codec::canonicalCodes(lengths))
+    {}
     void put(BitWriter &out, std::size_t symbol) const { out.put(codes[symbol], lengths[symbol]); }
 };
 
@@ -73,8 +73,7 @@ class FrameCutter {
 public:
     FrameCutter(BitWriter &out, std::span<const std::uint32_t> frameSizes)
         : out_(out), sizes_(frameSizes), left_(frameSizes.empty() ? 0 : frameSizes[0])
-    {
-    }
+    {}
     void advance(std::uint32_t bytes)
     {
         left_ -= bytes;
@@ -125,8 +124,9 @@ FramePayloads writeCompressedBlock(BitWriter &out, std::span<const LzxItem> item
             out.put(len, kAlignedLengthBits);
     const std::span<const std::uint8_t> mainLengths(main.lengths);
     writeTreeSegment(out, mainLengths.first(kNumChars), std::span(previous.main).first(kNumChars));
-    writeTreeSegment(out, mainLengths.subspan(kNumChars),
-                     std::span(previous.main).subspan(kNumChars, std::size_t(mainTreeSize - kNumChars)));
+    writeTreeSegment(
+        out, mainLengths.subspan(kNumChars),
+        std::span(previous.main).subspan(kNumChars, std::size_t(mainTreeSize - kNumChars)));
     writeTreeSegment(out, length.lengths, previous.length);
     std::copy(main.lengths.begin(), main.lengths.end(), previous.main.begin());
     std::copy(length.lengths.begin(), length.lengths.end(), previous.length.begin());
@@ -148,7 +148,8 @@ FramePayloads writeCompressedBlock(BitWriter &out, std::span<const LzxItem> item
     return cutter.take();
 }
 
-std::vector<std::uint8_t> writeUncompressedFrame(BitWriter &out, std::span<const std::uint8_t> frame,
+std::vector<std::uint8_t> writeUncompressedFrame(BitWriter &out,
+                                                 std::span<const std::uint8_t> frame,
                                                  const RepeatedOffsets &offsets)
 {
     putBlockHeader(out, kUncompressed, std::uint32_t(frame.size()));

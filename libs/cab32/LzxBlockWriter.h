@@ -31,7 +31,8 @@ FramePayloads writeCompressedBlock(vexel::codec::BitWriter &out, std::span<const
 
 // One frame as an uncompressed block: it never grows a frame by more than 16 bytes,
 // whatever the data, and leaves the trees and R0-R2 as they were.
-std::vector<std::uint8_t> writeUncompressedFrame(vexel::codec::BitWriter &out, std::span<const std::uint8_t> frame,
+std::vector<std::uint8_t> writeUncompressedFrame(vexel::codec::BitWriter &out,
+                                                 std::span<const std::uint8_t> frame,
                                                  const RepeatedOffsets &offsets);
 
 } // namespace cab::lzx

@@ -15,10 +15,7 @@ std::int32_t readI32(const std::uint8_t *p)
                         | std::uint32_t(p[3]) << 24);
 }
 
-void writeI32(std::uint8_t *p, std::int64_t v)
-{
-    setU32(p, std::uint32_t(v));
-}
+void writeI32(std::uint8_t *p, std::int64_t v) { setU32(p, std::uint32_t(v)); }
 
 } // namespace
 

@@ -22,8 +22,7 @@ constexpr std::uint32_t kE8DecisionFrames = 32;
 
 } // namespace
 
-LzxEncoder::LzxEncoder(const Options &options)
-    : options_(options)
+LzxEncoder::LzxEncoder(const Options &options) : options_(options)
 {
     if (options.windowBits < kMinWindowBits || options.windowBits > kMaxWindowBits)
         throw std::invalid_argument("LZX window must be 2^15 to 2^21 bytes");
@@ -33,16 +32,13 @@ LzxEncoder::LzxEncoder(const Options &options)
 
 LzxEncoder::~LzxEncoder() = default;
 
-std::uint16_t LzxEncoder::method() const
-{
-    return lzxMethod(options_.windowBits);
-}
+std::uint16_t LzxEncoder::method() const { return lzxMethod(options_.windowBits); }
 
 void LzxEncoder::beginFolder(FrameSink sink)
 {
     sink_ = std::move(sink);
-    parser_ = std::make_unique<LzxOptimalParser>(options_.windowBits, options_.maxChain, options_.niceLength,
-                                                      options_.treeHashBytes);
+    parser_ = std::make_unique<LzxOptimalParser>(options_.windowBits, options_.maxChain,
+                                                 options_.niceLength, options_.treeHashBytes);
     parser_->setStopCheck(options_.stopRequested);
     tokens_.clear();
     pending_.clear();
@@ -75,7 +71,8 @@ void LzxEncoder::addFrame(const std::uint8_t *data, std::size_t size)
 // Executables start with headers and tables, so the choice waits for their code.
 void LzxEncoder::decideE8()
 {
-    e8_ = options_.e8 == E8Mode::On || (options_.e8 == E8Mode::Auto && looksLikeX86Code(pending_.data(), pending_.size()));
+    e8_ = options_.e8 == E8Mode::On
+        || (options_.e8 == E8Mode::Auto && looksLikeX86Code(pending_.data(), pending_.size()));
     e8Decided_ = true;
     translateAndParse(0, 0);
 }
@@ -86,7 +83,8 @@ void LzxEncoder::translateAndParse(std::size_t at, std::uint32_t firstFrame)
 {
     if (e8_)
         for (std::size_t p = at, frame = firstFrame; p < pending_.size(); p += kFrameSize, ++frame)
-            translateE8Frame(pending_.data() + p, std::min<std::size_t>(kFrameSize, pending_.size() - p),
+            translateE8Frame(pending_.data() + p,
+                             std::min<std::size_t>(kFrameSize, pending_.size() - p),
                              std::uint32_t(frame));
     const std::size_t before = tokens_.size();
     // A frame at a time: the first parse covers a whole MiB, too long to miss a stop.
@@ -95,7 +93,9 @@ void LzxEncoder::translateAndParse(std::size_t at, std::uint32_t firstFrame)
             stopped_ = true;
             return;
         }
-        parser_->feed(std::span(pending_).subspan(p, std::min<std::size_t>(kFrameSize, pending_.size() - p)), tokens_);
+        parser_->feed(
+            std::span(pending_).subspan(p, std::min<std::size_t>(kFrameSize, pending_.size() - p)),
+            tokens_);
         if (parser_->stopped()) {
             stopped_ = true;
             return;
@@ -124,10 +124,12 @@ void LzxEncoder::endFolder()
 void LzxEncoder::encodeReadyBlocks(bool final)
 {
     while (!frameSizes_.empty()) {
-        const std::uint32_t frames = std::min<std::uint32_t>(options_.framesPerBlock, std::uint32_t(frameSizes_.size()));
+        const std::uint32_t frames =
+            std::min<std::uint32_t>(options_.framesPerBlock, std::uint32_t(frameSizes_.size()));
         if (!final && frames < options_.framesPerBlock)
             return;
-        const std::uint64_t blockEnd = blockStart_ + std::accumulate(frameSizes_.begin(), frameSizes_.begin() + frames, 0ull);
+        const std::uint64_t blockEnd =
+            blockStart_ + std::accumulate(frameSizes_.begin(), frameSizes_.begin() + frames, 0ull);
         // Without the whole block parsed, wait for the next frame's lookahead.
         if (!final && tokenEnd_ < blockEnd)
             return;
@@ -168,13 +170,15 @@ std::vector<LzxItem> LzxEncoder::takeBlockItems(std::uint64_t blockEnd)
         std::uint32_t left = t.value;
         while (left > 0 && pos < blockEnd) {
             const std::uint64_t frameEnd = (pos / kFrameSize + 1) * kFrameSize;
-            const std::uint32_t piece = std::uint32_t(std::min<std::uint64_t>(left, frameEnd - pos));
+            const std::uint32_t piece =
+                std::uint32_t(std::min<std::uint64_t>(left, frameEnd - pos));
             appendPiece(items, pos, t.distance, piece);
             pos += piece;
             left -= piece;
         }
         if (left > 0) { // the rest belongs to the next block
-            tokens_[used] = left == 1 ? LzToken{0, pending_[pos - blockStart_]} : LzToken{t.distance, std::uint16_t(left)};
+            tokens_[used] = left == 1 ? LzToken{0, pending_[pos - blockStart_]}
+                                      : LzToken{t.distance, std::uint16_t(left)};
             break;
         }
     }
@@ -202,7 +206,8 @@ void LzxEncoder::encodeBlock(std::uint32_t frameCount)
 
     const std::vector<LzxItem> items = takeBlockItems(blockStart_ + blockBytes);
     BitWriter out = newFrameWriter();
-    FramePayloads frames = writeCompressedBlock(out, items, sizes, mainTreeSize(options_.windowBits), trees_);
+    FramePayloads frames =
+        writeCompressedBlock(out, items, sizes, mainTreeSize(options_.windowBits), trees_);
 
     std::size_t packed = 0;
     bool fits = true;
@@ -219,13 +224,16 @@ void LzxEncoder::encodeBlock(std::uint32_t frameCount)
         out = newFrameWriter();
         std::size_t at = 0;
         for (std::uint32_t size : sizes) {
-            frames.push_back(writeUncompressedFrame(out, std::span(pending_).subspan(at, size), offsets_));
+            frames.push_back(
+                writeUncompressedFrame(out, std::span(pending_).subspan(at, size), offsets_));
             at += size;
         }
     }
     headerWritten_ = true;
     if (parser_) // the blocks still to parse are priced like this one
-        parser_->setCosts(std::span(trees_.main).first(std::size_t(mainTreeSize(options_.windowBits))), trees_.length);
+        parser_->setCosts(
+            std::span(trees_.main).first(std::size_t(mainTreeSize(options_.windowBits))),
+            trees_.length);
     std::size_t i = 0;
     for (const auto &f : frames)
         sink_(f.data(), f.size(), sizes[i++]);

@@ -17,7 +17,7 @@ class LzxEncoder final : public FolderEncoder {
 public:
     enum class E8Mode { Auto, Off, On };
     struct Options {
-        int windowBits = 21;  // 15..21
+        int windowBits = 21;      // 15..21
         E8Mode e8 = E8Mode::Auto; // Auto: on when the folder's first MiB looks like x86 code
         // Measured on text and source (bench/cab/run.sh): four frames per block, and 48
         // tree steps per position, are where smaller output stops paying for the time.
@@ -47,23 +47,25 @@ private:
     void translateAndParse(std::size_t at, std::uint32_t firstFrame);
     void encodeReadyBlocks(bool final);
     std::vector<lzx::LzxItem> takeBlockItems(std::uint64_t blockEnd);
-    void appendPiece(std::vector<lzx::LzxItem> &items, std::uint64_t pos, std::uint32_t distance, std::uint32_t length);
+    void appendPiece(std::vector<lzx::LzxItem> &items, std::uint64_t pos, std::uint32_t distance,
+                     std::uint32_t length);
     void encodeBlock(std::uint32_t frameCount);
     vexel::codec::BitWriter newFrameWriter();
 
     Options options_;
     FrameSink sink_;
     std::unique_ptr<lzx::LzxOptimalParser> parser_;
-    std::vector<vexel::codec::LzToken> tokens_; // parsed, not yet coded; the first starts at blockStart_
-    std::vector<std::uint8_t> pending_;         // the (translated) stream from blockStart_ on
-    std::vector<std::uint32_t> frameSizes_;     // frames from blockStart_ on
+    std::vector<vexel::codec::LzToken>
+        tokens_;                        // parsed, not yet coded; the first starts at blockStart_
+    std::vector<std::uint8_t> pending_; // the (translated) stream from blockStart_ on
+    std::vector<std::uint32_t> frameSizes_; // frames from blockStart_ on
     std::uint64_t blockStart_ = 0;
-    std::uint64_t tokenEnd_ = 0;                // stream position the tokens reach
-    std::uint32_t frameIndex_ = 0;              // frames received in this folder
+    std::uint64_t tokenEnd_ = 0;   // stream position the tokens reach
+    std::uint32_t frameIndex_ = 0; // frames received in this folder
     bool e8Decided_ = false;
     bool e8_ = false;
     bool headerWritten_ = false;
-    bool stopped_ = false;                      // stopRequested answered true: drop the rest
+    bool stopped_ = false; // stopRequested answered true: drop the rest
     lzx::RepeatedOffsets offsets_;
     lzx::TreeLengths trees_;
 };

@@ -29,8 +29,8 @@ std::uint32_t commonLength(const std::uint8_t *a, const std::uint8_t *b, std::ui
     return n;
 }
 
-vexel::codec::MatchFinderParams finderParams(int windowBits, std::uint32_t maxChain, std::uint32_t niceLength,
-                                             std::uint32_t treeHashBytes)
+vexel::codec::MatchFinderParams finderParams(int windowBits, std::uint32_t maxChain,
+                                             std::uint32_t niceLength, std::uint32_t treeHashBytes)
 {
     vexel::codec::MatchFinderParams params;
     params.windowSize = 1u << windowBits;
@@ -50,14 +50,16 @@ vexel::codec::MatchFinderParams finderParams(int windowBits, std::uint32_t maxCh
 
 LzxOptimalParser::LzxOptimalParser(int windowBits, std::uint32_t maxChain, std::uint32_t niceLength,
                                    std::uint32_t treeHashBytes)
-    : finder_(finderParams(windowBits, maxChain, niceLength, treeHashBytes)), niceLength_(niceLength)
+    : finder_(finderParams(windowBits, maxChain, niceLength, treeHashBytes)),
+      niceLength_(niceLength)
 {
     std::fill(mainBits_.begin(), mainBits_.begin() + kNumChars, kDefaultLiteralBits);
     std::fill(mainBits_.begin() + kNumChars, mainBits_.end(), kDefaultMatchBits);
     lengthBits_.fill(kDefaultLengthBits);
 }
 
-void LzxOptimalParser::setCosts(std::span<const std::uint8_t> mainLengths, std::span<const std::uint8_t> lengthLengths)
+void LzxOptimalParser::setCosts(std::span<const std::uint8_t> mainLengths,
+                                std::span<const std::uint8_t> lengthLengths)
 {
     auto price = [](std::uint8_t len) { return len ? len : kUnusedSymbolBits; };
     std::transform(mainLengths.begin(), mainLengths.end(), mainBits_.begin(), price);
@@ -67,7 +69,8 @@ void LzxOptimalParser::setCosts(std::span<const std::uint8_t> mainLengths, std::
 std::uint32_t LzxOptimalParser::matchPrice(int slot, std::uint32_t length) const
 {
     const int header = std::min<int>(int(length) - kMinMatch, kLengthHeaders - 1);
-    std::uint32_t bits = mainBits_[std::size_t(kNumChars + slot * kLengthHeaders + header)] + slotExtraBits(slot);
+    std::uint32_t bits =
+        mainBits_[std::size_t(kNumChars + slot * kLengthHeaders + header)] + slotExtraBits(slot);
     if (header == kLengthHeaders - 1)
         bits += lengthBits_[length - kMinMatch - (kLengthHeaders - 1)];
     return bits;
@@ -89,7 +92,8 @@ void LzxOptimalParser::feed(std::span<const std::uint8_t> input, std::vector<LzT
 void LzxOptimalParser::finish(std::vector<LzToken> &out)
 {
     while (!stopped_ && parsed_ < appended_)
-        parseFrame(std::min<std::uint64_t>((parsed_ / kFrameSize + 1) * kFrameSize, appended_), out);
+        parseFrame(std::min<std::uint64_t>((parsed_ / kFrameSize + 1) * kFrameSize, appended_),
+                   out);
 }
 
 void LzxOptimalParser::reach(std::size_t index)
@@ -100,7 +104,8 @@ void LzxOptimalParser::reach(std::size_t index)
     }
 }
 
-void LzxOptimalParser::relax(std::size_t from, std::uint32_t distance, std::uint32_t length, std::uint32_t price)
+void LzxOptimalParser::relax(std::size_t from, std::uint32_t distance, std::uint32_t length,
+                             std::uint32_t price)
 {
     reach(from + length);
     Node &to = nodes_[from + length];
@@ -118,7 +123,8 @@ void LzxOptimalParser::emitPath(std::size_t to, std::vector<LzToken> &out)
     const std::size_t first = out.size();
     for (std::size_t at = to; at > 0; at -= nodes_[at].length ? nodes_[at].length : 1) {
         const Node &n = nodes_[at];
-        out.push_back(n.length ? LzToken{n.distance, n.length} : LzToken{0, static_cast<std::uint16_t>(n.distance)});
+        out.push_back(n.length ? LzToken{n.distance, n.length}
+                               : LzToken{0, static_cast<std::uint16_t>(n.distance)});
     }
     std::reverse(out.begin() + std::ptrdiff_t(first), out.end());
     offsets_ = nodes_[to].offsets;

@@ -20,7 +20,8 @@ namespace cab::lzx {
 
 class LzxOptimalParser {
 public:
-    LzxOptimalParser(int windowBits, std::uint32_t maxChain, std::uint32_t niceLength, std::uint32_t treeHashBytes = 4);
+    LzxOptimalParser(int windowBits, std::uint32_t maxChain, std::uint32_t niceLength,
+                     std::uint32_t treeHashBytes = 4);
 
     // Appends stream bytes and parses every frame that has a full match of lookahead.
     void feed(std::span<const std::uint8_t> input, std::vector<vexel::codec::LzToken> &out);
@@ -30,11 +31,15 @@ public:
     // Asked every few thousand positions while a frame is parsed; once it answers
     // true the parser stops where it is (its tokens are then incomplete) and parses
     // nothing more. Must be cheap; empty: never.
-    void setStopCheck(std::function<bool()> stopRequested) { stopRequested_ = std::move(stopRequested); }
+    void setStopCheck(std::function<bool()> stopRequested)
+    {
+        stopRequested_ = std::move(stopRequested);
+    }
     bool stopped() const { return stopped_; }
 
     // Prices symbols with the main and length trees of the block just written.
-    void setCosts(std::span<const std::uint8_t> mainLengths, std::span<const std::uint8_t> lengthLengths);
+    void setCosts(std::span<const std::uint8_t> mainLengths,
+                  std::span<const std::uint8_t> lengthLengths);
 
 private:
     struct Node {

@@ -36,7 +36,8 @@ std::size_t runLength(std::span<const std::uint8_t> lengths, std::size_t from)
     return end - from;
 }
 
-std::vector<PretreeItem> pretreeItems(std::span<const std::uint8_t> lengths, std::span<const std::uint8_t> previous)
+std::vector<PretreeItem> pretreeItems(std::span<const std::uint8_t> lengths,
+                                      std::span<const std::uint8_t> previous)
 {
     std::vector<PretreeItem> items;
     std::size_t i = 0;
@@ -83,7 +84,8 @@ void writeTreeSegment(vexel::codec::BitWriter &out, std::span<const std::uint8_t
         if (item.symbol == kSameRun)
             freq[item.difference]++;
     }
-    const std::vector<std::uint8_t> pretree = vexel::codec::limitedCodeLengths(freq, kPretreeMaxLength);
+    const std::vector<std::uint8_t> pretree =
+        vexel::codec::limitedCodeLengths(freq, kPretreeMaxLength);
     const std::vector<std::uint32_t> codes = vexel::codec::canonicalCodes(pretree);
     for (std::uint8_t len : pretree)
         out.put(len, 4);

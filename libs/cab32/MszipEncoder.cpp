@@ -11,23 +11,16 @@ struct MszipEncoder::Stream {
     z_stream z{};
 };
 
-MszipEncoder::MszipEncoder(int level)
-    : stream_(std::make_unique<Stream>())
+MszipEncoder::MszipEncoder(int level) : stream_(std::make_unique<Stream>())
 {
     // Raw deflate (negative window bits); memLevel 9 for the best matches zlib can find.
     if (deflateInit2(&stream_->z, level, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY) != Z_OK)
         throw std::runtime_error("zlib could not be initialised");
 }
 
-MszipEncoder::~MszipEncoder()
-{
-    deflateEnd(&stream_->z);
-}
+MszipEncoder::~MszipEncoder() { deflateEnd(&stream_->z); }
 
-std::uint16_t MszipEncoder::method() const
-{
-    return kMethodMszip;
-}
+std::uint16_t MszipEncoder::method() const { return kMethodMszip; }
 
 void MszipEncoder::beginFolder(FrameSink sink)
 {
@@ -57,9 +50,6 @@ void MszipEncoder::addFrame(const std::uint8_t *data, std::size_t size)
     sink_(payload_.data(), payload_.size(), std::uint32_t(size));
 }
 
-void MszipEncoder::endFolder()
-{
-    history_.clear();
-}
+void MszipEncoder::endFolder() { history_.clear(); }
 
 } // namespace cab

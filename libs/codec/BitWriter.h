@@ -17,7 +17,8 @@ enum class BitPacking { MsbFirstBytes, MsbFirstLe16Words };
 class BitWriter {
 public:
     explicit BitWriter(BitPacking packing = BitPacking::MsbFirstBytes)
-        : unitBits_(packing == BitPacking::MsbFirstBytes ? 8 : 16) {}
+        : unitBits_(packing == BitPacking::MsbFirstBytes ? 8 : 16)
+    {}
 
     // Appends the low `count` bits of `value` (0 <= count <= 32), highest of them
     // first. Bits of `value` above `count` are ignored.

@@ -21,7 +21,8 @@ std::vector<Item> mergeLevel(const std::vector<Item> &leaves, const std::vector<
     std::vector<Item> packages;
     packages.reserve(deeper.size() / 2);
     for (std::size_t i = 0; i + 1 < deeper.size(); i += 2)
-        packages.push_back({deeper[i].weight + deeper[i + 1].weight, -1, static_cast<std::int32_t>(i)});
+        packages.push_back(
+            {deeper[i].weight + deeper[i + 1].weight, -1, static_cast<std::int32_t>(i)});
     std::vector<Item> merged;
     merged.reserve(leaves.size() + packages.size());
     // Leaves go before packages of equal weight, which keeps lengths short.
@@ -36,7 +37,9 @@ void countLeaves(const std::vector<std::vector<Item>> &levels, std::size_t level
 {
     // Walks the first `count` entries of `level`; each leaf met adds one bit to its
     // symbol, each package opens its two children one level deeper.
-    struct Span { std::size_t level, begin, end; };
+    struct Span {
+        std::size_t level, begin, end;
+    };
     std::vector<Span> work{{level, 0, count}};
     while (!work.empty()) {
         const Span s = work.back();
@@ -56,8 +59,8 @@ void countLeaves(const std::vector<std::vector<Item>> &levels, std::size_t level
 
 std::size_t usedSymbolCount(std::span<const std::uint32_t> frequencies)
 {
-    return static_cast<std::size_t>(
-        std::count_if(frequencies.begin(), frequencies.end(), [](std::uint32_t f) { return f != 0; }));
+    return static_cast<std::size_t>(std::count_if(frequencies.begin(), frequencies.end(),
+                                                  [](std::uint32_t f) { return f != 0; }));
 }
 
 std::vector<std::uint8_t> limitedCodeLengths(std::span<const std::uint32_t> frequencies,

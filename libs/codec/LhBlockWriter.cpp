@@ -45,7 +45,8 @@ Table buildTable(const std::vector<std::uint32_t> &freq)
     Table t;
     const std::size_t used = usedSymbolCount(freq);
     if (used <= 1) {
-        const auto it = std::find_if(freq.begin(), freq.end(), [](std::uint32_t f) { return f != 0; });
+        const auto it =
+            std::find_if(freq.begin(), freq.end(), [](std::uint32_t f) { return f != 0; });
         t.single = it == freq.end() ? 0 : static_cast<int>(it - freq.begin());
         return t;
     }
@@ -156,7 +157,7 @@ BlockPlan planBlock(std::span<const LzToken> tokens, const LhMethodInfo &method)
     plan.c = buildTable(cFreq);
     plan.p = buildTable(pFreq);
     if (plan.c.single >= 0) {
-        plan.t.single = 0;  // unused, but the T table is still sent
+        plan.t.single = 0; // unused, but the T table is still sent
     } else {
         plan.lengthCommands = codeLengthCommands(plan.c.lengths);
         std::vector<std::uint32_t> tFreq(kLengthSymbols, 0);
@@ -167,7 +168,8 @@ BlockPlan planBlock(std::span<const LzToken> tokens, const LhMethodInfo &method)
     return plan;
 }
 
-void writeTables(BitWriter &out, const BlockPlan &plan, std::size_t count, const LhMethodInfo &method)
+void writeTables(BitWriter &out, const BlockPlan &plan, std::size_t count,
+                 const LhMethodInfo &method)
 {
     out.put(static_cast<std::uint32_t>(count), 16);
     putLengthTable(out, plan.t, kLengthCountBits, true);
@@ -198,7 +200,7 @@ void writeLhBlock(BitWriter &out, std::span<const LzToken> tokens, const LhMetho
         const std::uint32_t symbol = positionSymbol(tok.distance);
         plan.p.put(out, symbol);
         if (symbol > 1)
-            out.put(p, symbol - 1);  // put() keeps only the bits below the top one
+            out.put(p, symbol - 1); // put() keeps only the bits below the top one
     }
 }
 

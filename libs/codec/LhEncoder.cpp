@@ -70,11 +70,9 @@ struct LhEncoder::ChunkJob {
 };
 
 LhEncoder::LhEncoder(LhMethod method, const LhEncoderOptions &options)
-    : method_(lhMethodInfo(method)),
-      options_(options),
-      prices_(method_),
-      blockTokens_(std::clamp<std::uint32_t>(options.blockTokens ? options.blockTokens : kDefaultBlockTokens,
-                                             1, lh::kMaxBlockTokens)),
+    : method_(lhMethodInfo(method)), options_(options), prices_(method_),
+      blockTokens_(std::clamp<std::uint32_t>(
+          options.blockTokens ? options.blockTokens : kDefaultBlockTokens, 1, lh::kMaxBlockTokens)),
       bits_(BitPacking::MsbFirstBytes)
 {
     pending_.reserve(kChunk * kChunksAtOnce);
@@ -91,7 +89,8 @@ void LhEncoder::write(std::span<const std::uint8_t> data)
 {
     while (!data.empty() && !abandoned_.load()) {
         const std::size_t n = std::min(data.size(), kChunk * kChunksAtOnce - pending_.size());
-        pending_.insert(pending_.end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(n));
+        pending_.insert(pending_.end(), data.begin(),
+                        data.begin() + static_cast<std::ptrdiff_t>(n));
         data = data.subspan(n);
         if (pending_.size() == kChunk * kChunksAtOnce) {
             awaitParse();
@@ -122,8 +121,9 @@ void LhEncoder::startParse()
     const std::size_t dictionary = std::size_t{1} << method_.dictBits;
     const std::span<const std::uint8_t> all(parsing_);
     for (std::size_t at = 0; at < all.size(); at += kChunk) {
-        const auto history = at == 0 ? std::span<const std::uint8_t>(history_)
-                                     : all.subspan(at - std::min(at, dictionary), std::min(at, dictionary));
+        const auto history = at == 0
+            ? std::span<const std::uint8_t>(history_)
+            : all.subspan(at - std::min(at, dictionary), std::min(at, dictionary));
         const auto data = all.subspan(at, std::min(kChunk, all.size() - at));
         // Reserved here, on this thread, for the most commands the chunk can give (one
         // per byte): a job never grows it, so no thread's heap grows with the stream.
@@ -131,9 +131,8 @@ void LhEncoder::startParse()
     }
     const LzOptimalParams params = parserParams(method_, options_, !pricesLearned_);
     for (ChunkJob &job : jobs_)
-        workers_.emplace_back([&job, params, this] {
-            job.run(params, abandoned_, options_.stopRequested);
-        });
+        workers_.emplace_back(
+            [&job, params, this] { job.run(params, abandoned_, options_.stopRequested); });
 }
 
 void LhEncoder::awaitParse()
@@ -161,8 +160,8 @@ void LhEncoder::writeSplit(std::span<const LzToken> tokens, int levels)
     const std::size_t half = tokens.size() / 2;
     if (levels > 0 && half >= 1024) {
         const double whole = estimateLhBlockBits(tokens, method_);
-        const double apart = estimateLhBlockBits(tokens.first(half), method_) +
-                             estimateLhBlockBits(tokens.subspan(half), method_);
+        const double apart = estimateLhBlockBits(tokens.first(half), method_)
+            + estimateLhBlockBits(tokens.subspan(half), method_);
         if (apart < whole) {
             writeSplit(tokens.first(half), levels - 1);
             writeSplit(tokens.subspan(half), levels - 1);
@@ -205,7 +204,8 @@ void LhEncoder::writeBlocks(bool final)
     for (std::vector<LzToken> &chunk : parsed_) {
         std::size_t at = 0;
         while (at < chunk.size()) {
-            const std::size_t n = std::min<std::size_t>(blockTokens_ - tokens_.size(), chunk.size() - at);
+            const std::size_t n =
+                std::min<std::size_t>(blockTokens_ - tokens_.size(), chunk.size() - at);
             tokens_.insert(tokens_.end(), chunk.begin() + static_cast<std::ptrdiff_t>(at),
                            chunk.begin() + static_cast<std::ptrdiff_t>(at + n));
             at += n;

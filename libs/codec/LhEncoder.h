@@ -27,9 +27,9 @@
 namespace vexel::codec {
 
 struct LhEncoderOptions {
-    std::uint32_t maxChain = 0;     // 0: the default search depth (tree steps)
-    std::uint32_t blockTokens = 0;  // 0: the default block size (<= 65535)
-    std::uint32_t niceLength = 0;   // 0: the default; a match this long ends a search
+    std::uint32_t maxChain = 0;    // 0: the default search depth (tree steps)
+    std::uint32_t blockTokens = 0; // 0: the default block size (<= 65535)
+    std::uint32_t niceLength = 0;  // 0: the default; a match this long ends a search
     // Polled from the parse threads between pieces of 8 KiB and before each block is
     // coded: once it answers true the stream is being dropped, the parse ends early and
     // write() no longer waits for it. Must be thread-safe; empty: never.
@@ -75,16 +75,17 @@ private:
     LhEncoderOptions options_;
     LhPriceModel prices_;
     bool pricesLearned_ = false;
-    std::vector<std::uint8_t> history_;  // the input just before parsing_, up to a dictionary
-    std::vector<std::uint8_t> parsing_;  // input being parsed, up to two chunks
-    std::vector<std::uint8_t> pending_;  // input not parsed yet, up to two chunks
-    std::vector<ChunkJob> jobs_;         // the parse of parsing_, one job per chunk
+    std::vector<std::uint8_t> history_; // the input just before parsing_, up to a dictionary
+    std::vector<std::uint8_t> parsing_; // input being parsed, up to two chunks
+    std::vector<std::uint8_t> pending_; // input not parsed yet, up to two chunks
+    std::vector<ChunkJob> jobs_;        // the parse of parsing_, one job per chunk
     std::vector<std::thread> workers_;
-    std::atomic<bool> abandoned_{false};  // the jobs stop early: the stream is dropped
+    std::atomic<bool> abandoned_{false}; // the jobs stop early: the stream is dropped
     std::uint32_t blockTokens_;
-    std::vector<std::vector<LzToken>> parsed_;  // the commands of parsed chunks, in order, not written yet
-    std::vector<std::vector<LzToken>> spare_;   // emptied command buffers, kept for the next chunks
-    std::vector<LzToken> tokens_;               // the start of the next block, fewer than blockTokens_
+    std::vector<std::vector<LzToken>>
+        parsed_; // the commands of parsed chunks, in order, not written yet
+    std::vector<std::vector<LzToken>> spare_; // emptied command buffers, kept for the next chunks
+    std::vector<LzToken> tokens_; // the start of the next block, fewer than blockTokens_
     BitWriter bits_;
 };
 

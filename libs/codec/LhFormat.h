@@ -9,10 +9,10 @@ namespace vexel::codec {
 enum class LhMethod { Lh5, Lh6, Lh7 };
 
 struct LhMethodInfo {
-    const char *id;             // the 5-byte method id, e.g. "-lh5-"
-    std::uint32_t dictBits;     // dictionary = largest distance = 2^dictBits
-    std::uint32_t positionCodes;  // NP: dictBits + 1 position symbols
-    std::uint32_t positionBits;   // PBIT: width of the P table's count field
+    const char *id;              // the 5-byte method id, e.g. "-lh5-"
+    std::uint32_t dictBits;      // dictionary = largest distance = 2^dictBits
+    std::uint32_t positionCodes; // NP: dictBits + 1 position symbols
+    std::uint32_t positionBits;  // PBIT: width of the P table's count field
 };
 
 constexpr LhMethodInfo lhMethodInfo(LhMethod method)

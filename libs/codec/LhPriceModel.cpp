@@ -48,7 +48,8 @@ bool LhPriceModel::distancePricesByWidth(std::span<std::uint32_t, 33> prices) co
 {
     // The position symbol is the width itself; widths past the dictionary never occur.
     for (std::uint32_t width = 0; width < prices.size(); ++width) {
-        const std::uint32_t symbol = std::min<std::uint32_t>(width, static_cast<std::uint32_t>(positionBits_.size()) - 1);
+        const std::uint32_t symbol =
+            std::min<std::uint32_t>(width, static_cast<std::uint32_t>(positionBits_.size()) - 1);
         prices[width] = positionBits_[symbol] + (symbol > 1 ? symbol - 1 : 0);
     }
     return true;

@@ -55,7 +55,8 @@ void LzOptimalParser::collect(bool final, std::vector<LzToken> &out)
     const std::uint32_t lookahead = params_.finder.maxMatch + 1;
     for (; primeLeft_ != 0 && (final || finder_.available() >= lookahead); --primeLeft_)
         finder_.skip(1);
-    while (primeLeft_ == 0 && finder_.available() != 0 && (final || finder_.available() >= lookahead)) {
+    while (primeLeft_ == 0 && finder_.available() != 0
+           && (final || finder_.available() >= lookahead)) {
         const std::uint8_t byte = *finder_.current();
         const LzMatch longest = finder_.findAllAndInsert(found_);
         if (longest.length >= params_.takeLength) {
@@ -96,11 +97,13 @@ void LzOptimalParser::cheapestPath(std::vector<LzToken> &tokens)
         std::uint32_t shorter = params_.minMatch - 1;
         for (std::uint32_t k = first_[i]; k < first_[i + 1]; ++k) {
             const LzMatch m = matches_[k];
-            const std::uint32_t longest = static_cast<std::uint32_t>(std::min<std::size_t>(m.length, n - i));
+            const std::uint32_t longest =
+                static_cast<std::uint32_t>(std::min<std::size_t>(m.length, n - i));
             if (longest <= shorter)
                 continue;
-            const std::uint32_t base = here + (byWidth ? widthPrices_[std::bit_width(m.distance - 1)]
-                                                       : model_.distancePrice(m.distance));
+            const std::uint32_t base = here
+                + (byWidth ? widthPrices_[std::bit_width(m.distance - 1)]
+                           : model_.distancePrice(m.distance));
             for (std::uint32_t len = shorter + 1; len <= longest; ++len) {
                 const std::uint32_t cost = base + lengthPrices_[len];
                 if (cost < steps_[i + len].cost)

@@ -40,7 +40,7 @@ public:
 };
 
 struct LzOptimalParams {
-    MatchFinderParams finder;            // structure should be BinaryTree
+    MatchFinderParams finder; // structure should be BinaryTree
     std::uint32_t minMatch = 3;
     // A match at least this long is taken as it is; the positions it covers are
     // not searched. Keeps runs and long repeats fast.
@@ -73,7 +73,7 @@ private:
     LzOptimalParams params_;
     LzPriceModel &model_;
     bool learned_ = false;
-    std::size_t primeLeft_ = 0;  // history positions still to enter into the finder
+    std::size_t primeLeft_ = 0; // history positions still to enter into the finder
     MatchFinder finder_;
     std::vector<LzMatch> found_;
     // The current segment: its bytes, and the matches of position i at
@@ -84,8 +84,8 @@ private:
     // Scratch of the path search, kept to avoid reallocation.
     struct Step {
         std::uint32_t cost;
-        std::uint32_t length;    // of the token ending here (1 = literal)
-        std::uint32_t distance;  // 0 for a literal
+        std::uint32_t length;   // of the token ending here (1 = literal)
+        std::uint32_t distance; // 0 for a literal
     };
     std::vector<Step> steps_;
     std::uint32_t literalPrices_[256] = {};

@@ -37,8 +37,8 @@ LzMatch LzParser::evaluate()
     LzMatch m = finder_.findAndInsert();
     if (hook_)
         hook_->refine(finder_.current(), finder_.available(), finder_.history(), m);
-    if (m.length < params_.minMatch ||
-        (m.length == params_.minMatch && m.distance > params_.shortMatchMaxDistance))
+    if (m.length < params_.minMatch
+        || (m.length == params_.minMatch && m.distance > params_.shortMatchMaxDistance))
         m = {};
     return m;
 }

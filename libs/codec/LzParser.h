@@ -24,8 +24,8 @@
 namespace vexel::codec {
 
 struct LzToken {
-    std::uint32_t distance;  // 0 for a literal
-    std::uint16_t value;     // the literal byte, or the match length
+    std::uint32_t distance; // 0 for a literal
+    std::uint16_t value;    // the literal byte, or the match length
 
     bool isLiteral() const { return distance == 0; }
 };
@@ -43,7 +43,7 @@ public:
 
 struct LzParserParams {
     MatchFinderParams finder;
-    std::uint32_t minMatch = 3;            // shorter matches become literals (>= 2)
+    std::uint32_t minMatch = 3; // shorter matches become literals (>= 2)
     // A match of exactly minMatch bytes further back than this becomes literals:
     // its distance would cost more bits than it saves.
     std::uint32_t shortMatchMaxDistance = 1u << 21;
@@ -71,7 +71,7 @@ private:
     LzParserParams params_;
     MatchFinder finder_;
     LzMatchHook *hook_;
-    bool havePending_ = false;  // `pending_` at the byte before the cursor awaits a decision
+    bool havePending_ = false; // `pending_` at the byte before the cursor awaits a decision
     LzMatch pending_;
     std::uint8_t pendingByte_ = 0;
 };

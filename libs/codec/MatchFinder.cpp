@@ -10,8 +10,8 @@ namespace vexel::codec {
 namespace {
 
 constexpr std::int32_t kNone = -1;
-constexpr std::uint32_t kShortBytes = 3;  // shortest match found
-constexpr std::uint32_t kHashBytes = 4;   // bytes hashed for the chains
+constexpr std::uint32_t kShortBytes = 3; // shortest match found
+constexpr std::uint32_t kHashBytes = 4;  // bytes hashed for the chains
 constexpr std::uint32_t kShortHashBits = 14;
 
 std::uint32_t hashBitsFor(std::uint32_t windowSize)
@@ -23,7 +23,8 @@ std::uint32_t hashBitsFor(std::uint32_t windowSize)
 
 } // namespace
 
-inline std::uint32_t MatchFinder::matchLength(std::size_t a, std::size_t b, std::uint32_t limit) const
+inline std::uint32_t MatchFinder::matchLength(std::size_t a, std::size_t b,
+                                              std::uint32_t limit) const
 {
     const std::uint8_t *pa = buffer_.data() + a;
     const std::uint8_t *pb = buffer_.data() + b;
@@ -63,7 +64,8 @@ MatchFinder::MatchFinder(const MatchFinderParams &params) : params_(params)
     head3_.assign(std::size_t{1} << kShortHashBits, kNone);
     if (params.structure == MatchStructure::BinaryTree && params.treeHashBytes > kHashBytes)
         head4_.assign(std::size_t{1} << hashBits_, kNone);
-    links_.assign(params.structure == MatchStructure::HashChains ? ring_ : 2 * std::size_t{ring_}, kNone);
+    links_.assign(params.structure == MatchStructure::HashChains ? ring_ : 2 * std::size_t{ring_},
+                  kNone);
 }
 
 std::uint32_t MatchFinder::history() const
@@ -141,7 +143,6 @@ void MatchFinder::insert(std::size_t pos)
     head_[h] = static_cast<std::int32_t>(pos);
 }
 
-
 LzMatch MatchFinder::findAndInsert()
 {
     if (params_.structure == MatchStructure::BinaryTree)
@@ -149,7 +150,8 @@ LzMatch MatchFinder::findAndInsert()
     return chainFindAndInsert(nullptr);
 }
 
-inline LzMatch MatchFinder::shortMatch(std::int32_t recent, std::uint32_t limit, std::vector<LzMatch> *all) const
+inline LzMatch MatchFinder::shortMatch(std::int32_t recent, std::uint32_t limit,
+                                       std::vector<LzMatch> *all) const
 {
     LzMatch m;
     if (recent == kNone || cursor_ - static_cast<std::size_t>(recent) > params_.maxDistance)
@@ -166,7 +168,8 @@ inline LzMatch MatchFinder::shortMatch(std::int32_t recent, std::uint32_t limit,
     return m;
 }
 
-inline LzMatch MatchFinder::shortMatches(std::uint32_t limit, bool wanted, std::vector<LzMatch> *all)
+inline LzMatch MatchFinder::shortMatches(std::uint32_t limit, bool wanted,
+                                         std::vector<LzMatch> *all)
 {
     const std::size_t cur = cursor_;
     const std::uint32_t h3 = hash3At(cur, kShortHashBits);
@@ -222,7 +225,7 @@ LzMatch MatchFinder::chainFindAndInsert(std::vector<LzMatch> *all)
         }
         const std::int32_t next = links_[static_cast<std::size_t>(cand) & (ring_ - 1)];
         if (next >= cand)
-            break;  // the slot was reused by a newer position: the chain ends here
+            break; // the slot was reused by a newer position: the chain ends here
         cand = next;
     }
     insert(cur);
@@ -267,11 +270,12 @@ LzMatch MatchFinder::treeInsert(bool wanted, std::vector<LzMatch> *all)
     const std::uint32_t h = treeHashAt(cur);
     std::int32_t cand = head_[h];
     head_[h] = static_cast<std::int32_t>(cur);
-    std::int32_t *smallerSlot = &links_[2 * (cur & (ring_ - 1))];      // takes the next smaller node
-    std::int32_t *largerSlot = &links_[2 * (cur & (ring_ - 1)) + 1];   // takes the next larger node
-    std::uint32_t smallerLen = 0, largerLen = 0;  // prefix shared with every node on that side
+    std::int32_t *smallerSlot = &links_[2 * (cur & (ring_ - 1))];    // takes the next smaller node
+    std::int32_t *largerSlot = &links_[2 * (cur & (ring_ - 1)) + 1]; // takes the next larger node
+    std::uint32_t smallerLen = 0, largerLen = 0; // prefix shared with every node on that side
     // Candidates older than this are out of reach; kNone is below it too.
-    const std::int64_t oldest = std::max<std::int64_t>(0, static_cast<std::int64_t>(cur) - params_.maxDistance);
+    const std::int64_t oldest =
+        std::max<std::int64_t>(0, static_cast<std::int64_t>(cur) - params_.maxDistance);
     for (std::uint32_t steps = params_.maxChain;; --steps) {
         if (cand < oldest || steps == 0) {
             *smallerSlot = *largerSlot = kNone;
@@ -310,7 +314,8 @@ LzMatch MatchFinder::treeInsert(bool wanted, std::vector<LzMatch> *all)
         }
     }
     if (wanted && best.length == lenLimit && lenLimit < limit) {
-        best.length += matchLength(cur - best.distance + lenLimit, cur + lenLimit, limit - lenLimit);
+        best.length +=
+            matchLength(cur - best.distance + lenLimit, cur + lenLimit, limit - lenLimit);
         if (all)
             all->back() = best;
     }

@@ -18,8 +18,8 @@
 namespace vexel::codec {
 
 struct LzMatch {
-    std::uint32_t length = 0;    // 0 = no match
-    std::uint32_t distance = 0;  // 1 = the byte just before the cursor
+    std::uint32_t length = 0;   // 0 = no match
+    std::uint32_t distance = 0; // 1 = the byte just before the cursor
 };
 
 enum class MatchStructure {
@@ -103,12 +103,12 @@ private:
 
     MatchFinderParams params_;
     std::uint32_t hashBits_;
-    std::vector<std::uint8_t> buffer_;  // capacity_ bytes, and padding for 8-byte reads
+    std::vector<std::uint8_t> buffer_; // capacity_ bytes, and padding for 8-byte reads
     std::size_t capacity_;
-    std::uint32_t ring_;               // power of two above maxDistance
-    std::vector<std::int32_t> head_;   // chains: newest per 4-byte hash; tree: root per 4-byte hash
-    std::vector<std::int32_t> head3_;  // newest position per 3-byte hash
-    std::vector<std::int32_t> head4_;  // newest position per 4-byte hash, when trees hash more
+    std::uint32_t ring_;              // power of two above maxDistance
+    std::vector<std::int32_t> head_;  // chains: newest per 4-byte hash; tree: root per 4-byte hash
+    std::vector<std::int32_t> head3_; // newest position per 3-byte hash
+    std::vector<std::int32_t> head4_; // newest position per 4-byte hash, when trees hash more
     // Chains: the previous position with the same hash; tree: the two children.
     // Indexed by position modulo the ring.
     std::vector<std::int32_t> links_;

@@ -58,7 +58,8 @@ bool ArchiveOutput::write(const void *data, std::size_t size, std::string *reaso
     return true;
 }
 
-bool ArchiveOutput::writeAt(std::uint64_t offset, const void *data, std::size_t size, std::string *reason)
+bool ArchiveOutput::writeAt(std::uint64_t offset, const void *data, std::size_t size,
+                            std::string *reason)
 {
     const char *bytes = static_cast<const char *>(data);
     std::uint64_t at = offset;

@@ -27,12 +27,12 @@ void pinThisLibrary()
 struct BackgroundJob::Shared {
     std::mutex mutex;
     std::condition_variable wake;
-    BackgroundStep step;    // the step waiting for the thread, or empty
+    BackgroundStep step; // the step waiting for the thread, or empty
     std::vector<std::uint8_t> output;
     std::string reason;
     bool ok = false;
-    bool answered = false;  // the thread finished the step
-    bool quit = false;      // no more steps: end as soon as the current one is done
+    bool answered = false; // the thread finished the step
+    bool quit = false;     // no more steps: end as soon as the current one is done
 };
 
 BackgroundJob::BackgroundJob(StopQuery stopped)

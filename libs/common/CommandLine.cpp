@@ -10,7 +10,8 @@ bool sameIgnoringCase(std::string_view a, std::string_view b)
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        if (std::tolower(static_cast<unsigned char>(a[i]))
+            != std::tolower(static_cast<unsigned char>(b[i])))
             return false;
     }
     return true;
@@ -35,7 +36,8 @@ bool readToken(std::string_view line, std::size_t *pos, Token *token)
             // double quote: only a quote that ends the word (a blank or the line's end
             // follows) closes it.
             std::size_t close = line.find('"', i + 1);
-            while (close != std::string_view::npos && close + 1 < line.size() && !isBlank(line[close + 1]))
+            while (close != std::string_view::npos && close + 1 < line.size()
+                   && !isBlank(line[close + 1]))
                 close = line.find('"', close + 1);
             if (close == std::string_view::npos)
                 return false;
@@ -74,7 +76,8 @@ bool ParsedCommand::hasSwitch(std::string_view name) const
 std::optional<std::string> ParsedCommand::switchValue(std::string_view prefix) const
 {
     for (auto it = switches.rbegin(); it != switches.rend(); ++it) {
-        if (it->size() >= prefix.size() && sameIgnoringCase(std::string_view(*it).substr(0, prefix.size()), prefix))
+        if (it->size() >= prefix.size()
+            && sameIgnoringCase(std::string_view(*it).substr(0, prefix.size()), prefix))
             return it->substr(prefix.size());
     }
     return std::nullopt;
@@ -111,7 +114,8 @@ bool parseCommandLine(std::string_view line, const CommandSyntax &syntax, Parsed
         }
         if (!token.quoted && token.text.size() > 1 && token.text[0] == '-') {
             out->switches.push_back(token.text);
-        } else if (!token.quoted && syntax.takesCommandWord && out->command.empty() && paths.empty()) {
+        } else if (!token.quoted && syntax.takesCommandWord && out->command.empty()
+                   && paths.empty()) {
             out->command = token.text;
         } else {
             paths.push_back(token.text);

@@ -17,8 +17,10 @@ DosDateTime toDosDateTime(std::int64_t unixSeconds)
         return {static_cast<std::uint16_t>((127 << 9) | (12 << 5) | 31),
                 static_cast<std::uint16_t>((23 << 11) | (59 << 5) | 29)};
     DosDateTime dos;
-    dos.date = static_cast<std::uint16_t>(((year - 1980) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
-    dos.time = static_cast<std::uint16_t>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2));
+    dos.date = static_cast<std::uint16_t>(((year - 1980) << 9) | ((local.tm_mon + 1) << 5)
+                                          | local.tm_mday);
+    dos.time = static_cast<std::uint16_t>((local.tm_hour << 11) | (local.tm_min << 5)
+                                          | (local.tm_sec / 2));
     return dos;
 }
 

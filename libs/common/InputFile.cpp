@@ -28,8 +28,8 @@ private:
 
 } // namespace
 
-bool readMember(const Member &member, Progress &progress, const ChunkSink &sink, std::string *reason,
-                std::size_t chunkSize)
+bool readMember(const Member &member, Progress &progress, const ChunkSink &sink,
+                std::string *reason, std::size_t chunkSize)
 {
     FileHandle file(::open(member.diskPath.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.fd() < 0) {
@@ -38,7 +38,8 @@ bool readMember(const Member &member, Progress &progress, const ChunkSink &sink,
     }
     // No bigger than the file (plus the byte that tells it grew): thousands of small
     // members then never pay for a large zero-filled buffer each.
-    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(chunkSize, member.size + 1)));
+    std::vector<std::uint8_t> buffer(
+        static_cast<std::size_t>(std::min<std::uint64_t>(chunkSize, member.size + 1)));
     std::uint64_t total = 0;
     while (true) {
         const ssize_t n = ::read(file.fd(), buffer.data(), buffer.size());

@@ -13,7 +13,8 @@ namespace vexel::kit {
 class Progress;
 
 // Receives the data of a member chunk by chunk; false (with a reason) stops the read.
-using ChunkSink = std::function<bool(const std::uint8_t *data, std::size_t size, std::string *reason)>;
+using ChunkSink =
+    std::function<bool(const std::uint8_t *data, std::size_t size, std::string *reason)>;
 
 // Reads the member's file in chunks of `chunkSize` bytes, counting them on `progress`
 // (a second read of the same member is not counted twice).

@@ -105,7 +105,8 @@ WorkResult runWithEventLoop(const std::function<WorkResult()> &work, const Libra
     // this run delete it a second time.
     QPointer<StatusWindow> window;
     if (wantsStatusWindow(plan)) {
-        window = new StatusWindow(QString::fromUtf8(traits.statusTitle), [&progress] { progress.requestStop(); });
+        window = new StatusWindow(QString::fromUtf8(traits.statusTitle),
+                                  [&progress] { progress.requestStop(); });
         // A host that deletes the window instead of closing it stops the work all the same.
         QObject::connect(window, &QObject::destroyed, [&progress, &finished] {
             if (!finished.load())

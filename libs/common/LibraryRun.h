@@ -67,7 +67,8 @@ struct JobPlan {
 
 // Checks the parsed command (command word, switches, archive extension) on the caller's
 // thread and fills the plan; false with a reason refuses the call.
-using PlanJob = std::function<bool(const ParsedCommand &command, JobPlan *plan, std::string *reason)>;
+using PlanJob =
+    std::function<bool(const ParsedCommand &command, JobPlan *plan, std::string *reason)>;
 
 // The values passed to the registered callback: message, then state; the fourth
 // argument is a KryProgress record (KryUnPackDec.h) filled from the run's Progress.

@@ -60,16 +60,15 @@ public:
     Collector(const CollectOptions &options, std::vector<Member> *members, Progress *progress,
               std::vector<std::string> *warnings)
         : options_(options), members_(members), progress_(progress), warnings_(warnings)
-    {
-    }
+    {}
 
     bool addListed(const std::string &diskPath, const std::string &storedName, std::string *reason);
 
 private:
     bool addPattern(const std::string &diskFolder, const std::string &storedFolder,
                     const std::string &pattern, std::string *reason);
-    bool addFolder(const std::string &diskPath, const std::string &storedName, const struct stat &st,
-                   bool withContents, std::string *reason);
+    bool addFolder(const std::string &diskPath, const std::string &storedName,
+                   const struct stat &st, bool withContents, std::string *reason);
     bool addContents(const std::string &diskPath, const std::string &storedName,
                      const std::string &pattern, bool descend, std::string *reason);
     bool addEntry(const std::string &diskPath, const std::string &storedName, bool descend,
@@ -112,7 +111,8 @@ void Collector::push(Member member)
         members_->push_back(std::move(member));
 }
 
-bool Collector::addListed(const std::string &diskPath, const std::string &storedName, std::string *reason)
+bool Collector::addListed(const std::string &diskPath, const std::string &storedName,
+                          std::string *reason)
 {
     const std::size_t slash = diskPath.rfind('/');
     const std::string last = slash == std::string::npos ? diskPath : diskPath.substr(slash + 1);
@@ -121,9 +121,11 @@ bool Collector::addListed(const std::string &diskPath, const std::string &stored
     struct stat literal {};
     const bool exists = !matchesEverything(last) && ::stat(diskPath.c_str(), &literal) == 0;
     if (hasWildcard(last) && !exists) {
-        const std::string folder = slash == std::string::npos ? std::string(".") : diskPath.substr(0, slash + 1);
+        const std::string folder =
+            slash == std::string::npos ? std::string(".") : diskPath.substr(0, slash + 1);
         const std::size_t storedSlash = storedName.rfind('/');
-        const std::string storedFolder = storedSlash == std::string::npos ? std::string() : storedName.substr(0, storedSlash);
+        const std::string storedFolder =
+            storedSlash == std::string::npos ? std::string() : storedName.substr(0, storedSlash);
         return addPattern(folder, storedFolder, last, reason);
     }
     struct stat st {};
@@ -141,7 +143,8 @@ bool Collector::addPattern(const std::string &diskFolder, const std::string &sto
 {
     struct stat st {};
     if (::stat(diskFolder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        *reason = "cannot find the folder " + diskFolder + (errno ? ": " + errnoText() : std::string());
+        *reason =
+            "cannot find the folder " + diskFolder + (errno ? ": " + errnoText() : std::string());
         return false;
     }
     if (matchesEverything(pattern))
@@ -159,8 +162,8 @@ bool Collector::addPattern(const std::string &diskFolder, const std::string &sto
 // The folder itself (unless it is the archive root), then its contents. A folder that
 // is its own ancestor on the walked path (reached through a link) is a loop: it is left
 // out with a warning, as everything in it is already stored above.
-bool Collector::addFolder(const std::string &diskPath, const std::string &storedName, const struct stat &st,
-                          bool withContents, std::string *reason)
+bool Collector::addFolder(const std::string &diskPath, const std::string &storedName,
+                          const struct stat &st, bool withContents, std::string *reason)
 {
     const std::pair<dev_t, ino_t> id{st.st_dev, st.st_ino};
     if (withContents && std::find(walkPath_.begin(), walkPath_.end(), id) != walkPath_.end()) {
@@ -231,8 +234,8 @@ bool Collector::addEntry(const std::string &diskPath, const std::string &storedN
     return addFile(diskPath, storedName, st, reason);
 }
 
-bool Collector::addFile(const std::string &diskPath, const std::string &storedName, const struct stat &st,
-                        std::string *reason)
+bool Collector::addFile(const std::string &diskPath, const std::string &storedName,
+                        const struct stat &st, std::string *reason)
 {
     if (!S_ISREG(st.st_mode)) {
         *reason = diskPath + " is not a regular file";

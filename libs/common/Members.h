@@ -51,8 +51,8 @@ bool readListFile(const std::string &path, std::vector<std::string> *lines, std:
 // the call fail with a reason naming it: nothing else is left out.
 // `progress`, when given, is checked so that a stop request ends a long walk early.
 bool collectMembers(const ParsedCommand &command, const CollectOptions &options,
-                    std::vector<Member> *members, std::string *reason,
-                    Progress *progress = nullptr, std::vector<std::string> *warnings = nullptr);
+                    std::vector<Member> *members, std::string *reason, Progress *progress = nullptr,
+                    std::vector<std::string> *warnings = nullptr);
 
 std::uint64_t totalBytes(const std::vector<Member> &members);
 

@@ -56,6 +56,9 @@ inline bool isPlainAscii(std::string_view text)
 }
 
 // The names a UTF-8 flag belongs on: valid UTF-8 with at least one byte beyond ASCII.
-inline bool needsUtf8Flag(std::string_view name) { return !isPlainAscii(name) && isValidUtf8(name); }
+inline bool needsUtf8Flag(std::string_view name)
+{
+    return !isPlainAscii(name) && isValidUtf8(name);
+}
 
 } // namespace vexel::kit

@@ -22,7 +22,8 @@ namespace {
 template <typename Function>
 void post(Function function)
 {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(function), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(function),
+                              Qt::QueuedConnection);
 }
 
 } // namespace
@@ -31,7 +32,7 @@ PostedStatusWindow::PostedStatusWindow(const QString &title) : shared_(std::make
 {
     post([shared = shared_, title] {
         if (shared->ended)
-            return;   // the call was over before the window could be made
+            return; // the call was over before the window could be made
         shared->window = new StatusWindow(title, [shared] { shared->closed = true; });
         QObject::connect(shared->window, &QObject::destroyed, [shared] {
             if (!shared->ended)

@@ -17,7 +17,7 @@ namespace vexel::kit {
 class PostedStatusWindow {
 public:
     explicit PostedStatusWindow(const QString &title);
-    ~PostedStatusWindow();   // the window goes; a close after this stops nothing
+    ~PostedStatusWindow(); // the window goes; a close after this stops nothing
     PostedStatusWindow(const PostedStatusWindow &) = delete;
     PostedStatusWindow &operator=(const PostedStatusWindow &) = delete;
 

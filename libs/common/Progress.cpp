@@ -37,7 +37,8 @@ bool Progress::advance(std::uint64_t bytes)
     return !stop_.load();
 }
 
-bool Progress::advanceRead(const std::string &storedName, std::uint64_t position, std::uint64_t bytes)
+bool Progress::advanceRead(const std::string &storedName, std::uint64_t position,
+                           std::uint64_t bytes)
 {
     if (storedName != readName_) {
         readName_ = storedName;

@@ -32,7 +32,8 @@ void StatusWindow::showProgress(const Progress::Snapshot &snapshot)
     member_->setText(QString::fromStdString(snapshot.member));
     const int value = snapshot.total == 0
         ? 0
-        : static_cast<int>(static_cast<double>(snapshot.done) / static_cast<double>(snapshot.total) * kBarSteps);
+        : static_cast<int>(static_cast<double>(snapshot.done) / static_cast<double>(snapshot.total)
+                           * kBarSteps);
     bar_->setValue(std::min(value, kBarSteps));
 }
 

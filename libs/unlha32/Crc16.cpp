@@ -12,7 +12,8 @@ constexpr std::array<std::uint16_t, 256> makeTable()
     for (unsigned i = 0; i < 256; ++i) {
         std::uint16_t c = static_cast<std::uint16_t>(i);
         for (int k = 0; k < 8; ++k)
-            c = (c & 1) ? static_cast<std::uint16_t>((c >> 1) ^ 0xA001) : static_cast<std::uint16_t>(c >> 1);
+            c = (c & 1) ? static_cast<std::uint16_t>((c >> 1) ^ 0xA001)
+                        : static_cast<std::uint16_t>(c >> 1);
         table[i] = c;
     }
     return table;

@@ -34,8 +34,8 @@ bool putHeader(const LhaEntry &e, kit::ArchiveOutput &out, std::uint64_t at, std
 // Compresses the member's data right after its header. Sets *shrunk to false, with
 // nothing written past the original size, as soon as the packed data reaches the
 // original size: the member is then stored instead.
-bool compressData(const kit::Member &m, codec::LhMethod method, kit::ArchiveOutput &out, kit::Progress &progress,
-                  LhaEntry &e, bool *shrunk, std::string *reason)
+bool compressData(const kit::Member &m, codec::LhMethod method, kit::ArchiveOutput &out,
+                  kit::Progress &progress, LhaEntry &e, bool *shrunk, std::string *reason)
 {
     codec::LhEncoderOptions options;
     options.stopRequested = [&progress] { return progress.stopRequested(); };
@@ -55,14 +55,17 @@ bool compressData(const kit::Member &m, codec::LhMethod method, kit::ArchiveOutp
         pending.clear();
         return true;
     };
-    const bool read = kit::readMember(m, progress, [&](const std::uint8_t *data, std::size_t n, std::string *why) {
-        crc.update(data, n);
-        encoder.write({data, n});
-        encoder.drainTo(pending);
-        return flush(why);
-    }, reason);
+    const bool read = kit::readMember(
+        m, progress,
+        [&](const std::uint8_t *data, std::size_t n, std::string *why) {
+            crc.update(data, n);
+            encoder.write({data, n});
+            encoder.drainTo(pending);
+            return flush(why);
+        },
+        reason);
     if (!read)
-        return !*shrunk;  // giving up on compression is not an error
+        return !*shrunk; // giving up on compression is not an error
     encoder.finish();
     encoder.drainTo(pending);
     if (!flush(reason))
@@ -75,24 +78,27 @@ bool compressData(const kit::Member &m, codec::LhMethod method, kit::ArchiveOutp
 
 // Stores the member's bytes unchanged from `at`, over any compressed bytes that
 // were written there before compression was given up.
-bool storeData(const kit::Member &m, kit::ArchiveOutput &out, std::uint64_t at, kit::Progress &progress,
-               LhaEntry &e, std::string *reason)
+bool storeData(const kit::Member &m, kit::ArchiveOutput &out, std::uint64_t at,
+               kit::Progress &progress, LhaEntry &e, std::string *reason)
 {
     Crc16 crc;
     // The bytes were counted once already, by the compression attempt: this second
     // read goes uncounted, but still stops when asked to.
     kit::Progress uncounted;
-    const bool ok = kit::readMember(m, uncounted, [&](const std::uint8_t *data, std::size_t n, std::string *why) {
-        if (progress.stopRequested()) {
-            *why = "stopped by the user";
-            return false;
-        }
-        crc.update(data, n);
-        if (!out.writeAt(at, data, n, why))
-            return false;
-        at += n;
-        return true;
-    }, reason);
+    const bool ok = kit::readMember(
+        m, uncounted,
+        [&](const std::uint8_t *data, std::size_t n, std::string *why) {
+            if (progress.stopRequested()) {
+                *why = "stopped by the user";
+                return false;
+            }
+            crc.update(data, n);
+            if (!out.writeAt(at, data, n, why))
+                return false;
+            at += n;
+            return true;
+        },
+        reason);
     e.method = "-lh0-";
     e.packedSize = static_cast<std::uint32_t>(m.size);
     e.dataCrc = crc.value();
@@ -110,7 +116,8 @@ bool namesFit(const std::vector<kit::Member> &members, std::string *reason)
         if (folderEnd == std::string::npos)
             continue;
         if (m.storedName.find('\xFF') < folderEnd) {
-            *reason = "a folder name holding the byte 0xFF (LHA's folder separator) cannot be stored: "
+            *reason =
+                "a folder name holding the byte 0xFF (LHA's folder separator) cannot be stored: "
                 + m.diskPath;
             return false;
         }
@@ -118,8 +125,8 @@ bool namesFit(const std::vector<kit::Member> &members, std::string *reason)
     return true;
 }
 
-bool writeMember(const kit::Member &m, codec::LhMethod method, kit::ArchiveOutput &out, kit::Progress &progress,
-                 std::string *reason)
+bool writeMember(const kit::Member &m, codec::LhMethod method, kit::ArchiveOutput &out,
+                 kit::Progress &progress, std::string *reason)
 {
     if (m.size > kMaxMemberSize) {
         *reason = m.diskPath + " is 4 GiB or larger, more than an LHA archive can hold";
@@ -144,8 +151,8 @@ bool writeMember(const kit::Member &m, codec::LhMethod method, kit::ArchiveOutpu
 
 } // namespace
 
-bool writeLhaArchive(const std::vector<kit::Member> &members, codec::LhMethod method, kit::ArchiveOutput &output,
-                     kit::Progress &progress, std::string *reason)
+bool writeLhaArchive(const std::vector<kit::Member> &members, codec::LhMethod method,
+                     kit::ArchiveOutput &output, kit::Progress &progress, std::string *reason)
 {
     if (!namesFit(members, reason))
         return false;

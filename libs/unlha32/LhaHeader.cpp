@@ -40,7 +40,8 @@ std::vector<std::uint8_t> le(std::uint64_t value, int bytes)
 
 // "a/b/c" -> folder part "a\xFFb\xFF" and name "c"; a folder keeps its whole path
 // in the folder part and an empty name.
-void splitName(const LhaEntry &e, std::vector<std::uint8_t> *folder, std::vector<std::uint8_t> *name)
+void splitName(const LhaEntry &e, std::vector<std::uint8_t> *folder,
+               std::vector<std::uint8_t> *name)
 {
     std::string dir = e.storedName;
     std::string base;
@@ -60,7 +61,8 @@ void splitName(const LhaEntry &e, std::vector<std::uint8_t> *folder, std::vector
 
 bool isAscii(const std::string &bytes)
 {
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 std::vector<Extension> extensions(const LhaEntry &e)
@@ -102,7 +104,7 @@ bool buildLevel2Header(const LhaEntry &e, std::vector<std::uint8_t> *header, std
 {
     std::vector<Extension> ext = extensions(e);
     if ((totalSize(ext) & 0xFF) == 0)
-        ext[0].body.push_back(0);  // one information byte after the header CRC
+        ext[0].body.push_back(0); // one information byte after the header CRC
     const std::size_t total = totalSize(ext);
     if (total > 0xFFFF) {
         *reason = "the name " + e.storedName + " is too long for an LHA header";

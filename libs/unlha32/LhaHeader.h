@@ -16,20 +16,21 @@
 namespace vexel::lha {
 
 struct LhaEntry {
-    std::string storedName;  // bytes (UTF-8 when valid), "/" separators, no leading or trailing "/"
-    bool isFolder = false;   // stored as -lhd- with the whole path in ext 0x02
+    std::string storedName; // bytes (UTF-8 when valid), "/" separators, no leading or trailing "/"
+    bool isFolder = false;  // stored as -lhd- with the whole path in ext 0x02
     std::string method = "-lh0-";
     std::uint32_t packedSize = 0;
     std::uint32_t originalSize = 0;
-    std::uint32_t mtime = 0;     // Unix seconds, UTC
-    std::uint16_t permissions = 0644;  // 07777 bits
+    std::uint32_t mtime = 0;          // Unix seconds, UTC
+    std::uint16_t permissions = 0644; // 07777 bits
     std::uint16_t dataCrc = 0;
 };
 
 // The header bytes, header CRC included. Its length does not depend on the sizes,
 // time or CRC, so a header can be written first and rewritten once they are known.
 // False with a reason when the name makes the header longer than 65535 bytes.
-bool buildLevel2Header(const LhaEntry &entry, std::vector<std::uint8_t> *header, std::string *reason);
+bool buildLevel2Header(const LhaEntry &entry, std::vector<std::uint8_t> *header,
+                       std::string *reason);
 
 // Clamps a time to what the 32-bit level-2 field holds.
 std::uint32_t lhaTime(std::int64_t unixSeconds);

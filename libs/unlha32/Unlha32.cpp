@@ -22,15 +22,11 @@ int Unlha(void *window, const char *commandLine, char *output, uint32_t outputSi
                                   vexel::lha::planUnlha);
 }
 
-uint16_t UnlhaGetVersion(void)
-{
-    return kVersion;
-}
+uint16_t UnlhaGetVersion(void) { return kVersion; }
 
 int UnlhaSetOwnerWindowEx(void *window, ARCHIVERPROC callback)
 {
     owner.set(window, callback);
     return 1;
 }
-
 }

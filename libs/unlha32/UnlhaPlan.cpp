@@ -29,7 +29,8 @@ bool methodFor(const kit::ParsedCommand &command, codec::LhMethod *method, std::
 bool planUnlha(const kit::ParsedCommand &command, kit::JobPlan *plan, std::string *reason)
 {
     if (command.command != "a" && command.command != "A") {
-        *reason = "unsupported command \"" + command.command + "\": unlha32 only creates archives (a)";
+        *reason =
+            "unsupported command \"" + command.command + "\": unlha32 only creates archives (a)";
         return false;
     }
     codec::LhMethod method{};

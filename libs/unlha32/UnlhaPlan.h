@@ -9,7 +9,7 @@
 
 namespace vexel::lha {
 
-extern const char *const kStatusTitle;  // KRY_STATUS_TITLE_UNLHA
+extern const char *const kStatusTitle; // KRY_STATUS_TITLE_UNLHA
 
 bool planUnlha(const kit::ParsedCommand &command, kit::JobPlan *plan, std::string *reason);
 

@@ -9,7 +9,8 @@ namespace {
 
 // Deflates one piece with zlib, ending it with a sync flush (byte-aligned, not final)
 // or a finish: the way out should libdeflate's stream ever not be what is expected.
-bool zlibPiece(const unsigned char *data, std::size_t size, bool last, std::vector<unsigned char> *out)
+bool zlibPiece(const unsigned char *data, std::size_t size, bool last,
+               std::vector<unsigned char> *out)
 {
     z_stream z{};
     if (deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
@@ -28,7 +29,8 @@ bool zlibPiece(const unsigned char *data, std::size_t size, bool last, std::vect
 
 } // namespace
 
-bool deflateStreamBounds(const unsigned char *data, std::size_t size, std::size_t *lastBlockBit, std::size_t *endBit)
+bool deflateStreamBounds(const unsigned char *data, std::size_t size, std::size_t *lastBlockBit,
+                         std::size_t *endBit)
 {
     z_stream z{};
     if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
@@ -63,14 +65,12 @@ bool deflateStreamBounds(const unsigned char *data, std::size_t size, std::size_
     return complete && *endBit <= size * 8 && *lastBlockBit < *endBit;
 }
 
-DeflatePieces::DeflatePieces(int libdeflateLevel)
-    : level_(libdeflateLevel)
-{
-}
+DeflatePieces::DeflatePieces(int libdeflateLevel) : level_(libdeflateLevel) {}
 
 DeflatePieces::~DeflatePieces() { libdeflate_free_compressor(compressor_); }
 
-bool DeflatePieces::add(const unsigned char *data, std::size_t size, bool last, std::vector<unsigned char> *out)
+bool DeflatePieces::add(const unsigned char *data, std::size_t size, bool last,
+                        std::vector<unsigned char> *out)
 {
     if (!compressor_)
         compressor_ = libdeflate_alloc_compressor(level_);
@@ -79,15 +79,16 @@ bool DeflatePieces::add(const unsigned char *data, std::size_t size, bool last, 
     const std::size_t start = out->size();
     out->resize(start + libdeflate_deflate_compress_bound(compressor_, size) + 5);
     unsigned char *piece = out->data() + start;
-    const std::size_t packed = libdeflate_deflate_compress(compressor_, data, size, piece, out->size() - start - 5);
+    const std::size_t packed =
+        libdeflate_deflate_compress(compressor_, data, size, piece, out->size() - start - 5);
     if (last && packed != 0) { // a whole stream as it is: nothing to patch, nothing to look for
         out->resize(start + packed);
         return true;
     }
     std::size_t lastBlock = 0, end = 0;
     // The final mark is the first bit of the last block's header.
-    if (packed == 0 || !deflateStreamBounds(piece, packed, &lastBlock, &end) ||
-        !(piece[lastBlock / 8] >> (lastBlock % 8) & 1)) {
+    if (packed == 0 || !deflateStreamBounds(piece, packed, &lastBlock, &end)
+        || !(piece[lastBlock / 8] >> (lastBlock % 8) & 1)) {
         out->resize(start);
         return zlibPiece(data, size, last, out);
     }

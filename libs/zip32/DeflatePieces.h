@@ -24,7 +24,8 @@ public:
 
     // Appends the deflated piece to *out. `last` ends the stream. False when memory
     // for the compressor could not be had.
-    bool add(const unsigned char *data, std::size_t size, bool last, std::vector<unsigned char> *out);
+    bool add(const unsigned char *data, std::size_t size, bool last,
+             std::vector<unsigned char> *out);
 
 private:
     int level_;
@@ -33,6 +34,7 @@ private:
 
 // Where the last block of a complete raw deflate stream starts and where the stream
 // ends, in bits from its start; false when the bytes are not one complete stream.
-bool deflateStreamBounds(const unsigned char *data, std::size_t size, std::size_t *lastBlockBit, std::size_t *endBit);
+bool deflateStreamBounds(const unsigned char *data, std::size_t size, std::size_t *lastBlockBit,
+                         std::size_t *endBit);
 
 } // namespace vexel::zip

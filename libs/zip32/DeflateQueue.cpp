@@ -32,8 +32,7 @@ struct DeflateQueue::Shared {
 
 DeflateQueue::DeflateQueue(int level, unsigned workers)
     : level_(level), workerCount_(workers == 0 ? 1 : workers), shared_(std::make_shared<Shared>())
-{
-}
+{}
 
 DeflateQueue::~DeflateQueue()
 {
@@ -60,7 +59,8 @@ void DeflateQueue::push(std::unique_ptr<QueuedFile> file)
     shared_->changed.notify_all();
 }
 
-std::unique_ptr<QueuedFile> DeflateQueue::pop(bool wait, const std::function<bool()> &stopped, bool *wasStopped)
+std::unique_ptr<QueuedFile> DeflateQueue::pop(bool wait, const std::function<bool()> &stopped,
+                                              bool *wasStopped)
 {
     *wasStopped = false;
     Shared &s = *shared_;
@@ -135,7 +135,8 @@ void DeflateQueue::work(const std::shared_ptr<Shared> &shared, int level)
         QueuedFile &file = *next->file;
         lock.unlock();
         file.packed.clear();
-        file.ok = file.raw.empty() || pieces.add(file.raw.data(), file.raw.size(), true, &file.packed);
+        file.ok =
+            file.raw.empty() || pieces.add(file.raw.data(), file.raw.size(), true, &file.packed);
         if (file.packed.size() >= file.raw.size())
             file.packed.clear(); // it did not shrink: stored
         lock.lock();

@@ -41,7 +41,8 @@ public:
     // The oldest file once it is done; null when there is none or (wait false) it is not
     // done yet. While waiting, looks at `stopped` every few milliseconds: when it
     // answers true, returns null with *wasStopped set.
-    std::unique_ptr<QueuedFile> pop(bool wait, const std::function<bool()> &stopped, bool *wasStopped);
+    std::unique_ptr<QueuedFile> pop(bool wait, const std::function<bool()> &stopped,
+                                    bool *wasStopped);
     std::size_t files() const;
     std::size_t bytes() const;
     // After a stop: the workers finish the file each is on, drop the rest and end by

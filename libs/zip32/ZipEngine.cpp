@@ -23,9 +23,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <memory>
-#include <ctime>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
@@ -65,7 +65,10 @@ struct QueuedHeader {
     std::uint64_t received;
 };
 
-unsigned deflateWorkers() { return std::max(1u, std::min(std::thread::hardware_concurrency(), 4u)); }
+unsigned deflateWorkers()
+{
+    return std::max(1u, std::min(std::thread::hardware_concurrency(), 4u));
+}
 
 uLong dosDateTime(std::int64_t unixSeconds)
 {
@@ -75,9 +78,10 @@ uLong dosDateTime(std::int64_t unixSeconds)
         return (1u << 21) | (1u << 16); // 1980-01-01 00:00
     if (local.tm_year > 207)
         return (127u << 25) | (12u << 21) | (31u << 16) | (23u << 11) | (59u << 5) | 29u;
-    return (static_cast<uLong>(local.tm_year - 80) << 25) | (static_cast<uLong>(local.tm_mon + 1) << 21) |
-           (static_cast<uLong>(local.tm_mday) << 16) | (static_cast<uLong>(local.tm_hour) << 11) |
-           (static_cast<uLong>(local.tm_min) << 5) | static_cast<uLong>(local.tm_sec / 2);
+    return (static_cast<uLong>(local.tm_year - 80) << 25)
+        | (static_cast<uLong>(local.tm_mon + 1) << 21) | (static_cast<uLong>(local.tm_mday) << 16)
+        | (static_cast<uLong>(local.tm_hour) << 11) | (static_cast<uLong>(local.tm_min) << 5)
+        | static_cast<uLong>(local.tm_sec / 2);
 }
 
 // The "UT" extended timestamp (0x5455): flags 1 (modification time), 32-bit UTC seconds.
@@ -87,8 +91,15 @@ std::vector<unsigned char> timestampExtra(std::int64_t mtime)
     if (mtime < INT32_MIN || mtime > INT32_MAX)
         return {};
     const auto t = static_cast<std::uint32_t>(static_cast<std::int32_t>(mtime));
-    return {0x55, 0x54, 5, 0, 1, static_cast<unsigned char>(t), static_cast<unsigned char>(t >> 8),
-            static_cast<unsigned char>(t >> 16), static_cast<unsigned char>(t >> 24)};
+    return {0x55,
+            0x54,
+            5,
+            0,
+            1,
+            static_cast<unsigned char>(t),
+            static_cast<unsigned char>(t >> 8),
+            static_cast<unsigned char>(t >> 16),
+            static_cast<unsigned char>(t >> 24)};
 }
 
 void putLe(std::vector<unsigned char> &out, std::uint64_t value, int bytes)
@@ -118,19 +129,19 @@ std::vector<unsigned char> zip64Tail(std::uint64_t entries, std::uint64_t direct
     std::vector<unsigned char> out;
     const std::uint64_t recordOffset = directoryOffset + directorySize;
     putLe(out, kZip64EndSignature, 4);
-    putLe(out, 44, 8);                  // size of the rest of the record
+    putLe(out, 44, 8); // size of the rest of the record
     putLe(out, kVersionMadeByUnix, 2);
-    putLe(out, 45, 2);                  // Zip64 needs version 4.5 to extract
-    putLe(out, 0, 4);                   // this disk
-    putLe(out, 0, 4);                   // the disk where the directory starts
-    putLe(out, entries, 8);             // entries on this disk
-    putLe(out, entries, 8);             // entries in all
+    putLe(out, 45, 2);      // Zip64 needs version 4.5 to extract
+    putLe(out, 0, 4);       // this disk
+    putLe(out, 0, 4);       // the disk where the directory starts
+    putLe(out, entries, 8); // entries on this disk
+    putLe(out, entries, 8); // entries in all
     putLe(out, directorySize, 8);
     putLe(out, directoryOffset, 8);
     putLe(out, kZip64LocatorSignature, 4);
-    putLe(out, 0, 4);                   // the disk holding the Zip64 end record
+    putLe(out, 0, 4); // the disk holding the Zip64 end record
     putLe(out, recordOffset, 8);
-    putLe(out, 1, 4);                   // disks in all
+    putLe(out, 1, 4); // disks in all
     putLe(out, kEndSignature, 4);
     putLe(out, 0, 2);
     putLe(out, 0, 2);
@@ -138,7 +149,7 @@ std::vector<unsigned char> zip64Tail(std::uint64_t entries, std::uint64_t direct
     putLe(out, std::min<std::uint64_t>(entries, 0xFFFF), 2);
     putLe(out, std::min<std::uint64_t>(directorySize, 0xFFFFFFFF), 4);
     putLe(out, std::min<std::uint64_t>(directoryOffset, 0xFFFFFFFF), 4);
-    putLe(out, 0, 2);                   // no comment
+    putLe(out, 0, 2); // no comment
     return out;
 }
 
@@ -173,7 +184,8 @@ bool completeEndRecords(const std::string &path, std::uint64_t entries, std::str
     const std::uint64_t directoryOffset = getLe(end + 16, 4);
     const std::uint64_t directorySize = endOffset - directoryOffset;
     if (!hasZip64 && (entries >= 0xFFFF || directorySize >= 0xFFFFFFFF)) {
-        const std::vector<unsigned char> records = zip64Tail(entries, directorySize, directoryOffset);
+        const std::vector<unsigned char> records =
+            zip64Tail(entries, directorySize, directoryOffset);
         ok = fseeko(file, static_cast<off_t>(endOffset), SEEK_SET) == 0
             && std::fwrite(records.data(), 1, records.size(), file) == records.size();
     }
@@ -219,7 +231,8 @@ struct ZipEngine {
             error = why;
         return false;
     }
-    bool deflateInto(const unsigned char *data, std::size_t size, int flush, std::vector<unsigned char> *out);
+    bool deflateInto(const unsigned char *data, std::size_t size, int flush,
+                     std::vector<unsigned char> *out);
     bool openEntry(int method);
     bool writeEntry(const unsigned char *data, std::size_t size);
     bool closeEntry();
@@ -227,7 +240,8 @@ struct ZipEngine {
     void endDeflate();
     bool packHeld(bool last);
     bool holdData(const unsigned char *data, std::size_t size);
-    bool deflatePiece(const std::shared_ptr<vexel::zip::DeflatePieces> &pieces, bool inBackground, bool last);
+    bool deflatePiece(const std::shared_ptr<vexel::zip::DeflatePieces> &pieces, bool inBackground,
+                      bool last);
     bool queueHeld();
     bool writeQueued(vexel::zip::QueuedFile &file);
     bool drainQueue(bool all);
@@ -258,8 +272,9 @@ bool ZipEngine::writeQueued(vexel::zip::QueuedFile &file)
     received = header.received;
     if (!file.ok)
         return fail("no memory to deflate " + name);
-    const bool ok = file.packed.empty() ? openEntry(0) && writeEntry(file.raw.data(), file.raw.size())
-                                        : openEntry(Z_DEFLATED) && writeEntry(file.packed.data(), file.packed.size());
+    const bool ok = file.packed.empty()
+        ? openEntry(0) && writeEntry(file.raw.data(), file.raw.size())
+        : openEntry(Z_DEFLATED) && writeEntry(file.packed.data(), file.packed.size());
     return ok && closeEntry();
 }
 
@@ -273,7 +288,8 @@ bool ZipEngine::drainQueue(bool all)
     while (true) {
         const bool wait = all || queue->files() >= kQueueFiles || queue->bytes() >= kQueueBytes;
         bool wasStopped = false;
-        const std::unique_ptr<vexel::zip::QueuedFile> file = queue->pop(wait, stopQuery, &wasStopped);
+        const std::unique_ptr<vexel::zip::QueuedFile> file =
+            queue->pop(wait, stopQuery, &wasStopped);
         if (wasStopped) {
             queue->letGo();
             return fail("stopped by the user");
@@ -288,7 +304,8 @@ bool ZipEngine::drainQueue(bool all)
 // Deflates heldRaw into heldPacked, on the background thread when asked to and a stop
 // query is set, so that a stop need not wait for libdeflate to finish a piece of
 // several megabytes. The output is the same either way.
-bool ZipEngine::deflatePiece(const std::shared_ptr<vexel::zip::DeflatePieces> &pieces, bool inBackground, bool last)
+bool ZipEngine::deflatePiece(const std::shared_ptr<vexel::zip::DeflatePieces> &pieces,
+                             bool inBackground, bool last)
 {
     if (!inBackground || !stopped) {
         if (!pieces->add(heldRaw.data(), heldRaw.size(), last, &heldPacked))
@@ -298,13 +315,15 @@ bool ZipEngine::deflatePiece(const std::shared_ptr<vexel::zip::DeflatePieces> &p
     if (!background) {
         int (*query)(void *) = stopped;
         void *context = stopContext;
-        background = std::make_unique<vexel::kit::BackgroundJob>([query, context] { return query(context) != 0; });
+        background = std::make_unique<vexel::kit::BackgroundJob>(
+            [query, context] { return query(context) != 0; });
     }
     // The step owns its input and a share of the compressor: after a stop it may still
     // be running when the engine is gone.
     std::string why;
     const bool ok = background->run(
-        [pieces, input = heldRaw, last, what = name](std::vector<unsigned char> *out, std::string *reason) {
+        [pieces, input = heldRaw, last, what = name](std::vector<unsigned char> *out,
+                                                     std::string *reason) {
             if (pieces->add(input.data(), input.size(), last, out))
                 return true;
             *reason = "no memory to deflate " + what;
@@ -325,7 +344,8 @@ bool ZipEngine::packHeld(bool last)
     const bool small = last && !piecesWritten && heldRaw.size() <= kSmallFileLimit;
     std::shared_ptr<vexel::zip::DeflatePieces> &pieces = small ? smallFiles : largeFiles;
     if (!pieces)
-        pieces = std::make_shared<vexel::zip::DeflatePieces>(small ? kSmallFileLevel : kLargeFileLevel);
+        pieces =
+            std::make_shared<vexel::zip::DeflatePieces>(small ? kSmallFileLevel : kLargeFileLevel);
     // A small file deflates in a few tens of milliseconds: not worth a thread hand-over.
     if (!deflatePiece(pieces, !small, last))
         return false;
@@ -366,7 +386,8 @@ bool ZipEngine::holdData(const unsigned char *data, std::size_t size)
     return true;
 }
 
-bool ZipEngine::deflateInto(const unsigned char *data, std::size_t size, int flush, std::vector<unsigned char> *out)
+bool ZipEngine::deflateInto(const unsigned char *data, std::size_t size, int flush,
+                            std::vector<unsigned char> *out)
 {
     z.next_in = const_cast<unsigned char *>(data);
     z.avail_in = static_cast<uInt>(size);
@@ -388,15 +409,17 @@ bool ZipEngine::openEntry(int method)
     zip_fileinfo info{};
     info.dosDate = dosDateTime(member.mtime);
     const std::uint32_t type = member.isFolder ? S_IFDIR : S_IFREG;
-    const std::uint32_t permissions = member.mode ? (member.mode & 07777) : (member.isFolder ? 0755 : 0644);
-    info.external_fa = (static_cast<uLong>(type | permissions) << 16) | (member.isFolder ? 0x10 : 0);
+    const std::uint32_t permissions =
+        member.mode ? (member.mode & 07777) : (member.isFolder ? 0755 : 0644);
+    info.external_fa =
+        (static_cast<uLong>(type | permissions) << 16) | (member.isFolder ? 0x10 : 0);
     const std::vector<unsigned char> extra = timestampExtra(member.mtime);
     const int zip64 = member.size >= kZip64From ? 1 : 0;
     const int rc = zipOpenNewFileInZip4_64(
         zip, name.c_str(), &info, extra.data(), static_cast<uInt>(extra.size()), extra.data(),
         static_cast<uInt>(extra.size()), nullptr, method, method ? level : 0, 1, -MAX_WBITS, 8,
-        Z_DEFAULT_STRATEGY, nullptr, 0, kVersionMadeByUnix, vexel::kit::needsUtf8Flag(name) ? kUtf8NameFlag : 0,
-        zip64);
+        Z_DEFAULT_STRATEGY, nullptr, 0, kVersionMadeByUnix,
+        vexel::kit::needsUtf8Flag(name) ? kUtf8NameFlag : 0, zip64);
     if (rc != ZIP_OK)
         return fail("cannot write the member header of " + name);
     ++entries;
@@ -418,7 +441,8 @@ bool ZipEngine::writeEntry(const unsigned char *data, std::size_t size)
 bool ZipEngine::closeEntry()
 {
     inMember = false;
-    return zipCloseFileInZipRaw64(zip, received, crc) == ZIP_OK || fail("cannot complete the member " + name);
+    return zipCloseFileInZipRaw64(zip, received, crc) == ZIP_OK
+        || fail("cannot complete the member " + name);
 }
 
 void ZipEngine::endDeflate()
@@ -458,7 +482,8 @@ ZipEngine *ZipEngineCreate(const char *path, int level, char *reason, size_t rea
     engine->zip = zipOpen64(path, APPEND_STATUS_CREATE);
     if (!engine->zip) {
         if (reason && reasonSize > 0)
-            std::snprintf(reason, reasonSize, "cannot create the archive %s: %s", path, std::strerror(errno));
+            std::snprintf(reason, reasonSize, "cannot create the archive %s: %s", path,
+                          std::strerror(errno));
         delete engine;
         return nullptr;
     }
@@ -500,7 +525,8 @@ int ZipEngineBeginMember(ZipEngine *engine, const ZipEngineMember *member)
     }
     engine->mode = Mode::Probing;
     engine->z = z_stream{};
-    if (deflateInit2(&engine->z, engine->level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    if (deflateInit2(&engine->z, engine->level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY)
+        != Z_OK)
         return engine->fail("cannot start deflate");
     engine->zReady = true;
     return 1;
@@ -522,15 +548,13 @@ int ZipEngineWriteData(ZipEngine *engine, const void *data, size_t size)
     }
     engine->received += size;
     switch (engine->mode) {
-    case Mode::Storing:
-        return engine->writeEntry(bytes, size);
+    case Mode::Storing: return engine->writeEntry(bytes, size);
     case Mode::Deflating: {
         std::vector<unsigned char> packed;
-        return engine->deflateInto(bytes, size, Z_NO_FLUSH, &packed) &&
-               engine->writeEntry(packed.data(), packed.size());
+        return engine->deflateInto(bytes, size, Z_NO_FLUSH, &packed)
+            && engine->writeEntry(packed.data(), packed.size());
     }
-    case Mode::Holding:
-        return engine->holdData(bytes, size) ? 1 : 0;
+    case Mode::Holding: return engine->holdData(bytes, size) ? 1 : 0;
     case Mode::Probing:
         engine->heldRaw.insert(engine->heldRaw.end(), bytes, bytes + size);
         if (!engine->deflateInto(bytes, size, Z_NO_FLUSH, &engine->heldPacked))
@@ -550,11 +574,13 @@ int ZipEngineEndMember(ZipEngine *engine)
         return engine->fail("no member to end");
     if (engine->received != engine->member.size)
         return engine->fail("less data than announced for " + engine->name);
-    if (engine->mode == Mode::Holding && !engine->piecesWritten && engine->member.size <= kSmallFileLimit)
+    if (engine->mode == Mode::Holding && !engine->piecesWritten
+        && engine->member.size <= kSmallFileLimit)
         return engine->queueHeld() ? 1 : 0;
     bool ok = true;
     if (engine->mode == Mode::Holding && engine->piecesWritten) {
-        ok = engine->packHeld(true) && engine->writeEntry(engine->heldPacked.data(), engine->heldPacked.size());
+        ok = engine->packHeld(true)
+            && engine->writeEntry(engine->heldPacked.data(), engine->heldPacked.size());
         std::vector<unsigned char>().swap(engine->heldRaw);
         std::vector<unsigned char>().swap(engine->heldPacked);
     } else if (engine->mode == Mode::Holding || engine->mode == Mode::Probing) {
@@ -563,14 +589,17 @@ int ZipEngineEndMember(ZipEngine *engine)
         else
             ok = engine->deflateInto(nullptr, 0, Z_FINISH, &engine->heldPacked);
         if (ok && !engine->heldPacked.empty() && engine->heldPacked.size() < engine->heldRaw.size())
-            ok = engine->openEntry(Z_DEFLATED) && engine->writeEntry(engine->heldPacked.data(), engine->heldPacked.size());
+            ok = engine->openEntry(Z_DEFLATED)
+                && engine->writeEntry(engine->heldPacked.data(), engine->heldPacked.size());
         else if (ok)
-            ok = engine->openEntry(0) && engine->writeEntry(engine->heldRaw.data(), engine->heldRaw.size());
+            ok = engine->openEntry(0)
+                && engine->writeEntry(engine->heldRaw.data(), engine->heldRaw.size());
         engine->heldRaw.clear();
         engine->heldPacked.clear();
     } else if (engine->mode == Mode::Deflating) {
         std::vector<unsigned char> packed;
-        ok = engine->deflateInto(nullptr, 0, Z_FINISH, &packed) && engine->writeEntry(packed.data(), packed.size());
+        ok = engine->deflateInto(nullptr, 0, Z_FINISH, &packed)
+            && engine->writeEntry(packed.data(), packed.size());
     }
     engine->endDeflate();
     return (ok && engine->closeEntry()) ? 1 : 0;

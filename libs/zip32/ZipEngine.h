@@ -36,16 +36,18 @@ extern "C" {
 typedef struct ZipEngine ZipEngine;
 
 typedef struct ZipEngineMember {
-    const char *name;  /* bytes (UTF-8 when valid), "/" separators, relative; no trailing "/" needed for folders */
-    int isFolder;      /* nonzero: a folder entry, no data follows */
-    uint64_t size;     /* the number of data bytes that will follow */
-    int64_t mtime;     /* seconds since the epoch, UTC */
-    uint32_t mode;     /* Unix permission bits */
+    const char *
+        name; /* bytes (UTF-8 when valid), "/" separators, relative; no trailing "/" needed for folders */
+    int isFolder;  /* nonzero: a folder entry, no data follows */
+    uint64_t size; /* the number of data bytes that will follow */
+    int64_t mtime; /* seconds since the epoch, UTC */
+    uint32_t mode; /* Unix permission bits */
 } ZipEngineMember;
 
 /* Creates (truncates) the archive at `path`; level 0 stores everything, 1..9 deflate.
  * Returns null on failure with a reason in `reason` (may be null). */
-ZIPENGINE_EXPORT ZipEngine *ZipEngineCreate(const char *path, int level, char *reason, size_t reasonSize);
+ZIPENGINE_EXPORT ZipEngine *ZipEngineCreate(const char *path, int level, char *reason,
+                                            size_t reasonSize);
 /* Starts a member; for a folder the member is complete at once. */
 ZIPENGINE_EXPORT int ZipEngineBeginMember(ZipEngine *engine, const ZipEngineMember *member);
 /* Adds data to the current file member; in all exactly the size given at its start. */
@@ -62,7 +64,8 @@ ZIPENGINE_EXPORT void ZipEngineDestroy(ZipEngine *engine);
  * reason "stopped by the user" without waiting for the piece (which is finished and
  * dropped on a thread of its own). `stopped` is called on the engine's thread; a null
  * one turns this off. */
-ZIPENGINE_EXPORT void ZipEngineSetStop(ZipEngine *engine, int (*stopped)(void *context), void *context);
+ZIPENGINE_EXPORT void ZipEngineSetStop(ZipEngine *engine, int (*stopped)(void *context),
+                                       void *context);
 /* The engine's version, hundreds being the major version. */
 ZIPENGINE_EXPORT uint16_t ZipEngineVersion(void);
 

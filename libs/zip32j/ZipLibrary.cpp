@@ -31,8 +31,8 @@ int levelOf(const ParsedCommand &command)
     return level;
 }
 
-bool writeZip(int level, const std::vector<Member> &members, ArchiveOutput &output, Progress &progress,
-              std::string *reason)
+bool writeZip(int level, const std::vector<Member> &members, ArchiveOutput &output,
+              Progress &progress, std::string *reason)
 {
     char why[256] = "";
     std::unique_ptr<ZipEngine, EngineDeleter> engine(
@@ -42,25 +42,30 @@ bool writeZip(int level, const std::vector<Member> &members, ArchiveOutput &outp
         return false;
     }
     // A stop ends even a long deflate step at once.
-    ZipEngineSetStop(engine.get(), [](void *p) { return static_cast<Progress *>(p)->stopRequested() ? 1 : 0; },
-                     &progress);
+    ZipEngineSetStop(
+        engine.get(), [](void *p) { return static_cast<Progress *>(p)->stopRequested() ? 1 : 0; },
+        &progress);
     const auto engineFailed = [&] {
         *reason = ZipEngineError(engine.get());
         return false;
     };
     for (const Member &m : members) {
         progress.beginMember(m.storedName);
-        const ZipEngineMember entry{m.storedName.c_str(), m.isFolder ? 1 : 0, m.size, m.mtime, m.mode};
+        const ZipEngineMember entry{m.storedName.c_str(), m.isFolder ? 1 : 0, m.size, m.mtime,
+                                    m.mode};
         if (!ZipEngineBeginMember(engine.get(), &entry))
             return engineFailed();
         if (m.isFolder)
             continue;
-        const bool read = readMember(m, progress, [&](const std::uint8_t *data, std::size_t size, std::string *why) {
-            if (ZipEngineWriteData(engine.get(), data, size))
-                return true;
-            *why = ZipEngineError(engine.get());
-            return false;
-        }, reason);
+        const bool read = readMember(
+            m, progress,
+            [&](const std::uint8_t *data, std::size_t size, std::string *why) {
+                if (ZipEngineWriteData(engine.get(), data, size))
+                    return true;
+                *why = ZipEngineError(engine.get());
+                return false;
+            },
+            reason);
         if (!read)
             return false;
         if (!ZipEngineEndMember(engine.get()))
@@ -75,8 +80,10 @@ bool planZip(const ParsedCommand &command, JobPlan *plan, std::string *)
     plan->showStatus = true; // the host hides the window when it wants none
     plan->collect.recurse = command.hasSwitch("-r");
     plan->collect.foldersAsEntries = true;
-    plan->write = [level](const std::vector<Member> &members, ArchiveOutput &output, Progress &progress,
-                          std::string *reason) { return writeZip(level, members, output, progress, reason); };
+    plan->write = [level](const std::vector<Member> &members, ArchiveOutput &output,
+                          Progress &progress, std::string *reason) {
+        return writeZip(level, members, output, progress, reason);
+    };
     return true;
 }
 

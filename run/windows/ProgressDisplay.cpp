@@ -12,7 +12,7 @@ namespace vexel {
 namespace {
 
 constexpr int kLeft = 8;
-constexpr int kWidth = 296;      // the design's controls span 8 to 304 pixels
+constexpr int kWidth = 296; // the design's controls span 8 to 304 pixels
 constexpr int kCaptionWidth = 56;
 constexpr int kRow = 22;
 
@@ -36,7 +36,8 @@ QProgressBar *makeBar(QWidget *parent, const char *name, const QRect &geometry)
 
 int steps(double fraction)
 {
-    return static_cast<int>(std::lround(std::clamp(fraction, 0.0, 1.0) * ProgressDisplay::kBarSteps));
+    return static_cast<int>(
+        std::lround(std::clamp(fraction, 0.0, 1.0) * ProgressDisplay::kBarSteps));
 }
 
 } // namespace
@@ -155,7 +156,7 @@ void ProgressDisplay::show(const RunProgress &p)
     }
     OverallBar->setValue(steps(p.overallFraction));
 
-    const QString member = QString::fromUtf8(p.member);   // undecodable bytes show as U+FFFD
+    const QString member = QString::fromUtf8(p.member); // undecodable bytes show as U+FFFD
     const QFontMetrics metrics(MemberName->font());
     MemberName->setText(metrics.elidedText(member, Qt::ElideMiddle, MemberName->width()));
     MemberName->setToolTip(member);
@@ -163,9 +164,11 @@ void ProgressDisplay::show(const RunProgress &p)
                            ? QStringLiteral("%1 / %2 ファイル").arg(p.filesDone).arg(p.filesTotal)
                            : QString());
 
-    QString time = QStringLiteral("経過 %1").arg(QString::fromStdString(clockText(p.elapsedSeconds)));
+    QString time =
+        QStringLiteral("経過 %1").arg(QString::fromStdString(clockText(p.elapsedSeconds)));
     if (p.remainingSeconds >= 0)
-        time += QStringLiteral("　残り 約%1").arg(QString::fromStdString(clockText(p.remainingSeconds)));
+        time += QStringLiteral("　残り 約%1")
+                    .arg(QString::fromStdString(clockText(p.remainingSeconds)));
     TimeText->setText(time);
 }
 

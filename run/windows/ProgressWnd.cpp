@@ -1,9 +1,9 @@
 #include "run/windows/ProgressWnd.h"
 
-#include "run/FormatTable.h"
-#include "run/KryArc.h"
 #include "run/ErrorOutput.h"
+#include "run/FormatTable.h"
 #include "run/FormatsAtOnce.h"
+#include "run/KryArc.h"
 #include "run/RunContext.h"
 #include "run/RunProgress.h"
 #include "run/RunReport.h"
@@ -47,8 +47,9 @@ QTimer *makeTimer(QObject *owner, const char *name, int intervalMs)
 
 ProgressWnd::ProgressWnd(RunInputs &inputs, const RunSettings &settings, RunRequest &request,
                          RunControl &control, RunState &state, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent,
+              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                  | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       inputs_(inputs), settings_(settings), request_(request), control_(control), state_(state)
 {
     setObjectName(QStringLiteral("ProgressWnd"));
@@ -92,7 +93,10 @@ bool ProgressWnd::alwaysOnTop() const { return inputs_.alwaysOnTop(); }
 void *ProgressWnd::mainWindowHandle() { return inputs_.mainWindowHandle(); }
 void *ProgressWnd::progressWindowHandle() { return static_cast<QWidget *>(this); }
 
-void ProgressWnd::setCounterText(const std::string &text) { Prg->setText(QString::fromStdString(text)); }
+void ProgressWnd::setCounterText(const std::string &text)
+{
+    Prg->setText(QString::fromStdString(text));
+}
 // The label keeps the design's width. A message naming several running formats may not
 // fit it: the names are then cut short, keeping the closing "形式", and the whole text
 // is the label's tool tip (each running format also has its own bar).
@@ -103,9 +107,11 @@ void ProgressWnd::setMessageText(const std::string &text)
     const int room = MainMsg->width();
     QString shown = full;
     if (metrics.horizontalAdvance(full) > room) {
-        const QString tail = full.endsWith(QStringLiteral("形式")) ? QStringLiteral("形式") : QString();
+        const QString tail =
+            full.endsWith(QStringLiteral("形式")) ? QStringLiteral("形式") : QString();
         const QString body = full.left(full.size() - tail.size());
-        shown = metrics.elidedText(body, Qt::ElideRight, room - metrics.horizontalAdvance(tail)) + tail;
+        shown =
+            metrics.elidedText(body, Qt::ElideRight, room - metrics.horizontalAdvance(tail)) + tail;
     }
     MainMsg->setText(shown);
     MainMsg->setToolTip(shown == full ? QString() : full);
@@ -121,10 +127,7 @@ void ProgressWnd::setStatusWindowTimer(bool on)
 
 void ProgressWnd::processPendingEvents() { QCoreApplication::processEvents(); }
 
-void ProgressWnd::showError(const std::string &text)
-{
-    showError(text, {});
-}
+void ProgressWnd::showError(const std::string &text) { showError(text, {}); }
 
 void ProgressWnd::showError(const std::string &text, const std::string &details)
 {
@@ -165,7 +168,7 @@ void ProgressWnd::Tmr_Timer()
     ProgressTimer->start();
     const bool abandoned = RunFormats(ctx);
     ProgressTimer->stop();
-    ProgressTimer_Timer();   // the end as it is, not as the last tick saw it
+    ProgressTimer_Timer(); // the end as it is, not as the last tick saw it
     hide();
     if (!abandoned)
         showResult();
@@ -174,7 +177,7 @@ void ProgressWnd::Tmr_Timer()
 void ProgressWnd::showResult()
 {
     ChartInput chart;
-    if (state_.Results.size() > 1)   // record 0 is always empty
+    if (state_.Results.size() > 1) // record 0 is always empty
         chart.made.assign(state_.Results.begin() + 1, state_.Results.end());
     chart.winner = chart.made.empty() ? 0 : chooseWinner(chart.made);
     chart.inputSize = state_.InputSize;
@@ -198,7 +201,7 @@ void ProgressWnd::watchRunningStatusWindows()
             continue;
         const FormatInfo *format = findFormat(running->Format);
         if (format == nullptr || (!inputs_.dllVisible() && !format->timerWhenDisplayOff))
-            continue;   // shows no window with the display off
+            continue; // shows no window with the display off
         const QString title = statusWindowTitle(running->Format);
         if (title.isEmpty() || !runningStatusWindows_[title].isNull())
             continue;
@@ -217,7 +220,7 @@ void ProgressWnd::watchRunningStatusWindows()
         if (window.isNull())
             continue;
         QWidget *closing = window.data();
-        window = nullptr;   // closed once; a closed window is hidden and never found again
+        window = nullptr; // closed once; a closed window is hidden and never found again
         closing->close();
     }
 }
@@ -238,7 +241,7 @@ void ProgressWnd::WndChkTimer_Timer()
     }
     QWidget *window = findShownTopLevelWindow(title);
     if (window == nullptr)
-        return;   // not open yet: the next tick looks again
+        return; // not open yet: the next tick looks again
     if (!inputs_.dllVisible())
         window->hide();
     else if (inputs_.alwaysOnTop())
@@ -273,21 +276,21 @@ void ProgressWnd::PrgCancel_Click()
 {
     if (!control_.Running.empty()) {
         EndAllArchivers(control_);
-        watchRunningStatusWindows();   // closes the status windows found so far
+        watchRunningStatusWindows(); // closes the status windows found so far
         return;
     }
     if (QWidget *statusWindow = liveStatusWindow())
-        statusWindow->close();   // the library stops and its call fails
+        statusWindow->close(); // the library stops and its call fails
     else if (control_.ArchiverProcess != 0)
         EndArchiverProcess(control_);
     else
-        control_.CancelRequested = true;   // the library hears it at its next callback
+        control_.CancelRequested = true; // the library hears it at its next callback
 }
 
 void ProgressWnd::closeEvent(QCloseEvent *event)
 {
     if (!shownForRun_) {
-        event->accept();   // the program is ending: the window goes for good
+        event->accept(); // the program is ending: the window goes for good
         return;
     }
     // The close box during a run: the window goes, the run is cancelled as by PrgCancel

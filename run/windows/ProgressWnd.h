@@ -11,8 +11,8 @@
 #pragma once
 
 #include "run/RunHost.h"
-#include "run/RunState.h"
 #include "run/RunInputs.h"
+#include "run/RunState.h"
 #include "run/windows/ProgressDisplay.h"
 
 #include <QDialog>

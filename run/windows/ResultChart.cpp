@@ -11,8 +11,8 @@ namespace {
 constexpr int kRowHeight = 20;
 constexpr int kBarHeight = 14;
 constexpr int kPadding = 4;
-constexpr int kNameWidth = 44;     // the longest entry text and a gap
-constexpr int kLabelWidth = 118;   // "1536.0 MiB 100.0%"
+constexpr int kNameWidth = 44;   // the longest entry text and a gap
+constexpr int kLabelWidth = 118; // "1536.0 MiB 100.0%"
 constexpr double kKiB = 1024.0;
 constexpr double kMiB = 1024.0 * 1024.0;
 
@@ -33,15 +33,20 @@ QString shareLabel(std::int64_t bytes, std::int64_t inputSize)
 {
     if (inputSize <= 0)
         return QString();
-    return QStringLiteral("%1%").arg(100.0 * static_cast<double>(bytes) / static_cast<double>(inputSize), 0, 'f', 1);
+    return QStringLiteral("%1%").arg(
+        100.0 * static_cast<double>(bytes) / static_cast<double>(inputSize), 0, 'f', 1);
 }
 
-ResultChart::ResultChart(ChartInput input, QWidget *parent) : QWidget(parent), input_(std::move(input))
+ResultChart::ResultChart(ChartInput input, QWidget *parent)
+    : QWidget(parent), input_(std::move(input))
 {
     setObjectName(QStringLiteral("ResultChart"));
 }
 
-int ResultChart::heightFor(std::size_t rows) { return 2 * kPadding + static_cast<int>(rows) * kRowHeight; }
+int ResultChart::heightFor(std::size_t rows)
+{
+    return 2 * kPadding + static_cast<int>(rows) * kRowHeight;
+}
 
 std::vector<ResultChart::Bar> ResultChart::bars() const
 {
@@ -57,11 +62,14 @@ std::vector<ResultChart::Bar> ResultChart::bars() const
         bar.format = QString::fromStdString(r.FormatName);
         bar.size = r.ArchiveSize;
         const QString share = shareLabel(r.ArchiveSize, input_.inputSize);
-        bar.label = share.isEmpty() ? sizeLabel(r.ArchiveSize) : sizeLabel(r.ArchiveSize) + QLatin1Char(' ') + share;
+        bar.label = share.isEmpty() ? sizeLabel(r.ArchiveSize)
+                                    : sizeLabel(r.ArchiveSize) + QLatin1Char(' ') + share;
         bar.winner = i == input_.winner;
         // At least a sliver, so an archive far smaller than the largest is still seen.
-        const int length = std::max(2, static_cast<int>(static_cast<double>(barSpace) * static_cast<double>(r.ArchiveSize)
-                                                        / static_cast<double>(largest)));
+        const int length = std::max(
+            2,
+            static_cast<int>(static_cast<double>(barSpace) * static_cast<double>(r.ArchiveSize)
+                             / static_cast<double>(largest)));
         const int top = kPadding + static_cast<int>(i) * kRowHeight + (kRowHeight - kBarHeight) / 2;
         bar.rect = QRect(barLeft, top, length, kBarHeight);
         bars.push_back(bar);
@@ -79,11 +87,12 @@ void ResultChart::paintEvent(QPaintEvent *)
     QFont bold = font();
     bold.setBold(true);
     for (const Bar &bar : bars()) {
-        const QRect row(kPadding, bar.rect.top() - (kRowHeight - kBarHeight) / 2, width() - 2 * kPadding, kRowHeight);
+        const QRect row(kPadding, bar.rect.top() - (kRowHeight - kBarHeight) / 2,
+                        width() - 2 * kPadding, kRowHeight);
         painter.setFont(bar.winner ? bold : normal);
         painter.setPen(palette().color(QPalette::Text));
-        painter.drawText(QRect(row.left(), row.top(), kNameWidth, kRowHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                         bar.format);
+        painter.drawText(QRect(row.left(), row.top(), kNameWidth, kRowHeight),
+                         Qt::AlignLeft | Qt::AlignVCenter, bar.format);
         painter.fillRect(bar.rect, bar.winner ? best : plain);
         painter.drawText(QRect(bar.rect.right() + 4, row.top(), kLabelWidth, kRowHeight),
                          Qt::AlignLeft | Qt::AlignVCenter, bar.label);

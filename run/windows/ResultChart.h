@@ -13,9 +13,9 @@
 namespace vexel {
 
 struct ChartInput {
-    std::vector<FormatResult> made;   // in list order
-    std::size_t winner = 0;           // index into made
-    std::int64_t inputSize = 0;       // 0: no share is shown
+    std::vector<FormatResult> made; // in list order
+    std::size_t winner = 0;         // index into made
+    std::int64_t inputSize = 0;     // 0: no share is shown
 };
 
 // "9.64 KiB", "123.5 KiB", "3.00 MiB", "1536.0 MiB": two decimals below 10, one above.
@@ -29,9 +29,9 @@ public:
     struct Bar {
         QString format;
         std::int64_t size = 0;
-        QString label;    // size and share, as drawn
+        QString label; // size and share, as drawn
         bool winner = false;
-        QRect rect;       // the bar itself, in widget pixels
+        QRect rect; // the bar itself, in widget pixels
     };
 
     explicit ResultChart(ChartInput input, QWidget *parent = nullptr);

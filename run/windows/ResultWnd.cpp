@@ -5,11 +5,11 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QKeyEvent>
-#include <QMessageBox>
-#include <QUrl>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QUrl>
 
 namespace vexel {
 
@@ -29,13 +29,13 @@ bool isClosingKey(const QEvent *event)
 
 ResultWnd::ResultWnd(const QString &runReport, QWidget *parent)
     : ResultWnd(runReport, ChartInput{}, std::string(), parent)
-{
-}
+{}
 
-ResultWnd::ResultWnd(const QString &runReport, const ChartInput &chart, const std::string &saveFolder,
-                     QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+ResultWnd::ResultWnd(const QString &runReport, const ChartInput &chart,
+                     const std::string &saveFolder, QWidget *parent)
+    : QDialog(parent,
+              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                  | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("ResultWnd"));
     setWindowTitle(QStringLiteral("Vexel - 圧縮結果"));
@@ -69,7 +69,8 @@ ResultWnd::ResultWnd(const QString &runReport, const ChartInput &chart, const st
     if (!chart.made.empty()) {
         const QRect text = ResultText->geometry();
         Chart = new ResultChart(chart, this);
-        Chart->setGeometry(text.left(), bottom, text.width(), ResultChart::heightFor(chart.made.size()));
+        Chart->setGeometry(text.left(), bottom, text.width(),
+                           ResultChart::heightFor(chart.made.size()));
         bottom = Chart->geometry().bottom() + 1 + kBottomMargin;
     }
     setFixedSize(twipsToPixels(4680), bottom);

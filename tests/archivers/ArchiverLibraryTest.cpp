@@ -38,9 +38,12 @@ TEST(ArchiverLibrary, ALibraryLackingARequiredSymbolIsRefused)
 {
     std::string error;
     EXPECT_FALSE(ArchiverLibrary::load(VEXEL_PARTIAL_LIB_DIR, "partial32.dll", "Zip", &error));
-    EXPECT_EQ(error, std::string(VEXEL_PARTIAL_LIB_DIR) + "partial32.so: the entry point ZipGetVersion is missing");
+    EXPECT_EQ(error,
+              std::string(VEXEL_PARTIAL_LIB_DIR)
+                  + "partial32.so: the entry point ZipGetVersion is missing");
     EXPECT_FALSE(ArchiverLibrary::load(VEXEL_PARTIAL_LIB_DIR, "partial32.dll", "Cab", &error));
-    EXPECT_EQ(error, std::string(VEXEL_PARTIAL_LIB_DIR) + "partial32.so: the entry point Cab is missing");
+    EXPECT_EQ(error,
+              std::string(VEXEL_PARTIAL_LIB_DIR) + "partial32.so: the entry point Cab is missing");
 }
 
 TEST(ArchiverLibrary, OwnerRegistrationIsOptionalAndOutputIsCutToTheBuffer)

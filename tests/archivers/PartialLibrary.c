@@ -16,6 +16,9 @@ uint16_t UnlhaGetVersion(void) { return 42; }
 
 int Zip(void *window, const char *commandLine, char *output, uint32_t outputSize)
 {
-    (void)window; (void)commandLine; (void)output; (void)outputSize;
+    (void)window;
+    (void)commandLine;
+    (void)output;
+    (void)outputSize;
     return 0;
 }

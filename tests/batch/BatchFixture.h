@@ -83,9 +83,9 @@ protected:
     // Word salad from a fixed seed: compressible, but not trivially.
     static std::string corpusText(std::size_t bytes, unsigned seed)
     {
-        static const char *const words[] = {"archive", "smallest", "format", "level", "folder",
-                                            "member", "window", "batch", "size", "run",
-                                            "圧縮", "書庫", "the", "of", "and", "0x1F", "42"};
+        static const char *const words[] = {
+            "archive", "smallest", "format", "level", "folder", "member", "window", "batch", "size",
+            "run",     "圧縮",     "書庫",   "the",   "of",     "and",    "0x1F",   "42"};
         std::string text;
         std::uint32_t state = seed * 2654435761u + 1;
         while (text.size() < bytes) {
@@ -111,7 +111,8 @@ protected:
         for (const auto &entry : std::filesystem::recursive_directory_iterator(folder)) {
             std::ifstream in(entry.path(), std::ios::binary);
             std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-            const auto time = std::filesystem::last_write_time(entry.path()).time_since_epoch().count();
+            const auto time =
+                std::filesystem::last_write_time(entry.path()).time_since_epoch().count();
             files[entry.path().string()] = std::to_string(time) + ":" + bytes;
         }
         return files;

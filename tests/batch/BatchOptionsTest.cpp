@@ -1,6 +1,6 @@
 // Reading the command line, the file list entries of named paths, and the JSON report.
-#include "app/BatchFiles.h"
 #include "app/BatchOptions.h"
+#include "app/BatchFiles.h"
 #include "app/BatchReport.h"
 
 #include <QJsonArray>
@@ -32,8 +32,8 @@ TEST(BatchOptions, OnlyOptionsBeforeTheEndMarkLeaveTheWindow)
 TEST(BatchOptions, ValuesAreReadAndMappedToTheStoredForms)
 {
     const ParsedCommandLine parsed = parseCommandLine(
-        {"--batch", "--output=data", "-d", "/tmp", "-f", " zip ,bzip2,Lha", "--lha", "LH7",
-         "--cab", "LZX:21", "--zip-level", "9", "--bga-level", "1", "-q", "--json", "a", "b"});
+        {"--batch", "--output=data", "-d", "/tmp", "-f", " zip ,bzip2,Lha", "--lha", "LH7", "--cab",
+         "LZX:21", "--zip-level", "9", "--bga-level", "1", "-q", "--json", "a", "b"});
     ASSERT_EQ(parsed.error, "");
     const BatchOptions &o = parsed.options;
     EXPECT_EQ(o.mode, CommandMode::Batch);
@@ -48,16 +48,17 @@ TEST(BatchOptions, ValuesAreReadAndMappedToTheStoredForms)
     EXPECT_TRUE(o.quiet && o.json);
     EXPECT_EQ(o.names, (std::vector<std::string>{"a", "b"}));
 
-    const BatchOptions plain = parseCommandLine({"--batch", "-o", "x", "--cab", "mszip", "a"}).options;
+    const BatchOptions plain =
+        parseCommandLine({"--batch", "-o", "x", "--cab", "mszip", "a"}).options;
     EXPECT_EQ(plain.CABFreezeType, "0");
-    EXPECT_FALSE(plain.CABFreezeLevel.has_value());   // MSZIP keeps the stored LZX level
+    EXPECT_FALSE(plain.CABFreezeLevel.has_value()); // MSZIP keeps the stored LZX level
     EXPECT_FALSE(plain.formats.has_value());
     EXPECT_FALSE(plain.LHAFreezeType || plain.ZIPFreezeLevel || plain.BGAFreezeLevel);
 }
 
 TEST(BatchOptions, NamesKeepTheirBytesAndMayLookLikeOptionsAfterTheEndMark)
 {
-    const std::string odd = "caf\xe9 \xff\xfe.txt";   // Latin-1 bytes, not UTF-8
+    const std::string odd = "caf\xe9 \xff\xfe.txt"; // Latin-1 bytes, not UTF-8
     const ParsedCommandLine parsed =
         parseCommandLine({"--batch", "-o", "n\xe9", odd, "--", "-q", "--json"});
     ASSERT_EQ(parsed.error, "");
@@ -74,7 +75,8 @@ TEST(BatchOptions, BadValuesAreUsageErrors)
     for (const char *cab : {"lzx:14", "lzx:22", "lzx", "lzx:", "zip", "mszip:15"})
         EXPECT_NE(parseCommandLine({"--batch", "-o", "x", "--cab", cab, "a"}).error, "") << cab;
     for (const char *formats : {"", "ZIP,", "ZIP,,CAB", "ZIPX", "7z"})
-        EXPECT_NE(parseCommandLine({"--batch", "-o", "x", "-f", formats, "a"}).error, "") << formats;
+        EXPECT_NE(parseCommandLine({"--batch", "-o", "x", "-f", formats, "a"}).error, "")
+            << formats;
     EXPECT_NE(parseCommandLine({"--batch", "-o", "", "a"}).error, "");
     EXPECT_NE(parseCommandLine({"--batch", "-o", "x", "-d", "", "a"}).error, "");
     EXPECT_NE(parseCommandLine({"--json", "a"}).error, "");
@@ -115,7 +117,7 @@ protected:
     }
     void TearDown() override
     {
-        std::error_code error;   // QTemporaryDir cannot remove names that are not UTF-8
+        std::error_code error; // QTemporaryDir cannot remove names that are not UTF-8
         std::filesystem::remove_all(top, error);
     }
 };
@@ -128,7 +130,7 @@ TEST_F(BatchFiles, EntriesAreAbsoluteTidyAndMarkFolders)
     EXPECT_EQ(batchFileListEntry(top + "d", "/elsewhere/"), top + "d/*.*");
     EXPECT_EQ(batchFileListEntry("/", top), "/*.*");
     EXPECT_EQ(batchFileListEntry("d/missing", top), "");
-    EXPECT_EQ(batchFileListEntry("d/f \xff.txt/", top), "");   // a file is no folder
+    EXPECT_EQ(batchFileListEntry("d/f \xff.txt/", top), ""); // a file is no folder
 }
 
 TEST_F(BatchFiles, SaveFolderMustBeAnExistingFolder)
@@ -144,8 +146,9 @@ TEST(BatchReport, JsonNamesEverySizeTheWinnerAndTheSavedPath)
 {
     const std::vector<FormatResult> made{{"/t/krytmp.lzh", "LHA", 300},
                                          {"/t/krytmp.zip", "ZIP", 5000000000LL}};
-    const QJsonObject o = QJsonDocument::fromJson(
-        QByteArray::fromStdString(batchJson(made, 0, "/s/日本.lzh"))).object();
+    const QJsonObject o =
+        QJsonDocument::fromJson(QByteArray::fromStdString(batchJson(made, 0, "/s/日本.lzh")))
+            .object();
     EXPECT_EQ(o.value("winner").toString(), "LHA");
     EXPECT_EQ(o.value("saved").toString(), QString::fromUtf8("/s/日本.lzh"));
     EXPECT_FALSE(o.contains("saved_base64"));
@@ -154,8 +157,9 @@ TEST(BatchReport, JsonNamesEverySizeTheWinnerAndTheSavedPath)
     EXPECT_EQ(formats.at(1).toObject().value("format").toString(), "ZIP");
     EXPECT_EQ(formats.at(1).toObject().value("size").toInteger(), 5000000000LL);
 
-    const QJsonObject odd = QJsonDocument::fromJson(
-        QByteArray::fromStdString(batchJson(made, 1, "/s/\xff.ZIP"))).object();
+    const QJsonObject odd =
+        QJsonDocument::fromJson(QByteArray::fromStdString(batchJson(made, 1, "/s/\xff.ZIP")))
+            .object();
     EXPECT_EQ(QByteArray::fromBase64(odd.value("saved_base64").toString().toLatin1()),
               QByteArray("/s/\xff.ZIP"));
 }

@@ -57,13 +57,14 @@ TEST_F(BatchRun, MakesTheSameArchivesAsTheCoreForTheStoredSettings)
     settings.CABFreezeType = "1";
     settings.CABFreezeLevel = "16";
     std::filesystem::create_directories(top + "coresave/");
-    const auto core = coreRun(source + "*.*", top + "coresave/", tmp, settings,
-                              {"LHA", "ZIP", "CAB", "BZIP2"});
+    const auto core =
+        coreRun(source + "*.*", top + "coresave/", tmp, settings, {"LHA", "ZIP", "CAB", "BZIP2"});
     ASSERT_EQ(core.size(), 4u);
 
     const ChildResult result = run({"--batch", "--json", "-o", "data", "-d", "save", "src"});
     ASSERT_EQ(result.status, 0) << result.err;
-    const QJsonObject report = QJsonDocument::fromJson(QByteArray::fromStdString(result.out)).object();
+    const QJsonObject report =
+        QJsonDocument::fromJson(QByteArray::fromStdString(result.out)).object();
     const QJsonArray formats = report.value("formats").toArray();
     ASSERT_EQ(formats.size(), 4) << result.out;
     std::size_t winner = 0;
@@ -85,10 +86,12 @@ TEST_F(BatchRun, MakesTheSameArchivesAsTheCoreForTheStoredSettings)
 
     // All four at once: the very same sizes, winner and saved archive.
     std::filesystem::remove(saved);
-    const ChildResult atOnce = run({"--batch", "--json", "-j", "4", "-o", "data", "-d", "save", "src"});
+    const ChildResult atOnce =
+        run({"--batch", "--json", "-j", "4", "-o", "data", "-d", "save", "src"});
     ASSERT_EQ(atOnce.status, 0) << atOnce.err;
     EXPECT_EQ(atOnce.out, result.out);
-    EXPECT_NE(atOnce.err.find("0/4 ファイルを圧縮しています － LHA・ZIP・CAB・BZIP2形式\n"), std::string::npos)
+    EXPECT_NE(atOnce.err.find("0/4 ファイルを圧縮しています － LHA・ZIP・CAB・BZIP2形式\n"),
+              std::string::npos)
         << atOnce.err;
     EXPECT_EQ(platform::fileSize(saved), core[winner].ArchiveSize);
     EXPECT_TRUE(namesIn(tmp).empty());
@@ -105,7 +108,8 @@ TEST_F(BatchRun, ChosenFormatsOverrideTheStoredTicks)
     EXPECT_NE(result.out.find("保存ファイル:" + top + "two."), std::string::npos);
     const std::vector<std::string> saved = namesIn(top);
     EXPECT_TRUE(std::count(saved.begin(), saved.end(), "two.ZIP")
-                + std::count(saved.begin(), saved.end(), "two.bza") == 1);
+                    + std::count(saved.begin(), saved.end(), "two.bza")
+                == 1);
 }
 
 TEST_F(BatchRun, TypedCabinetNameMakesThatFormatAloneUnderTheNameAsTyped)
@@ -116,7 +120,8 @@ TEST_F(BatchRun, TypedCabinetNameMakesThatFormatAloneUnderTheNameAsTyped)
     EXPECT_EQ(namesIn(save), std::vector<std::string>{"Backup.Cab"});
     EXPECT_EQ(result.out.rfind("FileType:CAB -> FileSize:", 0), 0u) << result.out;
     EXPECT_NE(result.out.find("\n\nCAB形式で保存しました。\n保存ファイル:" + save + "Backup.Cab\n"),
-              std::string::npos) << result.out;
+              std::string::npos)
+        << result.out;
     const ChildResult listing = [&] {
         VexelChild sevenZip("/usr/bin/7zz", {"t", save + "Backup.Cab"}, env, top, capture);
         return sevenZip.wait();
@@ -129,9 +134,11 @@ TEST_F(BatchRun, JsonKeepsTheExactBytesOfANameThatIsNotUtf8)
     const std::string name = "out\xff";
     const ChildResult result = run({"--batch", "--json", "-q", "-o", name, "-f", "GZIP", "src"});
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_TRUE(result.err.empty()) << result.err;   // -q: no progress lines
-    const QJsonObject report = QJsonDocument::fromJson(QByteArray::fromStdString(result.out)).object();
-    const QByteArray bytes = QByteArray::fromBase64(report.value("saved_base64").toString().toLatin1());
+    EXPECT_TRUE(result.err.empty()) << result.err; // -q: no progress lines
+    const QJsonObject report =
+        QJsonDocument::fromJson(QByteArray::fromStdString(result.out)).object();
+    const QByteArray bytes =
+        QByteArray::fromBase64(report.value("saved_base64").toString().toLatin1());
     EXPECT_EQ(bytes.toStdString(), top + name + ".gza");
     EXPECT_GT(platform::fileSize(top + name + ".gza"), 0);
 }
@@ -146,7 +153,8 @@ TEST_F(BatchRun, UsageErrorsExitWithTwoAndMakeNothing)
         {{"--batch", "-o", "x"}, "no files or folders to archive were named"},
         {{"--batch", "-o", "x", "src", "missing"}, "'missing': no such file or folder"},
         {{"--batch", "-o", "x", "-d", "nowhere", "src"}, "'nowhere': no such folder"},
-        {{"--batch", "-o", "x", "--zip-level", "10", "src"}, "--zip-level takes a level from 1 to 9"},
+        {{"--batch", "-o", "x", "--zip-level", "10", "src"},
+         "--zip-level takes a level from 1 to 9"},
         {{"--batch", "-o", "x", "--bga-level", "", "src"}, "--bga-level takes a level from 1 to 9"},
         {{"--batch", "-o", "x", "--lha", "lh8", "src"}, "--lha takes lh5, lh6 or lh7"},
         {{"--batch", "-o", "x", "--cab", "lzx:22", "src"}, "--cab takes mszip or lzx:15"},
@@ -164,18 +172,20 @@ TEST_F(BatchRun, UsageErrorsExitWithTwoAndMakeNothing)
     }
     EXPECT_TRUE(namesIn(save).empty());
     EXPECT_TRUE(namesIn(tmp).empty());
-    EXPECT_EQ(namesIn(top).size(), 6u);   // src save tmp config capture home: nothing new
+    EXPECT_EQ(namesIn(top).size(), 6u); // src save tmp config capture home: nothing new
 }
 
 TEST_F(BatchRun, RefusedRunsExitWithOneAndTheWindowsMessage)
 {
-    ChildResult result = run({"--batch", "-o", "x.rar", "src"});   // no rar on PATH
+    ChildResult result = run({"--batch", "-o", "x.rar", "src"}); // no rar on PATH
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "vexel: 必要な実行ファイル(RAR.EXE)が存在しないためRAR形式では圧縮できません\n");
+    EXPECT_EQ(result.err,
+              "vexel: 必要な実行ファイル(RAR.EXE)が存在しないためRAR形式では圧縮できません\n");
 
     result = run({"--batch", "-o", "x", "-f", "RAR,ACE", "src"});
     EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.err.find("vexel: チェックする圧縮形式がひとつも存在しません\n"), std::string::npos)
+    EXPECT_NE(result.err.find("vexel: チェックする圧縮形式がひとつも存在しません\n"),
+              std::string::npos)
         << result.err;
     EXPECT_NE(result.err.find("RAR: its archiver was not found"), std::string::npos);
     EXPECT_TRUE(result.out.empty());
@@ -210,7 +220,8 @@ bool processMentions(const std::string &text)
 {
     for (const auto &entry : std::filesystem::directory_iterator("/proc")) {
         std::ifstream in(entry.path() / "cmdline", std::ios::binary);
-        const std::string line{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const std::string line{std::istreambuf_iterator<char>(in),
+                               std::istreambuf_iterator<char>()};
         if (line.find(text) != std::string::npos)
             return true;
     }
@@ -233,11 +244,13 @@ bool eventually(Predicate predicate, std::chrono::milliseconds limit)
 TEST_F(BatchRun, InterruptDuringALongLzxRunStopsItAndLeavesNothing)
 {
     writeFile(source + "big/large.txt", corpusText(24 << 20, 9));
-    VexelChild child(VEXEL_PROGRAM, {"--batch", "-o", "big.cab", "--cab", "lzx:21", "-d", "save",
-                                     "src/big"}, env, top, capture);
+    VexelChild child(VEXEL_PROGRAM,
+                     {"--batch", "-o", "big.cab", "--cab", "lzx:21", "-d", "save", "src/big"}, env,
+                     top, capture);
     ASSERT_TRUE(child.started());
     // The library is at work once the progress line is out and its temporary archive exists.
-    ASSERT_TRUE(eventually([&] { return child.errSoFar().find("1/1 ") != std::string::npos; }, 30s));
+    ASSERT_TRUE(
+        eventually([&] { return child.errSoFar().find("1/1 ") != std::string::npos; }, 30s));
     std::this_thread::sleep_for(300ms);
     const auto sent = std::chrono::steady_clock::now();
     child.signal(SIGINT);
@@ -265,7 +278,8 @@ TEST_F(BatchRun, InterruptEndsALibraryThatCannotHearIt)
     VexelChild child(bin + "vexel", {"--batch", "-o", "x.zip", "-d", "save", "src"}, env, top,
                      capture);
     ASSERT_TRUE(child.started());
-    ASSERT_TRUE(eventually([&] { return child.errSoFar().find("1/1 ") != std::string::npos; }, 30s));
+    ASSERT_TRUE(
+        eventually([&] { return child.errSoFar().find("1/1 ") != std::string::npos; }, 30s));
     std::this_thread::sleep_for(200ms);
     const auto sent = std::chrono::steady_clock::now();
     child.signal(SIGINT);
@@ -299,16 +313,21 @@ TEST_F(BatchRun, StoredJobsAndTheJobsOptionChooseHowManyRunAtOnce)
     };
     env["VEXEL_FAKE_WORK_MS"] = "lzh=300,cab=300";
     storeSettings("[Kry]\nJobs=2\n");
-    ChildResult result = runProgram(program, {"--batch", "-o", "x", "-f", "LHA,CAB", "-d", "save", "src"});
+    ChildResult result =
+        runProgram(program, {"--batch", "-o", "x", "-f", "LHA,CAB", "-d", "save", "src"});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_NE(result.err.find("0/2 ファイルを圧縮しています － LHA・CAB形式\n"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("0/2 ファイルを圧縮しています － LHA・CAB形式\n"), std::string::npos)
+        << result.err;
     EXPECT_EQ(namesIn(save), std::vector<std::string>{"x.lzh"});
     std::filesystem::remove(save + "x.lzh");
 
-    result = runProgram(program, {"--batch", "-o", "x", "-j", "1", "-f", "LHA,CAB", "-d", "save", "src"});
+    result = runProgram(program,
+                        {"--batch", "-o", "x", "-j", "1", "-f", "LHA,CAB", "-d", "save", "src"});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_NE(result.err.find("1/2 ファイルを圧縮しています － LHA形式\n"), std::string::npos) << result.err;
-    EXPECT_NE(result.err.find("2/2 ファイルを圧縮しています － CAB形式\n"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("1/2 ファイルを圧縮しています － LHA形式\n"), std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find("2/2 ファイルを圧縮しています － CAB形式\n"), std::string::npos)
+        << result.err;
     EXPECT_TRUE(namesIn(tmp).empty());
 }
 
@@ -322,10 +341,12 @@ TEST_F(BatchRun, InterruptStopsEveryFormatRunningAtOnce)
     env["VEXEL_FAKE_WORK_MS"] = "lzh=60000,cab=60000";
     env["VEXEL_FAKE_HANG"] = "rar";
     env["VEXEL_FAKE_LOG"] = log;
-    VexelChild child(program, {"--batch", "-o", "x", "-j", "3", "-f", "LHA,CAB,RAR", "-d", "save", "src"},
+    VexelChild child(program,
+                     {"--batch", "-o", "x", "-j", "3", "-f", "LHA,CAB,RAR", "-d", "save", "src"},
                      env, top, capture);
     ASSERT_TRUE(child.started());
-    ASSERT_TRUE(eventually([&] { return processMentions(tmp) && fakes::readFakeLog(log).size() == 3; }, 30s));
+    ASSERT_TRUE(eventually(
+        [&] { return processMentions(tmp) && fakes::readFakeLog(log).size() == 3; }, 30s));
     const auto sent = std::chrono::steady_clock::now();
     child.signal(SIGINT);
     const ChildResult result = child.wait(10s);

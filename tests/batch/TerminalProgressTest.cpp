@@ -44,10 +44,10 @@ TEST(TerminalProgress, SaysTheRunsShareTheFormatItsBytesAndTheTimeLeft)
     EXPECT_EQ(terminalProgressLine(midway(), 200),
               "[##########..........]  50%  3/5 CAB  10.0/20.0 MiB  残り 約0:42  sub/notes.txt");
 
-    RunProgress start;   // before the first format: only the empty bar
+    RunProgress start; // before the first format: only the empty bar
     EXPECT_EQ(terminalProgressLine(start, 200), "[....................]   0%");
 
-    RunProgress rar = midway();   // a command-line archiver reports no bytes
+    RunProgress rar = midway(); // a command-line archiver reports no bytes
     rar.format = "RAR";
     rar.formatKnown = false;
     rar.remainingSeconds = -1;

@@ -22,10 +22,7 @@ void writeText(const fs::path &path, const std::string &text)
     writeBytes(path, Bytes(text.begin(), text.end()));
 }
 
-std::string libraryPath()
-{
-    return LoadedLibrary::libraryFolder() + "/cab32.so";
-}
+std::string libraryPath() { return LoadedLibrary::libraryFolder() + "/cab32.so"; }
 
 // The libraries' shared corpus (empty and one-byte files, random data, text, many small
 // files, nested and empty folders, blanks, Japanese and other UTF-8 names), plus what
@@ -64,7 +61,10 @@ protected:
         dir_ = nullptr;
     }
 
-    static fs::path base() { return fs::path(dir_->path()).parent_path(); } // without the trailing "/"
+    static fs::path base()
+    {
+        return fs::path(dir_->path()).parent_path();
+    } // without the trailing "/"
     static std::string listPath() { return (base() / "list.lst").string(); }
 
     // Writes the cabinet, checks it with cabextract and 7-Zip, extracts it and
@@ -73,9 +73,12 @@ protected:
                           const fs::path &source)
     {
         LoadedLibrary library("cab32.so");
-    ASSERT_TRUE(library.loaded()) << library.error();
+        ASSERT_TRUE(library.loaded()) << library.error();
         std::string output;
-        ASSERT_EQ(library.run("Cab", cabCommand(method, cab.string(), base().string() + "/", list), &output), 0) << output;
+        ASSERT_EQ(library.run("Cab", cabCommand(method, cab.string(), base().string() + "/", list),
+                              &output),
+                  0)
+            << output;
 
         std::string test;
         EXPECT_EQ(runCommand("cabextract -t " + shellQuote(cab.string()), &test), 0) << test;
@@ -86,10 +89,14 @@ protected:
 
         TempFolder out;
         std::string extract;
-        ASSERT_EQ(runCommand("cabextract -q -d " + shellQuote(out.path()) + " " + shellQuote(cab.string()), &extract), 0)
+        ASSERT_EQ(runCommand("cabextract -q -d " + shellQuote(out.path()) + " "
+                                 + shellQuote(cab.string()),
+                             &extract),
+                  0)
             << extract;
         const fs::path extracted = fs::path(out.path()) / fs::relative(source, base());
-        EXPECT_EQ(vexel::testsupport::compareTrees(filesBelow(source), filesBelow(extracted)), "") << method;
+        EXPECT_EQ(vexel::testsupport::compareTrees(filesBelow(source), filesBelow(extracted)), "")
+            << method;
     }
 
     static TempFolder *dir_;
@@ -105,7 +112,8 @@ TEST_P(CabMethods, CorpusPassesToolsAndExtractsBitExact)
     roundTrip(GetParam(), fs::path(out.path()) / "corpus.cab", listPath(), base() / "corpus");
 }
 
-INSTANTIATE_TEST_SUITE_P(AllMethods, CabMethods, ::testing::Values("-mz", "-ml:15", "-ml:16", "-ml:18", "-ml:21"),
+INSTANTIATE_TEST_SUITE_P(AllMethods, CabMethods,
+                         ::testing::Values("-mz", "-ml:15", "-ml:16", "-ml:18", "-ml:21"),
                          [](const auto &info) {
                              std::string name = info.param + 2;
                              return name == "z" ? std::string("Mszip") : "Lzx" + name.substr(2);
@@ -135,12 +143,15 @@ protected:
 TEST_P(CabBigFile, TwentyMegabytesRoundTrip)
 {
     TempFolder out;
-    roundTrip(GetParam(), fs::path(out.path()) / "big.cab", (base() / "big.lst").string(), base() / "big");
+    roundTrip(GetParam(), fs::path(out.path()) / "big.cab", (base() / "big.lst").string(),
+              base() / "big");
 }
 
-INSTANTIATE_TEST_SUITE_P(TwoMethods, CabBigFile, ::testing::Values("-mz", "-ml:21"), [](const auto &info) {
-    return std::string(info.param) == "-mz" ? std::string("Mszip") : std::string("Lzx21");
-});
+INSTANTIATE_TEST_SUITE_P(TwoMethods, CabBigFile, ::testing::Values("-mz", "-ml:21"),
+                         [](const auto &info) {
+                             return std::string(info.param) == "-mz" ? std::string("Mszip")
+                                                                     : std::string("Lzx21");
+                         });
 
 TEST_F(CabCorpus, TakesTheRunsLineWithTheDisplaySwitchAndAnEmptyBaseFolder)
 {
@@ -148,11 +159,14 @@ TEST_F(CabCorpus, TakesTheRunsLineWithTheDisplaySwitchAndAnEmptyBaseFolder)
     ASSERT_TRUE(library.loaded()) << library.error();
     TempFolder out;
     const std::string cab = (fs::path(out.path()) / "run line.cab").string();
-    writeText(fs::path(out.path()) / "abs.lst", "\"" + (base() / "corpus" / "text.txt").string() + "\"\n");
+    writeText(fs::path(out.path()) / "abs.lst",
+              "\"" + (base() / "corpus" / "text.txt").string() + "\"\n");
     // Exactly as the run builds it: display on (no window without a QApplication), and
     // two blanks before "@" when the base folder is empty.
     std::string output;
-    ASSERT_EQ(library.run("Cab", "-a -r -ml:21 \"" + cab + "\"  @" + out.path() + "abs.lst", &output), 0) << output;
+    ASSERT_EQ(
+        library.run("Cab", "-a -r -ml:21 \"" + cab + "\"  @" + out.path() + "abs.lst", &output), 0)
+        << output;
     std::string listing;
     EXPECT_EQ(runCommand("cabextract -l " + shellQuote(cab), &listing), 0) << listing;
     EXPECT_NE(listing.find("corpus/text.txt"), std::string::npos) << listing;
@@ -165,7 +179,9 @@ TEST_F(CabCorpus, RefusesWindowsOutsideTheFormat)
     TempFolder out;
     for (const char *method : {"-ml:14", "-ml:22", "-ml:x"}) {
         std::string output;
-        EXPECT_NE(library.run("Cab", cabCommand(method, (fs::path(out.path()) / "x.cab").string(), base().string() + "/", listPath()),
+        EXPECT_NE(library.run("Cab",
+                              cabCommand(method, (fs::path(out.path()) / "x.cab").string(),
+                                         base().string() + "/", listPath()),
                               &output),
                   0);
         EXPECT_NE(output.find("15 to 21"), std::string::npos) << output;
@@ -180,10 +196,12 @@ TEST_F(CabCorpus, NothingButEmptyFoldersIsRefusedWithAReason)
     TempFolder out;
     writeText(fs::path(out.path()) / "list.lst", "\"corpus/empty folder/*.*\"\n");
     std::string output;
-    EXPECT_NE(library.run("Cab", cabCommand("-mz", (fs::path(out.path()) / "x.cab").string(), base().string() + "/",
-                                     (fs::path(out.path()) / "list.lst").string()),
-                          &output),
-              0);
+    EXPECT_NE(
+        library.run("Cab",
+                    cabCommand("-mz", (fs::path(out.path()) / "x.cab").string(),
+                               base().string() + "/", (fs::path(out.path()) / "list.lst").string()),
+                    &output),
+        0);
     EXPECT_NE(output.find("no files"), std::string::npos) << output;
     EXPECT_FALSE(fs::exists(fs::path(out.path()) / "x.cab"));
 }
@@ -225,14 +243,16 @@ TEST_F(CabBigFile, CancelStopsWithinTwoSecondsAndLeavesNoCabinet)
     TempFolder out;
     std::string output;
     const int rc = library.run("Cab",
-        cabCommand("-ml:21", (fs::path(out.path()) / "big.cab").string(), base().string() + "/", (base() / "big.lst").string()),
-        &output);
+                               cabCommand("-ml:21", (fs::path(out.path()) / "big.cab").string(),
+                                          base().string() + "/", (base() / "big.lst").string()),
+                               &output);
     const long long returnedAt = nowMicros();
     library.setOwner("Cab", nullptr, nullptr);
     ASSERT_NE(stopAskedAt.load(), 0) << "the work ended before the callback asked to stop";
     EXPECT_NE(rc, 0);
     EXPECT_LT(returnedAt - stopAskedAt.load(), 2000000);
-    EXPECT_TRUE(fs::is_empty(fs::path(out.path()))) << "a partial cabinet or temporary file was left";
+    EXPECT_TRUE(fs::is_empty(fs::path(out.path())))
+        << "a partial cabinet or temporary file was left";
 }
 
 } // namespace

@@ -36,8 +36,9 @@ private slots:
         vexel::testsupport::LoadedLibrary library("cab32.so");
         QVERIFY2(library.loaded(), library.error().c_str());
         const std::string cabPath = (dir / "out.cab").string();
-        const int rc = library.run("Cab", "-a -r -ml:21 \"" + cabPath + "\" \"" + dir.string() + "/\" @"
-                                   + (dir / "list.lst").string());
+        const int rc = library.run("Cab",
+                                   "-a -r -ml:21 \"" + cabPath + "\" \"" + dir.string() + "/\" @"
+                                       + (dir / "list.lst").string());
         poll.stop();
         QVERIFY(found);
         QVERIFY(rc != 0);

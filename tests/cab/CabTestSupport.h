@@ -61,8 +61,8 @@ inline Bytes textBytes(std::size_t size, std::uint32_t seed)
 }
 
 // The command line the program builds for a cabinet, with the display off.
-inline std::string cabCommand(const std::string &method, const std::string &cabPath, const std::string &base,
-                              const std::string &listPath)
+inline std::string cabCommand(const std::string &method, const std::string &cabPath,
+                              const std::string &base, const std::string &listPath)
 {
     return "-a -r -i " + method + " \"" + cabPath + "\" \"" + base + "\" @" + listPath;
 }

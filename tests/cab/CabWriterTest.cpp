@@ -15,7 +15,8 @@ using namespace cabtest;
 
 namespace {
 
-cab::CabEntry entry(const std::string &name, std::uint64_t size, const std::string &source = "/dev/null")
+cab::CabEntry entry(const std::string &name, std::uint64_t size,
+                    const std::string &source = "/dev/null")
 {
     return {source, name, size, 0, 0, cab::kAttrArchive};
 }
@@ -25,9 +26,11 @@ TEST(CabLimits, InputsBeyondOneCabinetAreRefusedWithTheirReason)
     EXPECT_NE(cab::checkCabinetLimits({}).find("no files"), std::string::npos);
     EXPECT_NE(cab::checkCabinetLimits({entry("", 1)}).find("without a name"), std::string::npos);
     EXPECT_TRUE(cab::checkCabinetLimits({entry(std::string(255, 'n'), 1)}).empty());
-    EXPECT_NE(cab::checkCabinetLimits({entry(std::string(256, 'n'), 1)}).find("255 bytes"), std::string::npos);
+    EXPECT_NE(cab::checkCabinetLimits({entry(std::string(256, 'n'), 1)}).find("255 bytes"),
+              std::string::npos);
     EXPECT_NE(cab::checkCabinetLimits({entry("a\\b", 1)}).find("backslash"), std::string::npos);
-    EXPECT_NE(cab::checkCabinetLimits({entry("huge", cab::kMaxFileBytes + 1)}).find("2 GiB"), std::string::npos);
+    EXPECT_NE(cab::checkCabinetLimits({entry("huge", cab::kMaxFileBytes + 1)}).find("2 GiB"),
+              std::string::npos);
     EXPECT_TRUE(cab::checkCabinetLimits({entry("largest", cab::kMaxFileBytes)}).empty());
     std::vector<cab::CabEntry> many(cab::kMaxFiles + 1, entry("f", 0));
     EXPECT_NE(cab::checkCabinetLimits(many).find("65535"), std::string::npos);
@@ -39,7 +42,8 @@ TEST(CabLimits, RefusedInputLeavesNoFile)
     const fs::path dir(folder.path());
     cab::MszipEncoder encoder;
     std::string error;
-    EXPECT_FALSE(cab::writeCabinet((dir / "x.cab").string(), {entry("a\\b", 0)}, encoder, {}, &error));
+    EXPECT_FALSE(
+        cab::writeCabinet((dir / "x.cab").string(), {entry("a\\b", 0)}, encoder, {}, &error));
     EXPECT_FALSE(fs::exists(dir / "x.cab"));
 }
 
@@ -52,7 +56,8 @@ TEST(CabWriter, AFileThatChangedSizeFailsAndLeavesNoCabinet)
     for (std::uint64_t declared : {std::uint64_t(100000), std::uint64_t(40000)}) {
         std::string error;
         EXPECT_FALSE(cab::writeCabinet((dir / "x.cab").string(),
-                                       {entry("in", declared, (dir / "in").string())}, encoder, {}, &error));
+                                       {entry("in", declared, (dir / "in").string())}, encoder, {},
+                                       &error));
         EXPECT_NE(error.find(declared > 50000 ? "shorter" : "grew"), std::string::npos) << error;
         EXPECT_FALSE(fs::exists(dir / "x.cab"));
     }
@@ -66,8 +71,9 @@ TEST(CabWriter, StopRequestLeavesNoCabinet)
     cab::MszipEncoder encoder;
     std::string error;
     const auto stopAtOnce = [](std::uint64_t, const std::string &) { return false; };
-    EXPECT_FALSE(cab::writeCabinet((dir / "x.cab").string(), {entry("in", 200000, (dir / "in").string())},
-                                   encoder, stopAtOnce, &error));
+    EXPECT_FALSE(cab::writeCabinet((dir / "x.cab").string(),
+                                   {entry("in", 200000, (dir / "in").string())}, encoder,
+                                   stopAtOnce, &error));
     EXPECT_FALSE(fs::exists(dir / "x.cab"));
 }
 
@@ -116,7 +122,9 @@ struct StoredFile {
 std::vector<StoredFile> storedFiles(const Bytes &cabinet)
 {
     auto u16 = [&](std::size_t at) { return std::uint16_t(cabinet[at] | cabinet[at + 1] << 8); };
-    auto u32 = [&](std::size_t at) { return std::uint32_t(u16(at) | std::uint32_t(u16(at + 2)) << 16); };
+    auto u32 = [&](std::size_t at) {
+        return std::uint32_t(u16(at) | std::uint32_t(u16(at + 2)) << 16);
+    };
     std::vector<StoredFile> files;
     std::size_t at = u32(0x10);
     for (unsigned i = 0; i < u16(0x1C); ++i) {
@@ -137,7 +145,10 @@ TEST(CabWriter, NamesUseBackslashesAndTheUtf8FlagOnlyOnValidUtf8)
     std::string error;
     ASSERT_TRUE(cab::writeCabinet((dir / "x.cab").string(),
                                   {entry("plain/name.txt", 3, in), entry("日本/名前.txt", 3, in),
-                                   entry("d\xe9j\xe0/bad\xff.txt", 3, in), entry("\xe6\x97" "cut", 3, in)},
+                                   entry("d\xe9j\xe0/bad\xff.txt", 3, in),
+                                   entry("\xe6\x97"
+                                         "cut",
+                                         3, in)},
                                   encoder, {}, &error))
         << error;
     const std::vector<StoredFile> files = storedFiles(readBytes(dir / "x.cab"));
@@ -149,7 +160,9 @@ TEST(CabWriter, NamesUseBackslashesAndTheUtf8FlagOnlyOnValidUtf8)
     // Names that are not UTF-8 keep their bytes, without the flag that would mislabel them.
     EXPECT_EQ(files[2].name, "d\xe9j\xe0\\bad\xff.txt");
     EXPECT_EQ(files[2].attributes & cab::kAttrNameIsUtf8, 0);
-    EXPECT_EQ(files[3].name, "\xe6\x97" "cut");
+    EXPECT_EQ(files[3].name,
+              "\xe6\x97"
+              "cut");
     EXPECT_EQ(files[3].attributes & cab::kAttrNameIsUtf8, 0);
 }
 
@@ -176,7 +189,9 @@ TEST(CabWriter, FilesBeyondOneFolderStartASecondFolder)
     const fs::path dir(folder.path());
     const std::uint64_t firstSize = cab::kMaxFolderBytes - 10; // leaves no room for the second file
     writeBytes(dir / "small", textBytes(100, 3));
-    { std::ofstream sparse(dir / "huge", std::ios::binary); }
+    {
+        std::ofstream sparse(dir / "huge", std::ios::binary);
+    }
     fs::resize_file(dir / "huge", firstSize);
     TokenEncoder encoder;
     std::string error;
@@ -187,10 +202,11 @@ TEST(CabWriter, FilesBeyondOneFolderStartASecondFolder)
         << error;
     const Bytes cabinet = readBytes(dir / "x.cab");
     auto u16 = [&](std::size_t at) { return unsigned(cabinet[at] | cabinet[at + 1] << 8); };
-    ASSERT_EQ(u16(0x1A), 2u);                                  // cFolders
+    ASSERT_EQ(u16(0x1A), 2u);                                       // cFolders
     EXPECT_EQ(u16(cab::kHeaderSize + 4), cab::kMaxFramesPerFolder); // first folder's frames
     EXPECT_EQ(u16(cab::kHeaderSize + cab::kFolderEntrySize + 4), 1u);
-    const std::size_t secondFile = cab::kHeaderSize + 2 * cab::kFolderEntrySize + cab::kFileEntrySize + 5;
+    const std::size_t secondFile =
+        cab::kHeaderSize + 2 * cab::kFolderEntrySize + cab::kFileEntrySize + 5;
     EXPECT_EQ(u16(secondFile + 4), 0u) << "offset inside its folder";
     EXPECT_EQ(u16(secondFile + 8), 1u) << "folder index";
 }

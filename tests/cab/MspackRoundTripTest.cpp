@@ -3,11 +3,11 @@
 // read back by libmspack in this process; built with AddressSanitizer and
 // UndefinedBehaviorSanitizer. Every fifth cabinet also goes through 7-Zip, the
 // strictest reader (exact frame ends, zero padding, runs within their tree segment).
+#include "../codec/CodecTestSupport.h"
 #include "CabTestSupport.h"
 #include "CabinetWriter.h"
 #include "LzxEncoder.h"
 #include "MszipEncoder.h"
-#include "../codec/CodecTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <mspack.h>
@@ -25,7 +25,8 @@ Bytes runs(std::size_t size, std::mt19937 &rng)
 {
     Bytes data;
     while (data.size() < size)
-        data.insert(data.end(), std::min<std::size_t>(1 + rng() % 5000, size - data.size()), std::uint8_t(rng() % 3));
+        data.insert(data.end(), std::min<std::size_t>(1 + rng() % 5000, size - data.size()),
+                    std::uint8_t(rng() % 3));
     return data;
 }
 
@@ -35,9 +36,11 @@ Bytes farRepeats(std::size_t size, std::uint32_t window, std::mt19937 &rng)
     Bytes data = randomBytes(size, rng());
     for (int i = 0; i < 40 && size > 600; ++i) {
         const std::size_t len = 2 + rng() % 300;
-        const std::size_t distance = std::min<std::size_t>(window - 3 + rng() % 8 - 4, size - len - 1);
+        const std::size_t distance =
+            std::min<std::size_t>(window - 3 + rng() % 8 - 4, size - len - 1);
         const std::size_t at = distance + rng() % (size - len - distance);
-        std::copy_n(data.begin() + std::ptrdiff_t(at - distance), len, data.begin() + std::ptrdiff_t(at));
+        std::copy_n(data.begin() + std::ptrdiff_t(at - distance), len,
+                    data.begin() + std::ptrdiff_t(at));
     }
     return data;
 }
@@ -93,8 +96,8 @@ Case makeCase(int seed)
         c.description = "MSZIP";
     } else {
         c.encoder = std::make_unique<cab::LzxEncoder>(options);
-        c.description = "LZX:" + std::to_string(options.windowBits) + " e8 " + std::to_string(seed % 3)
-                        + " frames/block " + std::to_string(options.framesPerBlock);
+        c.description = "LZX:" + std::to_string(options.windowBits) + " e8 "
+            + std::to_string(seed % 3) + " frames/block " + std::to_string(options.framesPerBlock);
     }
     c.description += ", " + std::to_string(size) + " bytes, seed " + std::to_string(seed);
     return c;
@@ -107,10 +110,13 @@ std::vector<cab::CabEntry> writeInputs(const fs::path &dir, const Bytes &data, i
     const std::size_t parts = 1 + std::size_t(seed % 3);
     std::size_t at = 0;
     for (std::size_t i = 0; i < parts; ++i) {
-        const std::size_t end = i + 1 == parts ? data.size() : std::min(data.size(), at + data.size() / parts + i);
+        const std::size_t end =
+            i + 1 == parts ? data.size() : std::min(data.size(), at + data.size() / parts + i);
         const fs::path path = dir / ("in" + std::to_string(i));
-        writeBytes(path, Bytes(data.begin() + std::ptrdiff_t(at), data.begin() + std::ptrdiff_t(end)));
-        entries.push_back({path.string(), "dir/part" + std::to_string(i), end - at, 0x5A21, 0x6000, 0x20});
+        writeBytes(path,
+                   Bytes(data.begin() + std::ptrdiff_t(at), data.begin() + std::ptrdiff_t(end)));
+        entries.push_back(
+            {path.string(), "dir/part" + std::to_string(i), end - at, 0x5A21, 0x6000, 0x20});
         at = end;
     }
     return entries;
@@ -130,7 +136,7 @@ Bytes extractWithMspack(const fs::path &cabPath, const fs::path &outDir, std::st
             const fs::path out = outDir / ("out" + std::to_string(n++));
             if (cabd->extract(cabd, f, out.c_str()) != MSPACK_ERR_OK) {
                 *error = std::string("extracting ") + f->filename + " failed, error "
-                         + std::to_string(cabd->last_error(cabd));
+                    + std::to_string(cabd->last_error(cabd));
                 break;
             }
             const Bytes part = readBytes(out);
@@ -159,7 +165,8 @@ TEST(CabMspackRoundTrip, SeededInputsRoundTripThroughLibmspack)
         ASSERT_TRUE(back == c.data) << "libmspack extracted different bytes";
         if (seed % 5 == 0) {
             std::string strict;
-            vexel::testsupport::runCommand("7zz t " + vexel::testsupport::shellQuote(cabPath.string()), &strict);
+            vexel::testsupport::runCommand(
+                "7zz t " + vexel::testsupport::shellQuote(cabPath.string()), &strict);
             ASSERT_NE(strict.find("Everything is Ok"), std::string::npos) << strict;
         }
     }

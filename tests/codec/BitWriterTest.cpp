@@ -11,7 +11,7 @@ TEST(BitWriter, PacksBytesMostSignificantBitFirst)
     w.put(0b101, 3);
     w.put(0b11110000, 8);
     w.put(1, 1);
-    EXPECT_EQ(w.bytes().size(), 1u);  // the last 4 bits wait for more
+    EXPECT_EQ(w.bytes().size(), 1u); // the last 4 bits wait for more
     w.alignToUnit();
     ASSERT_EQ(w.bytes().size(), 2u);
     EXPECT_EQ(w.bytes()[0], 0b10111110);
@@ -31,7 +31,7 @@ TEST(BitWriter, PacksLittleEndianWordsForWordPacking)
     EXPECT_EQ(w.bytes()[1], 0xAB);
     EXPECT_EQ(w.bytes()[2], 0x00);
     EXPECT_EQ(w.bytes()[3], 0x80);
-    w.alignToUnit();  // already aligned: nothing added
+    w.alignToUnit(); // already aligned: nothing added
     EXPECT_EQ(w.bytes().size(), 4u);
 }
 

@@ -23,8 +23,8 @@ LzParserParams lhaLike(std::uint32_t window, MatchStructure structure = MatchStr
     return p;
 }
 
-std::vector<LzToken> parseInPieces(const std::vector<std::uint8_t> &data, const LzParserParams &params,
-                                   std::size_t piece)
+std::vector<LzToken> parseInPieces(const std::vector<std::uint8_t> &data,
+                                   const LzParserParams &params, std::size_t piece)
 {
     LzParser parser(params);
     std::vector<LzToken> tokens;
@@ -77,7 +77,7 @@ TEST(MatchFinder, NeverReportsBeyondTheLargestDistance)
     std::mt19937 rng(9);
     for (auto &b : stream)
         b = static_cast<std::uint8_t>(rng());
-    stream.insert(stream.end(), stream.begin(), stream.begin() + 50);  // distance window+1
+    stream.insert(stream.end(), stream.begin(), stream.begin() + 50); // distance window+1
 
     for (MatchStructure structure : kStructures) {
         MatchFinder finder({window, window, 256, 4096, 256, structure});
@@ -90,18 +90,18 @@ TEST(MatchFinder, NeverReportsBeyondTheLargestDistance)
 TEST(LzParser, TokensRebuildTheInputWhateverThePieceSizes)
 {
     for (std::uint32_t window : {1u << 13, 1u << 16})
-    for (MatchStructure structure : kStructures) {
-        auto params = lhaLike(window, structure);
-        params.finder.niceLength = 32;  // matches longer than the tree looks are extended
-        for (std::size_t size : {0u, 1u, 2u, 3u, 257u, 70000u, 600000u}) {
-            const auto data = mixedData(size, static_cast<std::uint32_t>(size + window));
-            for (std::size_t piece : {std::size_t{1000}, std::size_t{65536}, data.size() + 1}) {
-                const auto tokens = parseInPieces(data, params, piece);
-                expectTokensWithinBounds(tokens, params);
-                ASSERT_EQ(expandTokens(tokens), data) << size << " bytes, window " << window;
+        for (MatchStructure structure : kStructures) {
+            auto params = lhaLike(window, structure);
+            params.finder.niceLength = 32; // matches longer than the tree looks are extended
+            for (std::size_t size : {0u, 1u, 2u, 3u, 257u, 70000u, 600000u}) {
+                const auto data = mixedData(size, static_cast<std::uint32_t>(size + window));
+                for (std::size_t piece : {std::size_t{1000}, std::size_t{65536}, data.size() + 1}) {
+                    const auto tokens = parseInPieces(data, params, piece);
+                    expectTokensWithinBounds(tokens, params);
+                    ASSERT_EQ(expandTokens(tokens), data) << size << " bytes, window " << window;
+                }
             }
         }
-    }
 }
 
 TEST(LzParser, LongRunBecomesFewMaximalMatches)
@@ -116,7 +116,8 @@ TEST(LzParser, LongRunBecomesFewMaximalMatches)
     }
 }
 
-std::uint32_t matchAt(const std::vector<std::uint8_t> &s, std::size_t pos, std::size_t distance, std::size_t limit)
+std::uint32_t matchAt(const std::vector<std::uint8_t> &s, std::size_t pos, std::size_t distance,
+                      std::size_t limit)
 {
     std::uint32_t len = 0;
     while (len < limit && s[pos - distance + len] == s[pos + len])
@@ -141,7 +142,8 @@ TEST(MatchFinder, UnboundedTreeSearchFindsTheLongestMatchOfTheTreeKeyOrMore)
                 std::uint32_t longest = 0;
                 for (std::size_t d = 1; d <= std::min<std::size_t>(pos, window); ++d)
                     longest = std::max(longest, matchAt(s, pos, d, limit));
-                const auto where = ::testing::Message() << "key " << keyBytes << " seed " << seed << " at " << pos;
+                const auto where = ::testing::Message()
+                    << "key " << keyBytes << " seed " << seed << " at " << pos;
                 // Matches as long as the tree key come from the tree and are exact;
                 // shorter ones only from the newest positions sharing 3 and 4 bytes.
                 if (longest >= keyBytes)
@@ -210,7 +212,8 @@ TEST(LzParser, ShortFarMatchesBecomeLiterals)
         data.push_back(static_cast<std::uint8_t>('d' + rng() % 200));
     data.insert(data.end(), {'a', 'b', 'c', 0xFF});
     const auto tokens = parseInPieces(data, params, data.size());
-    EXPECT_TRUE(std::all_of(tokens.end() - 4, tokens.end(), [](const LzToken &t) { return t.isLiteral(); }));
+    EXPECT_TRUE(std::all_of(tokens.end() - 4, tokens.end(),
+                            [](const LzToken &t) { return t.isLiteral(); }));
 }
 
 namespace {
@@ -219,12 +222,13 @@ namespace {
 // records what it is told was committed.
 class RepeatHook : public LzMatchHook {
 public:
-    void refine(const std::uint8_t *cur, std::uint32_t available, std::uint32_t history, LzMatch &best) override
+    void refine(const std::uint8_t *cur, std::uint32_t available, std::uint32_t history,
+                LzMatch &best) override
     {
         ++refined;
-        if (best.length == 0 && lastDistance != 0 && lastDistance <= history && available >= 2 &&
-            cur[0] == cur[-static_cast<std::ptrdiff_t>(lastDistance)] &&
-            cur[1] == cur[1 - static_cast<std::ptrdiff_t>(lastDistance)])
+        if (best.length == 0 && lastDistance != 0 && lastDistance <= history && available >= 2
+            && cur[0] == cur[-static_cast<std::ptrdiff_t>(lastDistance)]
+            && cur[1] == cur[1 - static_cast<std::ptrdiff_t>(lastDistance)])
             best = {2, lastDistance};
     }
     void committed(const LzToken &t) override
@@ -253,7 +257,8 @@ TEST(LzParser, HookSeesEveryCommittedTokenAndMayOfferShortMatches)
     EXPECT_GT(hook.refined, 0u);
     ASSERT_EQ(hook.committedTokens.size(), tokens.size());
     EXPECT_EQ(expandTokens(tokens), data);
-    EXPECT_TRUE(std::any_of(tokens.begin(), tokens.end(), [](const LzToken &t) { return t.value == 2 && !t.isLiteral(); }));
+    EXPECT_TRUE(std::any_of(tokens.begin(), tokens.end(),
+                            [](const LzToken &t) { return t.value == 2 && !t.isLiteral(); }));
 }
 
 namespace {
@@ -330,7 +335,7 @@ TEST(LzOptimalParser, CheapestPathBeatsGreedyWhereGreedyIsWrong)
     for (const LzToken &t : tokens)
         if (!t.isLiteral())
             longest = std::max<std::size_t>(longest, t.value);
-    EXPECT_EQ(longest, 15u);  // "bcdefghijklmnop"
+    EXPECT_EQ(longest, 15u); // "bcdefghijklmnop"
     EXPECT_EQ(tokens.back().value, 15u);
 }
 

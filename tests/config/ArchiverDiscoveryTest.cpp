@@ -44,19 +44,18 @@ TEST(ArchiverDiscovery, LooksFilesUpOnceEachInTheFixedOrder)
     PresentFiles files;
     files.discover();
     const std::vector<std::string> expected{
-        "unlha32.dll", "ZIP32.DLL", "ZIP32J.DLL",  "cab32.dll",    "bga32.dll",
-        "rar.exe",     "gcac.exe",  "ace32.exe",   "ZIP32.DLL",    "IZIP32J.DLL",
-        "sfx32gui.dat", "ZIP32J.DLL"};
+        "unlha32.dll", "ZIP32.DLL", "ZIP32J.DLL", "cab32.dll",   "bga32.dll",    "rar.exe",
+        "gcac.exe",    "ace32.exe", "ZIP32.DLL",  "IZIP32J.DLL", "sfx32gui.dat", "ZIP32J.DLL"};
     EXPECT_EQ(files.asked, expected);
 }
 
 TEST(ArchiverDiscovery, NothingPresentLeavesEveryFlagFalse)
 {
     const ArchiverAvailability a = discoverWith({});
-    for (bool flag : {a.LHAAvailable, a.ZIPAvailable, a.CABAvailable, a.BGAAvailable,
-                      a.RARAvailable, a.GCAAvailable, a.ACEAvailable, a.LHAExeAvailable,
-                      a.ZIPExeAvailable, a.CABExeAvailable, a.BGAExeAvailable,
-                      a.RARExeAvailable, a.GCAExeAvailable})
+    for (bool flag :
+         {a.LHAAvailable, a.ZIPAvailable, a.CABAvailable, a.BGAAvailable, a.RARAvailable,
+          a.GCAAvailable, a.ACEAvailable, a.LHAExeAvailable, a.ZIPExeAvailable, a.CABExeAvailable,
+          a.BGAExeAvailable, a.RARExeAvailable, a.GCAExeAvailable})
         EXPECT_FALSE(flag);
 }
 
@@ -66,7 +65,8 @@ TEST(ArchiverDiscovery, ZipNeedsItsCompanionFilesPerKind)
     EXPECT_FALSE(zip32jOnly.ZIPAvailable);
     EXPECT_FALSE(zip32jOnly.ZIPExeAvailable);
 
-    const ArchiverAvailability izipAndStub = discoverWith({"ZIP32J.DLL", "IZIP32J.DLL", "sfx32gui.dat"});
+    const ArchiverAvailability izipAndStub =
+        discoverWith({"ZIP32J.DLL", "IZIP32J.DLL", "sfx32gui.dat"});
     EXPECT_FALSE(izipAndStub.ZIPAvailable);
     EXPECT_TRUE(izipAndStub.ZIPExeAvailable);
 
@@ -78,7 +78,8 @@ TEST(ArchiverDiscovery, ZipNeedsItsCompanionFilesPerKind)
     EXPECT_TRUE(all.ZIPAvailable);
     EXPECT_TRUE(all.ZIPExeAvailable);
 
-    const ArchiverAvailability noZip32j = discoverWith({"ZIP32.DLL", "IZIP32J.DLL", "sfx32gui.dat"});
+    const ArchiverAvailability noZip32j =
+        discoverWith({"ZIP32.DLL", "IZIP32J.DLL", "sfx32gui.dat"});
     EXPECT_FALSE(noZip32j.ZIPAvailable);
     EXPECT_FALSE(noZip32j.ZIPExeAvailable);
 }
@@ -126,7 +127,7 @@ protected:
         oldPath = qgetenv("PATH");
         oldCurrent = QDir::currentPath();
         qputenv("PATH", folder("onpath").toUtf8());
-        QDir::setCurrent(folder("elsewhere"));   // the current directory holds nothing
+        QDir::setCurrent(folder("elsewhere")); // the current directory holds nothing
     }
     void TearDown() override
     {
@@ -142,7 +143,10 @@ protected:
     }
 
     // Searches from the folder "program" in place of this test program's folder.
-    platform::SearchPath lookup() const { return platform::SearchPath(folder("program").toStdString()); }
+    platform::SearchPath lookup() const
+    {
+        return platform::SearchPath(folder("program").toStdString());
+    }
 
     QTemporaryDir root;
     QByteArray oldPath;

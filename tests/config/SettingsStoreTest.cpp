@@ -63,9 +63,8 @@ TEST_F(IniStore, ClosingWritesTheDesignsKeysAsTextInSectionKry)
     const QByteArray text = fileText(iniPath());
     EXPECT_TRUE(text.startsWith("[Kry]\n")) << text.constData();
     for (const char *line : {"DefaultPath=/srv/save dir/\n", "AlwaysTop=1\n", "DLLVisible=0\n",
-                             "LHAFreezeType=4\n", "CABFreezeType=0\n",
-                             "CABFreezeLevel=\" 15\"\n", "ZIPFreezeLevel=6\n",
-                             "BGAFreezeLevel=9\n", "FT_Chk_NA_ZIP=False\n"})
+                             "LHAFreezeType=4\n", "CABFreezeType=0\n", "CABFreezeLevel=\" 15\"\n",
+                             "ZIPFreezeLevel=6\n", "BGAFreezeLevel=9\n", "FT_Chk_NA_ZIP=False\n"})
         EXPECT_TRUE(text.contains(line)) << line << " in\n" << text.constData();
     EXPECT_FALSE(text.contains("\nFreezeType=")) << text.constData();
     EXPECT_TRUE(errors.str().empty());
@@ -82,8 +81,9 @@ TEST_F(IniStore, ClosingWritesTheDesignsKeysAsTextInSectionKry)
 
 TEST_F(IniStore, ValuesWrittenByHandAreReadAsText)
 {
-    writeText(iniPath(), "[Kry]\nDefaultPath=/a,b\nCABFreezeLevel= 16\nFreezeType=1\n"
-                         "; a comment\n\n[Other]\nx=y\n");
+    writeText(iniPath(),
+              "[Kry]\nDefaultPath=/a,b\nCABFreezeLevel= 16\nFreezeType=1\n"
+              "; a comment\n\n[Other]\nx=y\n");
     std::ostringstream errors;
     IniSettingsStore store(iniPath(), errors);
     EXPECT_EQ(store.GetSetting("DefaultPath", ""), "/a,b");

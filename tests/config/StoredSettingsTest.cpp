@@ -56,9 +56,9 @@ TEST(StoredSettings, AnEmptyStoreGivesTheDefaults)
 TEST(StoredSettings, StoredValuesInsideTheirRangesAreUsedAsStored)
 {
     MemoryStore store;
-    store.values = {{"LHAFreezeType", "4"}, {"CABFreezeType", "1"}, {"CABFreezeLevel", " 21"},
-                    {"ZIPFreezeLevel", "1"}, {"BGAFreezeLevel", " 5"},
-                    {"AlwaysTop", "1"}, {"DLLVisible", "1"}};
+    store.values = {{"LHAFreezeType", "4"},  {"CABFreezeType", "1"},   {"CABFreezeLevel", " 21"},
+                    {"ZIPFreezeLevel", "1"}, {"BGAFreezeLevel", " 5"}, {"AlwaysTop", "1"},
+                    {"DLLVisible", "1"}};
     const StoredOptions o = readStoredOptions(store, "/");
     EXPECT_EQ(o.values.LHAFreezeType, "4");
     EXPECT_EQ(o.values.CABFreezeType, "1");
@@ -121,10 +121,9 @@ TEST(StoredSettings, AMissingSaveFolderBecomesTheCurrentDirectory)
     for (const std::string &stored : {gone, std::string(), saved.path().toStdString() + "/"}) {
         MemoryStore store;
         store.values["DefaultPath"] = stored;
-        const std::string expected = stored.empty() || stored == gone
-            ? here.path().toStdString() : stored;
-        EXPECT_EQ(readStoredOptions(store, here.path().toStdString()).values.DefaultPath,
-                  expected);
+        const std::string expected =
+            stored.empty() || stored == gone ? here.path().toStdString() : stored;
+        EXPECT_EQ(readStoredOptions(store, here.path().toStdString()).values.DefaultPath, expected);
     }
     // A file is no save folder.
     MemoryStore store;
@@ -136,9 +135,13 @@ TEST(StoredSettings, AMissingSaveFolderBecomesTheCurrentDirectory)
 
 TEST(StoredSettings, FreezeTypeSelectsTheKind)
 {
-    for (const auto &[stored, kind] : std::vector<std::pair<std::string, ArchiveKind>>{
-             {"0", OrdinaryKind}, {"1", SelfExtractingKind}, {"-3", SelfExtractingKind},
-             {" 7", SelfExtractingKind}, {"abc", OrdinaryKind}, {"", OrdinaryKind}}) {
+    for (const auto &[stored, kind] :
+         std::vector<std::pair<std::string, ArchiveKind>>{{"0", OrdinaryKind},
+                                                          {"1", SelfExtractingKind},
+                                                          {"-3", SelfExtractingKind},
+                                                          {" 7", SelfExtractingKind},
+                                                          {"abc", OrdinaryKind},
+                                                          {"", OrdinaryKind}}) {
         MemoryStore store;
         store.values["FreezeType"] = stored;
         EXPECT_EQ(readStoredOptions(store, "/").kind, kind) << stored;
@@ -154,9 +157,9 @@ TEST(StoredSettings, SaveSettingsWritesItsKeysInOrderAndNeverTheKind)
     values.Jobs = 3;
     ASSERT_TRUE(SaveSettings(store, "/home/u/", true, false, values));
     const std::vector<std::pair<std::string, std::string>> expected{
-        {"DefaultPath", "/home/u/"}, {"AlwaysTop", "1"}, {"DLLVisible", "0"},
-        {"LHAFreezeType", "3"}, {"CABFreezeType", "0"}, {"CABFreezeLevel", " 18"},
-        {"ZIPFreezeLevel", "6"}, {"BGAFreezeLevel", "9"}, {"Jobs", "3"}};
+        {"DefaultPath", "/home/u/"}, {"AlwaysTop", "1"},      {"DLLVisible", "0"},
+        {"LHAFreezeType", "3"},      {"CABFreezeType", "0"},  {"CABFreezeLevel", " 18"},
+        {"ZIPFreezeLevel", "6"},     {"BGAFreezeLevel", "9"}, {"Jobs", "3"}};
     EXPECT_EQ(store.writes, expected);
 }
 
@@ -164,7 +167,7 @@ TEST(StoredSettings, JobsIsACountFromZeroUpToEightAndAnythingElseTheDefault)
 {
     QTemporaryDir here;
     const std::pair<const char *, int> cases[] = {
-        {"0", 0}, {"1", 1}, {" 4 ", 4}, {"8", 8}, {"9", 8}, {"1000000000000", 8},
+        {"0", 0},  {"1", 1},   {" 4 ", 4}, {"8", 8}, {"9", 8}, {"1000000000000", 8},
         {"-1", 0}, {"two", 0}, {"2.5", 0}, {"", 0}};
     for (auto [stored, jobs] : cases) {
         MemoryStore store;
@@ -179,7 +182,7 @@ TEST(StoredSettings, CheckMarksAreKeptPerKindAndReadLeniently)
     for (const FormatInfo &f : formatTable()) {
         EXPECT_EQ(checkMarkKey(OrdinaryKind, f.entryText), f.checkKeyOrdinary);
         EXPECT_EQ(checkMarkKey(SelfExtractingKind, f.entryText), f.checkKeySelfExtracting);
-        EXPECT_TRUE(readCheckMark(store, OrdinaryKind, f.entryText));   // absent: checked
+        EXPECT_TRUE(readCheckMark(store, OrdinaryKind, f.entryText)); // absent: checked
     }
     writeCheckMark(store, OrdinaryKind, "ZIP", false);
     EXPECT_EQ(store.values.at("FT_Chk_NA_ZIP"), "False");
@@ -188,9 +191,14 @@ TEST(StoredSettings, CheckMarksAreKeptPerKindAndReadLeniently)
     writeCheckMark(store, OrdinaryKind, "ZIP", true);
     EXPECT_EQ(store.values.at("FT_Chk_NA_ZIP"), "True");
 
-    for (const auto &[stored, checked] : std::vector<std::pair<std::string, bool>>{
-             {"false", false}, {"FALSE", false}, {"0", false}, {"true", true}, {"-1", true},
-             {"garbage", true}, {"", true}}) {
+    for (const auto &[stored, checked] :
+         std::vector<std::pair<std::string, bool>>{{"false", false},
+                                                   {"FALSE", false},
+                                                   {"0", false},
+                                                   {"true", true},
+                                                   {"-1", true},
+                                                   {"garbage", true},
+                                                   {"", true}}) {
         store.values["FT_Chk_EA_LHA"] = stored;
         EXPECT_EQ(readCheckMark(store, SelfExtractingKind, "LHA"), checked) << stored;
     }
@@ -200,8 +208,9 @@ TEST(ArchiveKind, EachKindListsItsFormatsWithItsOwnMarks)
 {
     MemoryStore store;
     const ArchiverAvailability all = everyArchiver();
-    EXPECT_EQ(texts(archiveKindEntries(0, all, store)),
-              (std::vector<std::string>{"LHA", "ZIP", "CAB", "GZIP", "BZIP2", "RAR", "GCA", "ACE"}));
+    EXPECT_EQ(
+        texts(archiveKindEntries(0, all, store)),
+        (std::vector<std::string>{"LHA", "ZIP", "CAB", "GZIP", "BZIP2", "RAR", "GCA", "ACE"}));
     EXPECT_EQ(texts(archiveKindEntries(1, all, store)),
               (std::vector<std::string>{"LHA", "ZIP", "CAB", "GZIP", "BZIP2"}));
     for (const FormatListEntry &e : archiveKindEntries(0, all, store))

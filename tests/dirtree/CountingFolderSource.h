@@ -14,17 +14,20 @@ public:
 
     std::vector<Drive> driveRoots() override { return roots_; }
 
-    SubfolderList listSubfolders(const QString &folder) override {
+    SubfolderList listSubfolders(const QString &folder) override
+    {
         ++listings[folder];
         if (const int code = listFailures.value(folder))
             return {{}, code};
         return SystemFolderSource::listSubfolders(folder);
     }
-    bool hasSubfolder(const QString &folder) override {
+    bool hasSubfolder(const QString &folder) override
+    {
         ++subfolderChecks[folder];
         return SystemFolderSource::hasSubfolder(folder);
     }
-    int probeFolder(const QString &folder) override {
+    int probeFolder(const QString &folder) override
+    {
         ++probes[folder];
         if (const int code = probeFailures.value(folder))
             return code;
@@ -33,7 +36,8 @@ public:
 
     int totalListings() const { return total(listings); }
     int totalSubfolderChecks() const { return total(subfolderChecks); }
-    void resetCounts() {
+    void resetCounts()
+    {
         listings.clear();
         subfolderChecks.clear();
         probes.clear();
@@ -46,7 +50,8 @@ public:
     QHash<QString, int> probeFailures;
 
 private:
-    static int total(const QHash<QString, int> &counts) {
+    static int total(const QHash<QString, int> &counts)
+    {
         int sum = 0;
         for (int count : counts)
             sum += count;

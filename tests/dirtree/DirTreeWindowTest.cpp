@@ -25,7 +25,8 @@ namespace {
 
 // One folder tree on disk, one tree widget, one cDTree reading through a counter.
 struct Fixture {
-    explicit Fixture(const QStringList &folders, const QStringList &extraRoots = {}) {
+    explicit Fixture(const QStringList &folders, const QStringList &extraRoots = {})
+    {
         root = temp.path() + '/';
         for (const QString &folder : folders)
             QDir().mkpath(root + folder);
@@ -40,12 +41,14 @@ struct Fixture {
         widget.show();
     }
 
-    void bind() {
+    void bind()
+    {
         tree->setTreeView(&widget);
         tree->setImageList(&images);
     }
 
-    QTreeWidgetItem *item(const QString &key) const {
+    QTreeWidgetItem *item(const QString &key) const
+    {
         for (QTreeWidgetItemIterator it(const_cast<QTreeWidget *>(&widget)); *it; ++it) {
             if ((*it)->data(0, Qt::UserRole).toString() == key)
                 return *it;
@@ -53,38 +56,47 @@ struct Fixture {
         return nullptr;
     }
 
-    int nodeCount() const {
+    int nodeCount() const
+    {
         int count = 0;
         for (QTreeWidgetItemIterator it(const_cast<QTreeWidget *>(&widget)); *it; ++it)
             ++count;
         return count;
     }
 
-    static QStringList childTexts(const QTreeWidgetItem *node) {
+    static QStringList childTexts(const QTreeWidgetItem *node)
+    {
         QStringList texts;
         for (int i = 0; node && i < node->childCount(); ++i)
             texts.append(node->child(i)->text(0));
         return texts;
     }
 
-    bool hasPlaceholderOnly(const QString &key) const {
+    bool hasPlaceholderOnly(const QString &key) const
+    {
         return childTexts(item(key)) == QStringList{placeholderText};
     }
 
-    QString selectedKey() const {
+    QString selectedKey() const
+    {
         const QTreeWidgetItem *current = widget.currentItem();
         return current ? current->data(0, Qt::UserRole).toString() : QString();
     }
 
     void expand(const QString &key) { item(key)->setExpanded(true); }
 
-    void click(const QString &key) {
+    void click(const QString &key)
+    {
         QTreeWidgetItem *node = item(key);
         widget.scrollToItem(node);
-        QTest::mouseClick(widget.viewport(), Qt::LeftButton, {}, widget.visualItemRect(node).center());
+        QTest::mouseClick(widget.viewport(), Qt::LeftButton, {},
+                          widget.visualItemRect(node).center());
     }
 
-    QString lastChange() const { return changes->isEmpty() ? QString() : changes->last().at(0).toString(); }
+    QString lastChange() const
+    {
+        return changes->isEmpty() ? QString() : changes->last().at(0).toString();
+    }
 
     QTemporaryDir temp;
     QString root;
@@ -96,7 +108,8 @@ struct Fixture {
     QStringList messages;
 };
 
-bool makeFile(const QString &path) {
+bool makeFile(const QString &path)
+{
     QFile file(path);
     return file.open(QIODevice::WriteOnly);
 }
@@ -130,12 +143,13 @@ private slots:
     void aTreeWidgetDeletedFirstLeavesTheTreeInert();
 };
 
-void DirTreeWindowTest::rootsAreShownWithoutReadingTheDisk() {
+void DirTreeWindowTest::rootsAreShownWithoutReadingTheDisk()
+{
     Fixture f({"a/a1", "b"}, {"b/"});
     f.bind();
     QCOMPARE(f.widget.topLevelItemCount(), 2);
     QCOMPARE(f.widget.topLevelItem(0)->text(0), QString("Test volume"));
-    QCOMPARE(f.widget.topLevelItem(1)->text(0), f.root + "b");   // no label: its path
+    QCOMPARE(f.widget.topLevelItem(1)->text(0), f.root + "b"); // no label: its path
     QVERIFY(f.hasPlaceholderOnly(f.root));
     QVERIFY(f.hasPlaceholderOnly(f.root + "b/"));
     QCOMPARE(f.source->totalListings(), 0);
@@ -145,7 +159,8 @@ void DirTreeWindowTest::rootsAreShownWithoutReadingTheDisk() {
     QVERIFY(f.images.key(0).startsWith("ICON:"));
 }
 
-void DirTreeWindowTest::openingAFolderListsItOnceAndProbesEachChild() {
+void DirTreeWindowTest::openingAFolderListsItOnceAndProbesEachChild()
+{
     Fixture f({"a/a1/deep", "b", "c/c1", "c/c2", "d"});
     f.bind();
     f.expand(f.root);
@@ -159,7 +174,8 @@ void DirTreeWindowTest::openingAFolderListsItOnceAndProbesEachChild() {
     QVERIFY(f.images.count() <= 3);
 }
 
-void DirTreeWindowTest::plusBoxesFollowSubfoldersHiddenOnesIncluded() {
+void DirTreeWindowTest::plusBoxesFollowSubfoldersHiddenOnesIncluded()
+{
     Fixture f({"files", "hidden/.secret", "empty", "full/sub"});
     QVERIFY(makeFile(f.root + "files/readme.txt"));
     QVERIFY(makeFile(f.root + "files/.profile"));
@@ -173,7 +189,8 @@ void DirTreeWindowTest::plusBoxesFollowSubfoldersHiddenOnesIncluded() {
     QCOMPARE(Fixture::childTexts(f.item(f.root + "hidden/")), QStringList{".secret"});
 }
 
-void DirTreeWindowTest::collapsingForgetsAndReopeningReadsAgain() {
+void DirTreeWindowTest::collapsingForgetsAndReopeningReadsAgain()
+{
     Fixture f({"a/one"});
     f.bind();
     f.expand(f.root);
@@ -188,18 +205,20 @@ void DirTreeWindowTest::collapsingForgetsAndReopeningReadsAgain() {
     QCOMPARE(f.source->listings.value(f.root + "a/"), 2);
 }
 
-void DirTreeWindowTest::writingPathWithWrongCaseSelectsTheStoredFolder() {
+void DirTreeWindowTest::writingPathWithWrongCaseSelectsTheStoredFolder()
+{
     Fixture f({"Alpha/Beta/Inner", "Other"});
     f.bind();
     f.tree->setPath(f.root + "alpha/BETA");
     QCOMPARE(f.selectedKey(), f.root + "Alpha/Beta/");
     QVERIFY(f.item(f.root + "Alpha/Beta/")->isExpanded());
-    QVERIFY(f.item(f.root + "Alpha/")->isExpanded());   // the folder is in view
-    QCOMPARE(f.changes->count(), 0);                    // writing raises no Change
+    QVERIFY(f.item(f.root + "Alpha/")->isExpanded()); // the folder is in view
+    QCOMPARE(f.changes->count(), 0);                  // writing raises no Change
     QCOMPARE(f.tree->Path(), f.root + "Alpha/Beta/");
 }
 
-void DirTreeWindowTest::writingPathWithMissingTailSelectsTheDeepestFolder() {
+void DirTreeWindowTest::writingPathWithMissingTailSelectsTheDeepestFolder()
+{
     Fixture f({"Alpha/Beta"});
     f.bind();
     f.tree->setPath(f.root + "Alpha/Beta/not/there/");
@@ -207,7 +226,8 @@ void DirTreeWindowTest::writingPathWithMissingTailSelectsTheDeepestFolder() {
     QCOMPARE(f.tree->Path(), f.root + "Alpha/Beta/");
 }
 
-void DirTreeWindowTest::readingPathAfterDeletionGivesTheNearestAncestor() {
+void DirTreeWindowTest::readingPathAfterDeletionGivesTheNearestAncestor()
+{
     Fixture f({"Alpha/Beta/Gamma"});
     f.bind();
     f.tree->setPath(f.root + "Alpha/Beta/Gamma/");
@@ -215,10 +235,11 @@ void DirTreeWindowTest::readingPathAfterDeletionGivesTheNearestAncestor() {
     QCOMPARE(f.tree->Path(), f.root + "Alpha/");
     QCOMPARE(f.changes->count(), 1);
     QCOMPARE(f.lastChange(), f.root + "Alpha/");
-    QVERIFY(f.messages.isEmpty());   // a folder that is gone is no read failure
+    QVERIFY(f.messages.isEmpty()); // a folder that is gone is no read failure
 }
 
-void DirTreeWindowTest::readingRightAfterWritingGivesTheWrittenFolder() {
+void DirTreeWindowTest::readingRightAfterWritingGivesTheWrittenFolder()
+{
     Fixture f({"Alpha"});
     f.bind();
     f.tree->setPath(f.root + "Alpha");
@@ -227,7 +248,8 @@ void DirTreeWindowTest::readingRightAfterWritingGivesTheWrittenFolder() {
     QCOMPARE(f.lastChange(), f.root + "Alpha/");
 }
 
-void DirTreeWindowTest::theFirstTreeReadsOnlyTheChainToThePath() {
+void DirTreeWindowTest::theFirstTreeReadsOnlyTheChainToThePath()
+{
     Fixture f({"a/a1/deep/x", "a/a2/y", "b/b1", "c"});
     f.bind();
     f.tree->setPath(f.root + "a/a1/deep");
@@ -236,7 +258,8 @@ void DirTreeWindowTest::theFirstTreeReadsOnlyTheChainToThePath() {
         chainOnce[folder] = 1;
     QCOMPARE(f.source->listings, chainOnce);
     // Only children of the chain are probed for a first subfolder, each once.
-    for (auto it = f.source->subfolderChecks.cbegin(); it != f.source->subfolderChecks.cend(); ++it) {
+    for (auto it = f.source->subfolderChecks.cbegin(); it != f.source->subfolderChecks.cend();
+         ++it) {
         QCOMPARE(it.value(), 1);
         const QString parent = it.key().left(it.key().lastIndexOf('/', -2) + 1);
         QVERIFY2(chainOnce.contains(parent), qPrintable(it.key()));
@@ -244,7 +267,8 @@ void DirTreeWindowTest::theFirstTreeReadsOnlyTheChainToThePath() {
     QCOMPARE(f.source->subfolderChecks.size(), 3 + 2 + 1 + 1);
 }
 
-void DirTreeWindowTest::clickingAFolderMakesItTheCurrentPath() {
+void DirTreeWindowTest::clickingAFolderMakesItTheCurrentPath()
+{
     Fixture f({"a", "b/c"});
     f.bind();
     f.expand(f.root);
@@ -255,7 +279,8 @@ void DirTreeWindowTest::clickingAFolderMakesItTheCurrentPath() {
     QCOMPARE(f.tree->Path(), f.root + "b/");
 }
 
-void DirTreeWindowTest::unreadableFolderIsReportedAndCollapsed() {
+void DirTreeWindowTest::unreadableFolderIsReportedAndCollapsed()
+{
     Fixture f({"locked/inside", "open/sub"});
     f.bind();
     f.tree->setPath(f.root + "open");
@@ -266,7 +291,7 @@ void DirTreeWindowTest::unreadableFolderIsReportedAndCollapsed() {
     f.expand(f.root + "locked/");
     QCOMPARE(f.messages, QStringList{expected});
     QVERIFY(!f.item(f.root + "locked/")->isExpanded());
-    QVERIFY(f.hasPlaceholderOnly(f.root + "locked/"));   // may be tried again later
+    QVERIFY(f.hasPlaceholderOnly(f.root + "locked/")); // may be tried again later
     QCOMPARE(f.source->listings.value(f.root + "locked/"), 0);
     QCOMPARE(f.selectedKey(), f.root + "open/");
 
@@ -274,19 +299,20 @@ void DirTreeWindowTest::unreadableFolderIsReportedAndCollapsed() {
     QCOMPARE(f.messages.size(), 2);
     QCOMPARE(f.changes->count(), 0);
     f.source->probeFailures.clear();
-    QCOMPARE(f.tree->Path(), f.root + "locked/");   // the click selected it; now readable
+    QCOMPARE(f.tree->Path(), f.root + "locked/"); // the click selected it; now readable
 
     // The tree goes on working.
     f.expand(f.root + "locked/");
     QCOMPARE(Fixture::childTexts(f.item(f.root + "locked/")), QStringList{"inside"});
 }
 
-void DirTreeWindowTest::folderWithoutPermissionOnDiskIsReported() {
+void DirTreeWindowTest::folderWithoutPermissionOnDiskIsReported()
+{
     Fixture f({"locked/inside", "open"});
     const QString locked = f.root + "locked/";
     f.bind();
     f.tree->setPath(f.root + "open");
-    QVERIFY(f.hasPlaceholderOnly(locked));   // readable when its parent was listed
+    QVERIFY(f.hasPlaceholderOnly(locked)); // readable when its parent was listed
     QVERIFY(QFile::setPermissions(locked, {}));
     const auto restore = qScopeGuard([&] {
         QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -302,10 +328,11 @@ void DirTreeWindowTest::folderWithoutPermissionOnDiskIsReported() {
     QCOMPARE(f.messages.size(), 2);
     QCOMPARE(f.changes->count(), 0);
     QCOMPARE(f.tree->Path(), f.root + "open/");
-    QCOMPARE(f.messages.size(), 3);   // reading Path probes the selected folder again
+    QCOMPARE(f.messages.size(), 3); // reading Path probes the selected folder again
 }
 
-void DirTreeWindowTest::f5AloneRefreshesAndKeepsOnlyNeededImages() {
+void DirTreeWindowTest::f5AloneRefreshesAndKeepsOnlyNeededImages()
+{
     Fixture f({"Alpha/Beta", "c/c1"});
     f.bind();
     f.tree->setPath(f.root + "Alpha/Beta");
@@ -321,9 +348,9 @@ void DirTreeWindowTest::f5AloneRefreshesAndKeepsOnlyNeededImages() {
     QVERIFY(f.images.contains("ICON:stale"));
 
     QTest::keyClick(&f.widget, Qt::Key_F5);
-    QVERIFY(!f.item(f.root + "c/c1/"));                 // the user's expansion is gone
+    QVERIFY(!f.item(f.root + "c/c1/")); // the user's expansion is gone
     QVERIFY(f.hasPlaceholderOnly(f.root + "c/"));
-    QCOMPARE(f.selectedKey(), f.root + "Alpha/Beta/");  // the path's chain is open again
+    QCOMPARE(f.selectedKey(), f.root + "Alpha/Beta/"); // the path's chain is open again
     QVERIFY(!f.images.contains("ICON:stale"));
 
     Fixture fresh({"Alpha/Beta", "c/c1"});
@@ -332,12 +359,13 @@ void DirTreeWindowTest::f5AloneRefreshesAndKeepsOnlyNeededImages() {
     QCOMPARE(f.images.count(), fresh.images.count());
 }
 
-void DirTreeWindowTest::pathWithoutANodeOnItsChainChangesNothing() {
+void DirTreeWindowTest::pathWithoutANodeOnItsChainChangesNothing()
+{
     Fixture f({"Alpha", "Locked/inner"});
     QTemporaryDir elsewhere;
     QVERIFY(QDir().mkpath(elsewhere.path() + "/x"));
     f.bind();
-    f.tree->setPath(elsewhere.path() + "/x");   // nothing selected yet: the path itself shows
+    f.tree->setPath(elsewhere.path() + "/x"); // nothing selected yet: the path itself shows
     QCOMPARE(f.tree->Path(), QDir::currentPath() + '/');
     f.tree->setPath(f.root + "Alpha");
     const int nodes = f.nodeCount();
@@ -353,7 +381,8 @@ void DirTreeWindowTest::pathWithoutANodeOnItsChainChangesNothing() {
     QCOMPARE(f.tree->Path(), f.root + "Alpha/");
 }
 
-void DirTreeWindowTest::readingPathWithoutSelectionReturnsTheCurrentPath() {
+void DirTreeWindowTest::readingPathWithoutSelectionReturnsTheCurrentPath()
+{
     Fixture f({"a"});
     f.bind();
     const QString start = QDir::currentPath() + '/';
@@ -361,7 +390,8 @@ void DirTreeWindowTest::readingPathWithoutSelectionReturnsTheCurrentPath() {
     QCOMPARE(f.changes->count(), 0);
 }
 
-void DirTreeWindowTest::inertUntilBothControlsAreSetAndNeverDuplicatesRoots() {
+void DirTreeWindowTest::inertUntilBothControlsAreSetAndNeverDuplicatesRoots()
+{
     Fixture f({"a"});
     f.tree->setTreeView(&f.widget);
     f.tree->setPath(f.root + "a");
@@ -375,7 +405,8 @@ void DirTreeWindowTest::inertUntilBothControlsAreSetAndNeverDuplicatesRoots() {
     QCOMPARE(f.item(f.root)->childCount(), 1);
 }
 
-void DirTreeWindowTest::siblingsDifferingOnlyInCaseAreBothShown() {
+void DirTreeWindowTest::siblingsDifferingOnlyInCaseAreBothShown()
+{
     Fixture f({"Data/upper", "data/lower"});
     f.bind();
     f.expand(f.root);
@@ -384,7 +415,8 @@ void DirTreeWindowTest::siblingsDifferingOnlyInCaseAreBothShown() {
     QCOMPARE(f.tree->Path(), f.root + "data/");
 }
 
-void DirTreeWindowTest::volumeMountedInsideARootIsShownOnlyAsARoot() {
+void DirTreeWindowTest::volumeMountedInsideARootIsShownOnlyAsARoot()
+{
     Fixture f({"media/usb/photos", "home"}, {"media/usb/"});
     f.bind();
     f.tree->setPath(f.root + "media/usb/photos");
@@ -393,11 +425,12 @@ void DirTreeWindowTest::volumeMountedInsideARootIsShownOnlyAsARoot() {
     QCOMPARE(f.item(f.root + "media/usb/photos/")->parent(), f.widget.topLevelItem(1));
 }
 
-void DirTreeWindowTest::focusReselectsTheCurrentPath() {
+void DirTreeWindowTest::focusReselectsTheCurrentPath()
+{
     Fixture f({"a", "b"});
     f.bind();
     f.tree->setPath(f.root + "a");
-    QLineEdit other;   // somewhere else to put the focus
+    QLineEdit other; // somewhere else to put the focus
     other.show();
     f.widget.setCurrentItem(f.item(f.root + "b/"));
     other.setFocus();
@@ -406,7 +439,8 @@ void DirTreeWindowTest::focusReselectsTheCurrentPath() {
     QTRY_COMPARE(f.selectedKey(), f.root + "a/");
 }
 
-void DirTreeWindowTest::collapsingAboveTheSelectionSelectsTheCollapsedFolder() {
+void DirTreeWindowTest::collapsingAboveTheSelectionSelectsTheCollapsedFolder()
+{
     Fixture f({"a/b/c"});
     f.bind();
     f.tree->setPath(f.root + "a/b/c");
@@ -415,7 +449,8 @@ void DirTreeWindowTest::collapsingAboveTheSelectionSelectsTheCollapsedFolder() {
     QCOMPARE(f.tree->Path(), f.root + "a/");
 }
 
-void DirTreeWindowTest::aTreeWidgetDeletedFirstLeavesTheTreeInert() {
+void DirTreeWindowTest::aTreeWidgetDeletedFirstLeavesTheTreeInert()
+{
     Fixture f({"a", "b"});
     auto *first = new QTreeWidget;
     f.tree->setTreeView(first);

@@ -5,7 +5,8 @@
 namespace vexel::platform {
 namespace {
 
-std::string labelOf(const std::string &source) {
+std::string labelOf(const std::string &source)
+{
     if (source == "/dev/sdb1")
         return "USB STICK";
     if (source == "/dev/root")
@@ -15,12 +16,13 @@ std::string labelOf(const std::string &source) {
 
 std::string noLabel(const std::string &) { return {}; }
 
-TEST(MountInfo, FieldsAreReadAcrossOptionalTagsAndEscapesAreDecoded) {
+TEST(MountInfo, FieldsAreReadAcrossOptionalTagsAndEscapesAreDecoded)
+{
     const std::string text =
         "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/root rw\n"
         "40 22 8:17 / /media/me/My\\040Disk rw shared:2 master:3 - vfat /dev/sdb1 rw\n"
         "garbage line without separator\n"
-        "41 22 0:5 / /proc rw - proc\n"   // too short after "-": skipped
+        "41 22 0:5 / /proc rw - proc\n" // too short after "-": skipped
         "42 22 0:6 / /mnt/back\\134slash rw - tmpfs tmpfs rw\n";
     const std::vector<MountEntry> mounts = parseMountInfo(text);
     ASSERT_EQ(mounts.size(), 3u);
@@ -31,11 +33,16 @@ TEST(MountInfo, FieldsAreReadAcrossOptionalTagsAndEscapesAreDecoded) {
     EXPECT_EQ(mounts[2].mountPoint, "/mnt/back\\slash");
 }
 
-TEST(DriveRoots, RootComesFirstThenUserVolumesSortedWithLabels) {
-    const std::vector<MountEntry> mounts = {
-        {"/run/media/me/zeta", "/dev/sdc1"}, {"/", "/dev/root"},      {"/proc", "proc"},
-        {"/media/usb", "/dev/sdb1"},         {"/mnt", "server:/share"}, {"/mediafiles", "/dev/sdd1"},
-        {"/home", "/dev/sda3"},              {"/media/usb", "/dev/sdb1"}};
+TEST(DriveRoots, RootComesFirstThenUserVolumesSortedWithLabels)
+{
+    const std::vector<MountEntry> mounts = {{"/run/media/me/zeta", "/dev/sdc1"},
+                                            {"/", "/dev/root"},
+                                            {"/proc", "proc"},
+                                            {"/media/usb", "/dev/sdb1"},
+                                            {"/mnt", "server:/share"},
+                                            {"/mediafiles", "/dev/sdd1"},
+                                            {"/home", "/dev/sda3"},
+                                            {"/media/usb", "/dev/sdb1"}};
     const std::vector<DriveRoot> roots = driveRootsFromMounts(mounts, labelOf);
     ASSERT_EQ(roots.size(), 4u);
     EXPECT_EQ(roots[0].path, "/");
@@ -47,13 +54,15 @@ TEST(DriveRoots, RootComesFirstThenUserVolumesSortedWithLabels) {
     EXPECT_EQ(roots[3].label, "");
 }
 
-TEST(DriveRoots, SlashIsThereEvenWithoutAMountTable) {
+TEST(DriveRoots, SlashIsThereEvenWithoutAMountTable)
+{
     const std::vector<DriveRoot> roots = driveRootsFromMounts({}, noLabel);
     ASSERT_EQ(roots.size(), 1u);
     EXPECT_EQ(roots[0].path, "/");
 }
 
-TEST(DriveRoots, TheRunningSystemListsSlashFirst) {
+TEST(DriveRoots, TheRunningSystemListsSlashFirst)
+{
     const std::vector<DriveRoot> roots = listDriveRoots();
     ASSERT_FALSE(roots.empty());
     EXPECT_EQ(roots[0].path, "/");

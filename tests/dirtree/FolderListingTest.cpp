@@ -12,12 +12,14 @@ namespace {
 
 std::string utf8(const QString &text) { return text.toStdString(); }
 
-bool touch(const QString &path) {
+bool touch(const QString &path)
+{
     QFile file(path);
     return file.open(QIODevice::WriteOnly);
 }
 
-TEST(FolderListing, ListsFoldersHiddenOnesAndLinksToFoldersButNoFiles) {
+TEST(FolderListing, ListsFoldersHiddenOnesAndLinksToFoldersButNoFiles)
+{
     QTemporaryDir temp;
     const QString root = temp.path() + '/';
     ASSERT_TRUE(QDir().mkpath(root + "plain") && QDir().mkpath(root + ".hidden"));
@@ -32,7 +34,8 @@ TEST(FolderListing, ListsFoldersHiddenOnesAndLinksToFoldersButNoFiles) {
     EXPECT_EQ(list.names, (std::vector<std::string>{".hidden", "link-to-folder", "plain"}));
 }
 
-TEST(FolderListing, SubfolderProbeFindsOneAmongManyFilesOrNone) {
+TEST(FolderListing, SubfolderProbeFindsOneAmongManyFilesOrNone)
+{
     QTemporaryDir temp;
     const QString root = temp.path() + '/';
     for (int i = 0; i < 200; ++i)
@@ -43,7 +46,8 @@ TEST(FolderListing, SubfolderProbeFindsOneAmongManyFilesOrNone) {
     EXPECT_FALSE(hasSubfolder(utf8(root + "missing/")));
 }
 
-TEST(FolderListing, FailuresCarryTheSystemsErrorNumber) {
+TEST(FolderListing, FailuresCarryTheSystemsErrorNumber)
+{
     QTemporaryDir temp;
     const QString root = temp.path() + '/';
     ASSERT_TRUE(touch(root + "file"));

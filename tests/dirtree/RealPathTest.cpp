@@ -11,7 +11,8 @@ namespace {
 
 class RealPathTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(temp.isValid());
         root = temp.path() + '/';
         for (const char *folder : {"Alpha/Beta", "Gamma", "same", "SAME", "with space/inner"})
@@ -26,7 +27,8 @@ protected:
     testing::CountingFolderSource source;
 };
 
-TEST_F(RealPathTest, ExistingPathKeepsItsComponentsAndGetsATrailingSlash) {
+TEST_F(RealPathTest, ExistingPathKeepsItsComponentsAndGetsATrailingSlash)
+{
     EXPECT_EQ(real(root + "Alpha/Beta"), root + "Alpha/Beta/");
     EXPECT_EQ(real(root + "Alpha/Beta/"), root + "Alpha/Beta/");
     EXPECT_EQ(real(root + "with space/inner"), root + "with space/inner/");
@@ -35,20 +37,23 @@ TEST_F(RealPathTest, ExistingPathKeepsItsComponentsAndGetsATrailingSlash) {
     EXPECT_EQ(source.totalListings(), 0);
 }
 
-TEST_F(RealPathTest, WrongLetterCaseBecomesTheStoredNameWhenOnlyOneMatches) {
+TEST_F(RealPathTest, WrongLetterCaseBecomesTheStoredNameWhenOnlyOneMatches)
+{
     EXPECT_EQ(real(root + "alpha/BETA/"), root + "Alpha/Beta/");
     EXPECT_EQ(real(root + "gAmMa"), root + "Gamma/");
 }
 
-TEST_F(RealPathTest, AmbiguousOrMissingComponentsCutThePathBack) {
-    EXPECT_EQ(real(root + "same/"), root + "same/");        // exists as typed
-    EXPECT_EQ(real(root + "Same/x/"), root);                // "same" and "SAME": no choice
+TEST_F(RealPathTest, AmbiguousOrMissingComponentsCutThePathBack)
+{
+    EXPECT_EQ(real(root + "same/"), root + "same/"); // exists as typed
+    EXPECT_EQ(real(root + "Same/x/"), root);         // "same" and "SAME": no choice
     EXPECT_EQ(real(root + "Alpha/missing/Beta/"), root + "Alpha/");
-    EXPECT_EQ(real(root + "Alpha/notes.txt"), root + "Alpha/");   // a file is no folder
+    EXPECT_EQ(real(root + "Alpha/notes.txt"), root + "Alpha/"); // a file is no folder
     EXPECT_EQ(real(root + "Alpha/NOTES.TXT/"), root + "Alpha/");
 }
 
-TEST_F(RealPathTest, BlanksRelativePathsAndDotsAreResolved) {
+TEST_F(RealPathTest, BlanksRelativePathsAndDotsAreResolved)
+{
     EXPECT_EQ(real("  " + root + "Gamma  "), root + "Gamma/");
     EXPECT_EQ(real(root + "Alpha/../Gamma/./"), root + "Gamma/");
     EXPECT_EQ(real(root + "//Alpha///Beta"), root + "Alpha/Beta/");

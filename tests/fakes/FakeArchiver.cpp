@@ -1,16 +1,16 @@
 // The test double of the four archiver libraries. One source is built under every
 // library's file name; each copy exports all entry points. Steered by the environment
 // variables of FakeArchiver.h, read at every call.
-#include "archivers/KryUnPackDec.h"
 #include "tests/fakes/FakeArchiver.h"
+#include "archivers/KryUnPackDec.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QPointer>
 #include <QProgressBar>
 #include <QThread>
 #include <QVBoxLayout>
-#include <QPointer>
 #include <QWidget>
 
 #include <atomic>
@@ -112,7 +112,7 @@ bool listed(const char *name, const std::string &ext)
 
 // What the fake needs from a command line: switches, "archive", "base" or nothing, @list.
 struct CommandLine {
-    std::string switches;   // everything before the first double quote
+    std::string switches; // everything before the first double quote
     std::string archive;
     std::string base;
     std::string list;
@@ -167,9 +167,9 @@ void appendLog(Entry entry, const std::string &commandLine)
     if (path.empty())
         return;
     std::error_code error;
-    std::ofstream(path, std::ios::app) << entryName(entry) << '\t'
-                                       << fs::current_path(error).string() << '\t'
-                                       << commandLine << '\n';
+    std::ofstream(path, std::ios::app)
+        << entryName(entry) << '\t' << fs::current_path(error).string() << '\t' << commandLine
+        << '\n';
 }
 
 // The first list member that does not exist, or "" when all do. Members are quoted.
@@ -196,7 +196,8 @@ std::string missingMember(const CommandLine &command)
 // (the host's cancel) stops the work.
 class StatusWindow : public QWidget {
 public:
-    StatusWindow(const char *title, std::shared_ptr<std::atomic<bool>> stop) : stop_(std::move(stop))
+    StatusWindow(const char *title, std::shared_ptr<std::atomic<bool>> stop)
+        : stop_(std::move(stop))
     {
         setWindowTitle(QString::fromUtf8(title));
         auto *layout = new QVBoxLayout(this);
@@ -222,7 +223,8 @@ private:
 // from any other, as the real libraries do.
 class CallWindow {
 public:
-    CallWindow(const char *title, std::shared_ptr<std::atomic<bool>> stop) : shared_(std::make_shared<Shared>())
+    CallWindow(const char *title, std::shared_ptr<std::atomic<bool>> stop)
+        : shared_(std::make_shared<Shared>())
     {
         run([shared = shared_, title, stop] {
             if (shared->ended)
@@ -279,7 +281,8 @@ std::vector<int> progressSteps(const std::string &ext)
 // Calls back once: with the record of the step reached after `elapsed` of `length`
 // when steps are asked for, else as a host that reads nothing expects it.
 int callBack(ARCHIVERPROC callback, const std::vector<int> &steps, std::uint32_t state,
-             std::chrono::steady_clock::duration elapsed, std::chrono::steady_clock::duration length)
+             std::chrono::steady_clock::duration elapsed,
+             std::chrono::steady_clock::duration length)
 {
     if (steps.empty())
         return callback(nullptr, 0, 0, nullptr);
@@ -316,7 +319,8 @@ bool work(long long milliseconds, bool untilStopped, ARCHIVERPROC callback, std:
         const auto length = std::chrono::milliseconds(milliseconds);
         for (;;) {
             const auto elapsed = std::chrono::steady_clock::now() - start;
-            if ((callback && callBack(callback, steps, KRY_STATE_WORKING, elapsed, length) == 0) || stop) {
+            if ((callback && callBack(callback, steps, KRY_STATE_WORKING, elapsed, length) == 0)
+                || stop) {
                 stopped = true;
                 break;
             }
@@ -327,7 +331,8 @@ bool work(long long milliseconds, bool untilStopped, ARCHIVERPROC callback, std:
         if (!stopped && callback && !steps.empty())
             callBack(callback, steps, KRY_STATE_END, length, length);
         if (loop)
-            QMetaObject::invokeMethod(loop, [loop] { loop->quit(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                loop, [loop] { loop->quit(); }, Qt::QueuedConnection);
     });
     if (loop)
         loop->exec();
@@ -351,7 +356,7 @@ int archive(Entry entry, ARCHIVERPROC callback, const char *line, char *output, 
         return 2;
     }
     const std::string ext = extensionOf(command.archive);
-    std::ofstream(command.archive, std::ios::binary | std::ios::trunc);   // the partial archive
+    std::ofstream(command.archive, std::ios::binary | std::ios::trunc); // the partial archive
 
     const auto stop = std::make_shared<std::atomic<bool>>(false);
     std::unique_ptr<CallWindow> window;
@@ -359,7 +364,8 @@ int archive(Entry entry, ARCHIVERPROC callback, const char *line, char *output, 
     if (title && qobject_cast<QApplication *>(QCoreApplication::instance()))
         window = std::make_unique<CallWindow>(title, stop);
     const long long milliseconds = std::atoll(valueFor(kWorkEnv, ext).c_str());
-    const bool finished = work(milliseconds, listed(kHangEnv, ext), callback, *stop, progressSteps(ext));
+    const bool finished =
+        work(milliseconds, listed(kHangEnv, ext), callback, *stop, progressSteps(ext));
     window.reset();
 
     std::string failure = !finished ? "stopped" : listed(kFailEnv, ext) ? "failed on request" : "";

@@ -66,7 +66,7 @@ constexpr const char *kHangEnv = "VEXEL_FAKE_HANG";
 constexpr const char *kCheckMembersEnv = "VEXEL_FAKE_CHECK_MEMBERS";
 
 constexpr long long kDefaultSize = 1000;
-constexpr unsigned short kFakeVersion = 123;   // what every ...GetVersion returns
+constexpr unsigned short kFakeVersion = 123; // what every ...GetVersion returns
 
 // A callback registered with ...SetOwnerWindowEx belongs to the registering thread (a
 // call on another thread gets the last one registered), as with the real libraries.
@@ -80,9 +80,9 @@ constexpr const char *kCabStatusTitle = KRY_STATUS_TITLE_CAB;
 
 // One line of the log.
 struct FakeCall {
-    std::string program;                  // "Unlha", "Zip", "Cab", "Bga", "rar", "gcac", "ace32"
-    std::string directory;                // the current directory of the call
-    std::vector<std::string> arguments;   // a library: one, the command line
+    std::string program;                // "Unlha", "Zip", "Cab", "Bga", "rar", "gcac", "ace32"
+    std::string directory;              // the current directory of the call
+    std::vector<std::string> arguments; // a library: one, the command line
 };
 
 inline std::vector<FakeCall> readFakeLog(const std::string &path)

@@ -52,7 +52,7 @@ QWidget *topLevelTitled(const char *title)
 }
 
 std::atomic<int> callbackCalls{0};
-std::atomic<int> callbackStopAfter{-1};   // answer 0 from this call on; -1: never
+std::atomic<int> callbackStopAfter{-1}; // answer 0 from this call on; -1: never
 
 int countingCallback(void *, uint32_t, uint32_t, void *)
 {
@@ -73,7 +73,7 @@ protected:
     std::string line(const std::string &switches, const std::string &archive)
     {
         return switches + "\"" + scratch.path() + archive + "\" \"" + scratch.path() + "\" @"
-             + scratch.path() + "krytmp.lst";
+            + scratch.path() + "krytmp.lst";
     }
     std::string at(const std::string &name) const { return scratch.path() + name; }
 
@@ -84,7 +84,11 @@ protected:
 
 TEST_F(FakeLibraryTest, EveryLibraryWritesTheChosenSizeAndLogsItsCall)
 {
-    struct Case { const char *file, *prefix, *archive; std::int64_t size; bool owner; };
+    struct Case {
+        const char *file, *prefix, *archive;
+        std::int64_t size;
+        bool owner;
+    };
     const Case cases[] = {{"unlha32.dll", "Unlha", "krytmp.lzh", 100, true},
                           {"ZIP32J.DLL", "Zip", "krytmp.zip", 50, false},
                           {"cab32.dll", "Cab", "krytmp.cab", 70, true},
@@ -149,7 +153,8 @@ TEST_F(FakeLibraryTest, MemberCheckFollowsTheBaseFolder)
     test::ScopedEnv check(kCheckMembersEnv, "1");
     test::writeFile(at("a b/f.txt"), "x");
     std::string error;
-    ASSERT_TRUE(platform::writeTextLines(at("krytmp.lst"), {"\"a b/f.txt\"", "\"a b/*.*\""}, &error));
+    ASSERT_TRUE(
+        platform::writeTextLines(at("krytmp.lst"), {"\"a b/f.txt\"", "\"a b/*.*\""}, &error));
     std::string output;
     EXPECT_EQ(library->run(nullptr, line("a -r -l9 ", "krytmp.gza"), &output), 0) << output;
     ASSERT_TRUE(platform::writeTextLines(at("krytmp.lst"), {"\"a b/g.txt\""}, &error));
@@ -161,13 +166,16 @@ TEST_F(FakeLibraryTest, MemberCheckFollowsTheBaseFolder)
 TEST_F(FakeLibraryTest, StatusWindowsFollowTheDisplaySwitchAndCloseStops)
 {
     application();
-    struct Case { const char *file, *prefix, *switches, *archive, *title; };
-    const Case cases[] = {{"unlha32.dll", "Unlha", "a -x1 -r2 -y1 -gm -jm2 ", "krytmp.lzh", kLhaStatusTitle},
-                          {"unlha32.dll", "Unlha", "a -x1 -r2 -y1 -gm -n -jm2 ", "krytmp.lzh", nullptr},
-                          {"ZIP32J.DLL", "Zip", "-r -6 ", "krytmp.zip", kZipStatusTitle},
-                          {"cab32.dll", "Cab", "-a -r -mz ", "krytmp.cab", kCabStatusTitle},
-                          {"cab32.dll", "Cab", "-a -r -i -mz ", "krytmp.cab", nullptr},
-                          {"bga32.dll", "Bga", "a -r -l9 ", "krytmp.gza", nullptr}};
+    struct Case {
+        const char *file, *prefix, *switches, *archive, *title;
+    };
+    const Case cases[] = {
+        {"unlha32.dll", "Unlha", "a -x1 -r2 -y1 -gm -jm2 ", "krytmp.lzh", kLhaStatusTitle},
+        {"unlha32.dll", "Unlha", "a -x1 -r2 -y1 -gm -n -jm2 ", "krytmp.lzh", nullptr},
+        {"ZIP32J.DLL", "Zip", "-r -6 ", "krytmp.zip", kZipStatusTitle},
+        {"cab32.dll", "Cab", "-a -r -mz ", "krytmp.cab", kCabStatusTitle},
+        {"cab32.dll", "Cab", "-a -r -i -mz ", "krytmp.cab", nullptr},
+        {"bga32.dll", "Bga", "a -r -l9 ", "krytmp.gza", nullptr}};
     test::ScopedEnv work(kWorkEnv, "*=300");
     for (const Case &c : cases) {
         auto library = loadFake(c.file, c.prefix);
@@ -175,7 +183,7 @@ TEST_F(FakeLibraryTest, StatusWindowsFollowTheDisplaySwitchAndCloseStops)
         bool seen = false;
         bool timerRan = false;
         QTimer::singleShot(100, [&] {
-            timerRan = true;   // the host's events run during the call
+            timerRan = true; // the host's events run during the call
             seen = c.title && topLevelTitled(c.title);
             for (const char *title : {kLhaStatusTitle, kZipStatusTitle, kCabStatusTitle}) {
                 if (title != c.title) {
@@ -270,7 +278,8 @@ TEST_F(FakeProgramTest, EachProgramParsesItsLineWritesItsArchiveAndLogsItsArgume
 TEST_F(FakeProgramTest, FailureEmptySuccessAndHangingOnRequest)
 {
     const std::string rar = scratch.path() + "krytmp.rar";
-    const std::string command = quoted(bin + "rar") + " a -r " + quoted(rar) + " " + quoted("@" + list);
+    const std::string command =
+        quoted(bin + "rar") + " a -r " + quoted(rar) + " " + quoted("@" + list);
     {
         test::ScopedEnv fail(kFailEnv, "rar");
         EXPECT_EQ(run(command), 1);
@@ -287,7 +296,7 @@ TEST_F(FakeProgramTest, FailureEmptySuccessAndHangingOnRequest)
     ASSERT_GT(pid, 0);
     int polls = 0;
     const int code = groups.waitForExit(pid, [&] {
-        if (++polls == 10)   // about 200 ms: the fake is asleep by now
+        if (++polls == 10) // about 200 ms: the fake is asleep by now
             groups.endProcessGroup(pid);
     });
     EXPECT_EQ(code, 128 + SIGTERM);

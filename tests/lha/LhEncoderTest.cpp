@@ -1,6 +1,6 @@
-#include "LhasaDecode.h"
 #include "codec/LhEncoder.h"
 #include "../codec/CodecTestSupport.h"
+#include "LhasaDecode.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,8 @@ using vexel::test::lhasaDecode;
 namespace {
 
 std::vector<std::uint8_t> compress(LhMethod method, const std::vector<std::uint8_t> &data,
-                                   const LhEncoderOptions &options = {}, std::size_t piece = 1u << 20)
+                                   const LhEncoderOptions &options = {},
+                                   std::size_t piece = 1u << 20)
 {
     LhEncoder enc(method, options);
     std::vector<std::uint8_t> out;
@@ -28,7 +29,8 @@ std::vector<std::uint8_t> compress(LhMethod method, const std::vector<std::uint8
     return out;
 }
 
-void expectRoundTrip(LhMethod method, const std::vector<std::uint8_t> &data, const LhEncoderOptions &options = {})
+void expectRoundTrip(LhMethod method, const std::vector<std::uint8_t> &data,
+                     const LhEncoderOptions &options = {})
 {
     const auto packed = compress(method, data, options);
     std::size_t consumed = 0;
@@ -73,10 +75,7 @@ TEST(LhEncoder, OneSymbolTablesInEveryPosition)
     expectRoundTrip(LhMethod::Lh5, mixedData(4000, 8), few);
 }
 
-TEST(LhEncoder, EmptyStreamIsEmpty)
-{
-    EXPECT_TRUE(compress(LhMethod::Lh7, {}).empty());
-}
+TEST(LhEncoder, EmptyStreamIsEmpty) { EXPECT_TRUE(compress(LhMethod::Lh7, {}).empty()); }
 
 TEST(LhEncoder, MatchesAtTheFullDictionaryDistance)
 {
@@ -112,7 +111,8 @@ TEST(LhEncoder, CompressesText)
 {
     std::string text;
     std::mt19937 rng(2);
-    const char *words[] = {"archive ", "member ", "header ", "the ", "of ", "window ", "block\n", "code "};
+    const char *words[] = {"archive ", "member ", "header ", "the ",
+                           "of ",      "window ", "block\n", "code "};
     while (text.size() < 300000)
         text += words[rng() % 8];
     const std::vector<std::uint8_t> data(text.begin(), text.end());
@@ -163,11 +163,14 @@ TEST(LhPriceModel, PricesByWidthAgreeWithPricePerDistance)
             std::uint32_t byWidth[33];
             ASSERT_TRUE(model.distancePricesByWidth(byWidth));
             for (std::uint32_t d = 1; d <= (1u << info.dictBits); ++d)
-                ASSERT_EQ(byWidth[std::bit_width(d - 1)], model.distancePrice(d)) << info.id << " distance " << d;
+                ASSERT_EQ(byWidth[std::bit_width(d - 1)], model.distancePrice(d))
+                    << info.id << " distance " << d;
             // Skewed distances, so that the learned position codes differ in length.
             std::vector<LzToken> tokens;
             for (int i = 0; i < 5000; ++i)
-                tokens.push_back({1 + (static_cast<std::uint32_t>(rng()) >> (32 - 1 - rng() % info.dictBits)), 3});
+                tokens.push_back(
+                    {1 + (static_cast<std::uint32_t>(rng()) >> (32 - 1 - rng() % info.dictBits)),
+                     3});
             model.learn(tokens);
         }
     }
@@ -192,19 +195,25 @@ TEST(LhEncoder, DroppedMidStreamWaitsForItsBackgroundParse)
 // is seen within a few milliseconds of work; once told to stop it parses no more.
 TEST(LhEncoder, BackgroundParseAsksToStopEvery32KiB)
 {
-    const auto data = mixedData(1u << 20, 9);   // one pair of 512 KiB chunks
+    const auto data = mixedData(1u << 20, 9); // one pair of 512 KiB chunks
     std::atomic<int> asked{0};
     LhEncoderOptions going;
-    going.stopRequested = [&asked] { ++asked; return false; };
+    going.stopRequested = [&asked] {
+        ++asked;
+        return false;
+    };
     expectRoundTrip(LhMethod::Lh5, data, going);
     EXPECT_GE(asked.load(), static_cast<int>(data.size() >> 15));
 
     std::atomic<int> askedWhenStopped{0};
     LhEncoderOptions stopped;
-    stopped.stopRequested = [&askedWhenStopped] { ++askedWhenStopped; return true; };
+    stopped.stopRequested = [&askedWhenStopped] {
+        ++askedWhenStopped;
+        return true;
+    };
     LhEncoder enc(LhMethod::Lh5, stopped);
-    enc.write(data);   // starts the pair's parse, which ends at its first question
-    enc.write(data);   // waits for it: no longer than one question per chunk
+    enc.write(data); // starts the pair's parse, which ends at its first question
+    enc.write(data); // waits for it: no longer than one question per chunk
     EXPECT_LE(askedWhenStopped.load(), 4);
 }
 
@@ -212,13 +221,13 @@ TEST(LhEncoder, BackgroundParseAsksToStopEvery32KiB)
 // with not one more block written, the last one included.
 TEST(LhEncoder, AStopDropsTheBlocksNotWrittenYet)
 {
-    const auto data = mixedData(1u << 20, 10);  // one pair of 512 KiB chunks
+    const auto data = mixedData(1u << 20, 10); // one pair of 512 KiB chunks
     std::atomic<bool> stop{false};
     LhEncoderOptions options;
     options.stopRequested = [&stop] { return stop.load(); };
     LhEncoder enc(LhMethod::Lh7, options);
     enc.write(data);
-    enc.write(data);  // the first pair's blocks
+    enc.write(data); // the first pair's blocks
     std::vector<std::uint8_t> out;
     enc.drainTo(out);
     ASSERT_FALSE(out.empty());

@@ -26,10 +26,10 @@ std::vector<std::uint8_t> structuredInput(std::mt19937 &rng, std::size_t window)
     while (data.size() < size) {
         const std::size_t len = 1 + rng() % (rng() % 8 == 0 ? 5000 : 300);
         switch (rng() % 4) {
-        case 0:  // a run of one byte
+        case 0: // a run of one byte
             data.insert(data.end(), len, static_cast<std::uint8_t>(rng()));
             break;
-        case 1: {  // a repeat from any distance up to the window, often exactly it
+        case 1: { // a repeat from any distance up to the window, often exactly it
             if (data.empty())
                 break;
             const std::size_t choices[] = {window, window - 1, 1 + rng() % window, 1 + rng() % 16};
@@ -38,11 +38,11 @@ std::vector<std::uint8_t> structuredInput(std::mt19937 &rng, std::size_t window)
                 data.push_back(data[data.size() - distance]);
             break;
         }
-        case 2:  // random bytes
+        case 2: // random bytes
             for (std::size_t i = 0; i < len; ++i)
                 data.push_back(static_cast<std::uint8_t>(rng()));
             break;
-        default:  // a small alphabet, like text
+        default: // a small alphabet, like text
             for (std::size_t i = 0; i < len; ++i)
                 data.push_back(static_cast<std::uint8_t>('a' + rng() % 6));
         }
@@ -51,7 +51,8 @@ std::vector<std::uint8_t> structuredInput(std::mt19937 &rng, std::size_t window)
     return data;
 }
 
-std::vector<std::uint8_t> encode(LhMethod method, const std::vector<std::uint8_t> &data, std::mt19937 &rng)
+std::vector<std::uint8_t> encode(LhMethod method, const std::vector<std::uint8_t> &data,
+                                 std::mt19937 &rng)
 {
     LhEncoderOptions options;
     const std::uint32_t blockChoices[] = {0, static_cast<std::uint32_t>(1 + rng() % 4),
@@ -71,7 +72,8 @@ std::vector<std::uint8_t> encode(LhMethod method, const std::vector<std::uint8_t
 }
 
 // One-member archive around the stream, for 7-Zip.
-std::string archiveOf(LhMethod method, const std::vector<std::uint8_t> &data, const std::vector<std::uint8_t> &packed)
+std::string archiveOf(LhMethod method, const std::vector<std::uint8_t> &data,
+                      const std::vector<std::uint8_t> &packed)
 {
     vexel::lha::LhaEntry e;
     e.storedName = "member.bin";
@@ -102,14 +104,18 @@ TEST(LhProperty, SeededInputsRoundTripThroughLiblhasa)
         const auto packed = encode(method, data, rng);
         std::size_t consumed = 0;
         const auto back = vexel::test::lhasaDecode(info.id, packed, data.size(), &consumed);
-        ASSERT_TRUE(back == data) << "seed " << seed << ", " << info.id << ", " << data.size() << " bytes";
+        ASSERT_TRUE(back == data) << "seed " << seed << ", " << info.id << ", " << data.size()
+                                  << " bytes";
         ASSERT_LE(consumed, packed.size()) << "seed " << seed;
         if (seed % 25 == 0 && !data.empty()) {
             const std::string path = work.path() + "seed" + std::to_string(seed) + ".lzh";
             vexel::testsupport::writeFile(path, archiveOf(method, data, packed));
             std::string output;
-            ASSERT_EQ(vexel::testsupport::runCommand("7zz t " + vexel::testsupport::shellQuote(path), &output), 0)
-                << "seed " << seed << "\n" << output;
+            ASSERT_EQ(vexel::testsupport::runCommand(
+                          "7zz t " + vexel::testsupport::shellQuote(path), &output),
+                      0)
+                << "seed " << seed << "\n"
+                << output;
         }
     }
 }

@@ -19,8 +19,8 @@ using vexel::test::writeTwentyMegabytes;
 namespace {
 
 // The command line the run builds: switches, "archive", "base folder", @list.
-std::string commandLine(const std::string &switches, const std::string &archive, const std::string &base,
-                        const std::string &list)
+std::string commandLine(const std::string &switches, const std::string &archive,
+                        const std::string &base, const std::string &list)
 {
     return switches + " \"" + archive + "\" \"" + base + "\" @" + list;
 }
@@ -39,7 +39,10 @@ void expectArchiveChecksOut(const std::string &archive, const std::string &expec
     EXPECT_EQ(runCommand("lhasa t " + shellQuote(archive), &output), 0) << output;
     EXPECT_EQ(runCommand("7zz t " + shellQuote(archive), &output), 0) << output;
     TempFolder out;
-    ASSERT_EQ(runCommand("cd " + shellQuote(out.path()) + " && LANG=C.UTF-8 lhasa xq " + shellQuote(archive), &output), 0)
+    ASSERT_EQ(runCommand("cd " + shellQuote(out.path()) + " && LANG=C.UTF-8 lhasa xq "
+                             + shellQuote(archive),
+                         &output),
+              0)
         << output;
     EXPECT_EQ(compareTrees(scanTree(expectedFolder), scanTree(out.path())), "");
 }
@@ -58,7 +61,8 @@ std::string memberLine(const std::string &list, const std::string &name)
     while (at < list.size()) {
         const std::size_t end = list.find('\n', at);
         const std::string line = list.substr(at, end - at);
-        if (line.size() >= name.size() && line.compare(line.size() - name.size(), name.size(), name) == 0)
+        if (line.size() >= name.size()
+            && line.compare(line.size() - name.size(), name.size(), name) == 0)
             return line;
         if (end == std::string::npos)
             break;
@@ -80,7 +84,11 @@ TEST_P(LhaArchive, CorpusPassesLhasaAnd7ZipAndExtractsBitExact)
     const std::string archive = work.path() + "krytmp.lzh";
     std::string output;
     const std::string switches = std::string("a -x1 -r2 -y1 -gm -n -jm") + GetParam();
-    ASSERT_EQ(lib.run("Unlha", commandLine(switches, archive, work.path() + "in/", listFile(work, "tree/*.*")), &output), 0)
+    ASSERT_EQ(
+        lib.run("Unlha",
+                commandLine(switches, archive, work.path() + "in/", listFile(work, "tree/*.*")),
+                &output),
+        0)
         << output;
     expectArchiveChecksOut(archive, work.path() + "in");
 
@@ -104,8 +112,11 @@ TEST(LhaArchiveBig, TwentyMegabytesInLh5AndLh7)
     for (const char *jm : {"2", "4"}) {
         const std::string archive = work.path() + "big" + jm + ".lzh";
         std::string output;
-        ASSERT_EQ(lib.run("Unlha", commandLine(std::string("a -x1 -r2 -y1 -gm -n -jm") + jm, archive, work.path() + "in/",
-                                              listFile(work, "big/*.*")), &output), 0)
+        ASSERT_EQ(lib.run("Unlha",
+                          commandLine(std::string("a -x1 -r2 -y1 -gm -n -jm") + jm, archive,
+                                      work.path() + "in/", listFile(work, "big/*.*")),
+                          &output),
+                  0)
             << output;
         expectArchiveChecksOut(archive, work.path() + "in");
     }
@@ -140,29 +151,41 @@ TEST(LhaArchiveModes, NamesModesAndEmptyFoldersSurviveTheLeanerHeaders)
     writeFile(top + "run.sh", "#!/bin/sh\necho run\n");
     writeFile(top + "secret", "owner only\n");
     writeFile(top + "locked", "read only\n");
-    writeFile(top + "caf\xC3\xA9/\xE6\x97\xA5\xE6\x9C\xAC.txt", "non-ASCII folder and file names\n");
+    writeFile(top + "caf\xC3\xA9/\xE6\x97\xA5\xE6\x9C\xAC.txt",
+              "non-ASCII folder and file names\n");
     writeFile(top + "private/inside.txt", "in a private folder\n");
     writeFile(top + "bytes\xFF\xFE.bin", "a name that is not UTF-8\n");
     std::filesystem::create_directories(top + "empty");
     std::filesystem::create_directories(top + "empty private");
     const std::pair<const char *, mode_t> modes[] = {
-        {"plain.txt", 0644}, {"run.sh", 0755}, {"secret", 0600}, {"locked", 0444}, {"private", 0700},
-        {"empty", 0755}, {"empty private", 0750}, {"caf\xC3\xA9", 0755}, {"", 0755}};
+        {"plain.txt", 0644},     {"run.sh", 0755},      {"secret", 0600},
+        {"locked", 0444},        {"private", 0700},     {"empty", 0755},
+        {"empty private", 0750}, {"caf\xC3\xA9", 0755}, {"", 0755}};
     for (const auto &[name, mode] : modes)
         ASSERT_EQ(chmod((top + name).c_str(), mode), 0) << name;
     auto expected = modesBelow(in);
 
     const std::string archive = work.path() + "modes.lzh";
     std::string output;
-    ASSERT_EQ(lib.run("Unlha", commandLine("a -x1 -r2 -y1 -gm -n -jm4", archive, in, listFile(work, "set/*.*")), &output), 0)
+    ASSERT_EQ(
+        lib.run("Unlha",
+                commandLine("a -x1 -r2 -y1 -gm -n -jm4", archive, in, listFile(work, "set/*.*")),
+                &output),
+        0)
         << output;
     expectArchiveChecksOut(archive, in);
     TempFolder byLhasa;
-    ASSERT_EQ(runCommand("cd " + shellQuote(byLhasa.path()) + " && umask 022 && lhasa xq " + shellQuote(archive), &output), 0)
+    ASSERT_EQ(runCommand("cd " + shellQuote(byLhasa.path()) + " && umask 022 && lhasa xq "
+                             + shellQuote(archive),
+                         &output),
+              0)
         << output;
     EXPECT_EQ(modesBelow(byLhasa.path()), expected);
     TempFolder by7zip;
-    ASSERT_EQ(runCommand("umask 022 && 7zz x -bd -y -o" + shellQuote(by7zip.path()) + " " + shellQuote(archive), &output), 0)
+    ASSERT_EQ(runCommand("umask 022 && 7zz x -bd -y -o" + shellQuote(by7zip.path()) + " "
+                             + shellQuote(archive),
+                         &output),
+              0)
         << output;
     std::map<std::string, unsigned> names;
     for (const auto &[name, mode] : modesBelow(by7zip.path()))
@@ -180,14 +203,17 @@ TEST(LhaArchiveCommand, RefusesOtherCommandsAndMethodsWithoutAnArchive)
     const std::string archive = work.path() + "out.lzh";
     const std::string list = listFile(work, "a.txt");
     std::string output;
-    EXPECT_NE(lib.run("Unlha", commandLine("x -n", archive, work.path() + "in/", list), &output), 0);
+    EXPECT_NE(lib.run("Unlha", commandLine("x -n", archive, work.path() + "in/", list), &output),
+              0);
     EXPECT_NE(output.find("command"), std::string::npos) << output;
-    EXPECT_NE(lib.run("Unlha", commandLine("a -n -jm9", archive, work.path() + "in/", list), &output), 0);
+    EXPECT_NE(
+        lib.run("Unlha", commandLine("a -n -jm9", archive, work.path() + "in/", list), &output), 0);
     EXPECT_NE(output.find("-jm9"), std::string::npos) << output;
     EXPECT_FALSE(fileExists(archive));
 
     // Without -jm the method is -lh5-; a lone file needs no recursion.
-    ASSERT_EQ(lib.run("Unlha", commandLine("a -n", archive, work.path() + "in/", list), &output), 0) << output;
+    ASSERT_EQ(lib.run("Unlha", commandLine("a -n", archive, work.path() + "in/", list), &output), 0)
+        << output;
     EXPECT_NE(memberLine(listing(archive), "a.txt").find("-lh0-"), std::string::npos);
     const auto version = reinterpret_cast<ArchiverVersionProc>(lib.symbol("UnlhaGetVersion"));
     ASSERT_NE(version, nullptr);
@@ -200,7 +226,10 @@ TEST(LhaArchiveCommand, MissingListedFileFailsNamingIt)
     TempFolder work;
     const std::string archive = work.path() + "out.lzh";
     std::string output;
-    EXPECT_NE(lib.run("Unlha", commandLine("a -n -jm4", archive, work.path(), listFile(work, "gone.txt")), &output), 0);
+    EXPECT_NE(lib.run("Unlha",
+                      commandLine("a -n -jm4", archive, work.path(), listFile(work, "gone.txt")),
+                      &output),
+              0);
     EXPECT_NE(output.find("gone.txt"), std::string::npos) << output;
     EXPECT_FALSE(fileExists(archive));
 }
@@ -236,13 +265,16 @@ TEST(LhaArchiveCancel, CallbackAnsweringZeroStopsWithinTwoSecondsAndLeavesNoArch
     startAt = Clock::now().time_since_epoch().count();
     ASSERT_TRUE(lib.setOwner("Unlha", nullptr, stopAfterAMoment));
     std::string output;
-    const int result = lib.run("Unlha", commandLine("a -x1 -r2 -y1 -gm -n -jm4", archive, work.path() + "in/",
-                                                   listFile(work, "big.bin")), &output);
+    const int result = lib.run("Unlha",
+                               commandLine("a -x1 -r2 -y1 -gm -n -jm4", archive,
+                                           work.path() + "in/", listFile(work, "big.bin")),
+                               &output);
     const Clock::time_point returned = Clock::now();
     lib.setOwner("Unlha", nullptr, nullptr);
     ASSERT_NE(stopAt.load(), 0) << "the work ended before the callback asked to stop";
     EXPECT_NE(result, 0);
-    EXPECT_LT(returned - Clock::time_point(Clock::duration(stopAt.load())), std::chrono::seconds(2));
+    EXPECT_LT(returned - Clock::time_point(Clock::duration(stopAt.load())),
+              std::chrono::seconds(2));
     // Nothing left behind: neither the archive nor a temporary file beside it.
     std::string names;
     for (const auto &[name, entry] : scanTree(work.path()))

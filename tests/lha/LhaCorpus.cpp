@@ -12,10 +12,7 @@ namespace vexel::test {
 
 namespace {
 
-std::string bytes(const std::vector<std::uint8_t> &v)
-{
-    return std::string(v.begin(), v.end());
-}
+std::string bytes(const std::vector<std::uint8_t> &v) { return std::string(v.begin(), v.end()); }
 
 // Random stretches each followed by a copy of what lies exactly `distance` back.
 std::string windowRepeats(std::size_t distance, std::uint32_t seed)
@@ -39,12 +36,14 @@ void buildLhaCorpus(const std::string &folder)
     const fs::path root = folder;
     testsupport::writeFile((root / "65536 equal bytes.bin").string(), std::string(65536, 'A'));
     for (std::size_t distance : {8192u, 32768u, 65536u})
-        testsupport::writeFile((root / "window" / ("repeat at " + std::to_string(distance) + ".bin")).string(),
-                               windowRepeats(distance, static_cast<std::uint32_t>(distance)));
+        testsupport::writeFile(
+            (root / "window" / ("repeat at " + std::to_string(distance) + ".bin")).string(),
+            windowRepeats(distance, static_cast<std::uint32_t>(distance)));
     fs::copy_file("/proc/self/exe", root / "executable");
     fs::create_directories(root / "source");
     for (const char *name : {"LzParser.cpp", "MatchFinder.cpp", "LhBlockWriter.cpp", "Huffman.cpp"})
-        fs::copy_file(fs::path(LHA_CODEC_SOURCE_DIR) / name, root / "source" / name, fs::copy_options::none);
+        fs::copy_file(fs::path(LHA_CODEC_SOURCE_DIR) / name, root / "source" / name,
+                      fs::copy_options::none);
     // 46 header bytes besides the name: a 210-byte name would make the header 256.
     testsupport::writeFile((root / std::string(206, 'n').append(".txt")).string(), "low byte");
 }

@@ -1,5 +1,5 @@
-#include "Crc16.h"
 #include "LhaHeader.h"
+#include "Crc16.h"
 
 #include <gtest/gtest.h>
 
@@ -31,8 +31,9 @@ std::vector<Extension> walkExtensions(const std::vector<std::uint8_t> &h, std::s
     std::size_t at = 26;
     std::size_t size = le(h, 24, 2);
     while (size != 0) {
-        Extension x{h[at], std::string(h.begin() + static_cast<std::ptrdiff_t>(at) + 1,
-                                      h.begin() + static_cast<std::ptrdiff_t>(at + size) - 2)};
+        Extension x{h[at],
+                    std::string(h.begin() + static_cast<std::ptrdiff_t>(at) + 1,
+                                h.begin() + static_cast<std::ptrdiff_t>(at + size) - 2)};
         ext.push_back(x);
         at += size;
         size = le(h, at - 2, 2);
@@ -92,9 +93,9 @@ TEST(LhaHeader, FileHeaderFieldsAndExtensions)
     EXPECT_EQ(ext[2].type, 0x02);
     EXPECT_EQ(ext[2].body, "docs\xFF日本語\xFF");
     EXPECT_EQ(ext[3].type, 0x46);
-    EXPECT_EQ(ext[3].body, std::string("\xE9\xFD\x00\x00", 4));  // 65001
+    EXPECT_EQ(ext[3].body, std::string("\xE9\xFD\x00\x00", 4)); // 65001
     EXPECT_EQ(ext[4].type, 0x50);
-    EXPECT_EQ(ext[4].body, std::string("\xA0\x81", 2));  // 0100640
+    EXPECT_EQ(ext[4].body, std::string("\xA0\x81", 2)); // 0100640
 
     // The header CRC covers the whole header with its own field zeroed.
     auto zeroed = h;
@@ -129,9 +130,11 @@ TEST(LhaHeader, FolderEntryHoldsItsPathInTheFolderExtension)
     ASSERT_GE(ext.size(), 3u);
     EXPECT_EQ(ext[1].type, 0x01);
     EXPECT_EQ(ext[1].body, "");
-    EXPECT_EQ(ext[2].body, "a\xFF" "empty\xFF");
+    EXPECT_EQ(ext[2].body,
+              "a\xFF"
+              "empty\xFF");
     EXPECT_EQ(ext.back().type, 0x50);
-    EXPECT_EQ(ext.back().body, std::string("\xE8\x41", 2));  // 040750
+    EXPECT_EQ(ext.back().body, std::string("\xE8\x41", 2)); // 040750
     EXPECT_EQ(le(h, 7, 4), 0u);
     EXPECT_EQ(le(h, 11, 4), 0u);
 }
@@ -145,12 +148,12 @@ TEST(LhaHeader, CodePageAndModeOnlyWhereTheyCarrySomething)
         bool isFolder;
         std::uint16_t permissions;
         bool codePage;
-        int mode;  // the expected 0x50 value, or -1 for none
+        int mode; // the expected 0x50 value, or -1 for none
     } cases[] = {
         {"plain/readme.txt", false, 0644, false, 0100644},
         {"plain", true, 0755, false, -1},
         {"caf\xC3\xA9.txt", false, 0644, true, 0100644},
-        {"bad\xFF\xFEname", false, 0600, false, 0100600},  // not UTF-8: claims no code page
+        {"bad\xFF\xFEname", false, 0600, false, 0100600}, // not UTF-8: claims no code page
         {"run.sh", false, 0755, false, 0100755},
         {"secret", false, 0600, false, 0100600},
         {"locked", false, 0444, false, 0100444},
@@ -179,7 +182,9 @@ TEST(LhaHeader, CodePageAndModeOnlyWhereTheyCarrySomething)
         ASSERT_EQ(mode != nullptr, c.mode >= 0) << c.name;
         if (mode) {
             ASSERT_EQ(mode->body.size(), 2u) << c.name;
-            EXPECT_EQ(static_cast<std::uint8_t>(mode->body[0]) | static_cast<std::uint8_t>(mode->body[1]) << 8, c.mode)
+            EXPECT_EQ(static_cast<std::uint8_t>(mode->body[0])
+                          | static_cast<std::uint8_t>(mode->body[1]) << 8,
+                      c.mode)
                 << c.name;
         }
     }

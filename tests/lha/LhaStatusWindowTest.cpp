@@ -32,7 +32,8 @@ QWidget *statusWindow()
 std::string command(const std::string &switches, const TempFolder &work)
 {
     writeFile(work.path() + "krytmp.lst", "\"big.bin\"\n");
-    return switches + " \"" + work.path() + "krytmp.lzh\" \"" + work.path() + "in/\" @" + work.path() + "krytmp.lst";
+    return switches + " \"" + work.path() + "krytmp.lzh\" \"" + work.path() + "in/\" @"
+        + work.path() + "krytmp.lst";
 }
 
 } // namespace
@@ -64,7 +65,7 @@ void LhaStatusWindowTest::closingTheStatusWindowStopsAndLeavesNoArchive()
     poll.stop();
     QVERIFY(seen);
     QVERIFY2(sinceClose.isValid(), "the work ended before the window was closed");
-    QVERIFY(sinceClose.elapsed() < 2000);   // the windows' bound, loaded machines included
+    QVERIFY(sinceClose.elapsed() < 2000); // the windows' bound, loaded machines included
     QVERIFY(result != 0);
     QVERIFY(!fileExists(work.path() + "krytmp.lzh"));
 }

@@ -28,7 +28,8 @@ size_t readPacked(void *buf, size_t len, void *user)
 
 } // namespace
 
-std::vector<std::uint8_t> lhasaDecode(const std::string &methodId, const std::vector<std::uint8_t> &packed,
+std::vector<std::uint8_t> lhasaDecode(const std::string &methodId,
+                                      const std::vector<std::uint8_t> &packed,
                                       std::size_t originalSize, std::size_t *consumed)
 {
     std::string name = methodId;

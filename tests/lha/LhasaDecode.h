@@ -11,7 +11,8 @@ namespace vexel::test {
 // Returns the decoded bytes; stops after `originalSize` bytes or when the decoder
 // gives no more. *consumed (when given) receives the compressed bytes the decoder
 // asked for.
-std::vector<std::uint8_t> lhasaDecode(const std::string &methodId, const std::vector<std::uint8_t> &packed,
+std::vector<std::uint8_t> lhasaDecode(const std::string &methodId,
+                                      const std::vector<std::uint8_t> &packed,
                                       std::size_t originalSize, std::size_t *consumed = nullptr);
 
 } // namespace vexel::test

@@ -54,7 +54,8 @@ Bytes mixedData(std::size_t size)
     for (std::size_t i = 0; i < size; ++i) {
         s = s * 1103515245 + 12345;
         // Text-like runs with noise: several bzip2 blocks of real work.
-        data[i] = (i / 4096) % 3 == 0 ? static_cast<std::uint8_t>(s >> 24) : static_cast<std::uint8_t>("the quick brown fox "[i % 20]);
+        data[i] = (i / 4096) % 3 == 0 ? static_cast<std::uint8_t>(s >> 24)
+                                      : static_cast<std::uint8_t>("the quick brown fox "[i % 20]);
     }
     return data;
 }
@@ -64,7 +65,8 @@ Bytes compressAll(PayloadEncoder &encoder, const Bytes &data, std::size_t chunk)
     Bytes out;
     std::string reason;
     for (std::size_t at = 0; at < data.size(); at += chunk)
-        EXPECT_TRUE(encoder.add(data.data() + at, std::min(chunk, data.size() - at), &out, &reason)) << reason;
+        EXPECT_TRUE(encoder.add(data.data() + at, std::min(chunk, data.size() - at), &out, &reason))
+            << reason;
     EXPECT_TRUE(encoder.finish(&out, &reason)) << reason;
     return out;
 }
@@ -96,11 +98,13 @@ TEST(BackgroundJob, StepsRunInOrderAndFailuresKeepTheirReason)
     ASSERT_TRUE(job.run(reversed({1, 2, 3}), &out, &reason));
     ASSERT_TRUE(job.run(reversed({4, 5}), &out, &reason));
     EXPECT_EQ(out, (Bytes{3, 2, 1, 5, 4}));
-    EXPECT_FALSE(job.run([](Bytes *output, std::string *why) {
-        output->push_back(9); // what a failing step wrote still comes back
-        *why = "the step's own reason";
-        return false;
-    }, &out, &reason));
+    EXPECT_FALSE(job.run(
+        [](Bytes *output, std::string *why) {
+            output->push_back(9); // what a failing step wrote still comes back
+            *why = "the step's own reason";
+            return false;
+        },
+        &out, &reason));
     EXPECT_EQ(reason, "the step's own reason");
     EXPECT_EQ(out, (Bytes{3, 2, 1, 5, 4, 9}));
     ASSERT_TRUE(job.run(reversed({6}), &out, &reason)); // a failed step does not spend the job
@@ -128,7 +132,8 @@ TEST(BackgroundJob, AStopReturnsWhileTheStepRunsAndTheThreadFreesItsStepLater)
         });
         Bytes out;
         std::string reason;
-        EXPECT_FALSE(job.run([step, owned](Bytes *o, std::string *r) { return step(o, r); }, &out, &reason));
+        EXPECT_FALSE(
+            job.run([step, owned](Bytes *o, std::string *r) { return step(o, r); }, &out, &reason));
         owned.reset(); // the step in flight now holds the only share
         stopper.join();
         EXPECT_EQ(reason, "stopped by the user");
@@ -153,10 +158,12 @@ TEST(BackgroundJob, AStopBeforeTheFirstStepRunsNoStep)
         BackgroundJob job([] { return true; });
         Bytes out;
         std::string reason;
-        EXPECT_FALSE(job.run([&steps](Bytes *, std::string *) {
-            ++steps;
-            return true;
-        }, &out, &reason));
+        EXPECT_FALSE(job.run(
+            [&steps](Bytes *, std::string *) {
+                ++steps;
+                return true;
+            },
+            &out, &reason));
         EXPECT_EQ(reason, "stopped by the user");
     }
     // The thread was let go with nothing to do; give it time to show a wrong step.

@@ -34,15 +34,22 @@ int keep(Seen &seen, std::uint32_t message, std::uint32_t state, void *info)
         const auto *record = static_cast<const KryProgress *>(info);
         seen.records.fetch_add(1);
         std::uint64_t total = seen.largestTotal.load();
-        while (record->bytesTotal > total && !seen.largestTotal.compare_exchange_weak(total, record->bytesTotal)) {
+        while (record->bytesTotal > total
+               && !seen.largestTotal.compare_exchange_weak(total, record->bytesTotal)) {
         }
         if (state == KRY_STATE_END)
             seen.ended = true;
     }
     return 1;
 }
-extern "C" int callbackA(void *, std::uint32_t m, std::uint32_t s, void *i) { return keep(seenA, m, s, i); }
-extern "C" int callbackB(void *, std::uint32_t m, std::uint32_t s, void *i) { return keep(seenB, m, s, i); }
+extern "C" int callbackA(void *, std::uint32_t m, std::uint32_t s, void *i)
+{
+    return keep(seenA, m, s, i);
+}
+extern "C" int callbackB(void *, std::uint32_t m, std::uint32_t s, void *i)
+{
+    return keep(seenB, m, s, i);
+}
 
 TEST(BgaConcurrent, GzaAndBzaAtOnceEachReachTheirOwnCallback)
 {
@@ -70,9 +77,10 @@ TEST(BgaConcurrent, GzaAndBzaAtOnceEachReachTheirOwnCallback)
     };
     std::barrier bothRegistered(2);
     auto work = [&](Call &call) {
-        const std::string line = libraryCommandLine("a -r -l9", call.archive, base, call.list, call.lines);
+        const std::string line =
+            libraryCommandLine("a -r -l9", call.archive, base, call.list, call.lines);
         library.setOwner("Bga", nullptr, call.callback);
-        bothRegistered.arrive_and_wait();   // the other thread's registration came later
+        bothRegistered.arrive_and_wait(); // the other thread's registration came later
         call.result = library.run("Bga", line, &call.reason);
     };
     std::thread first(work, std::ref(calls[0]));
@@ -83,7 +91,8 @@ TEST(BgaConcurrent, GzaAndBzaAtOnceEachReachTheirOwnCallback)
     for (const Call &call : calls) {
         ASSERT_EQ(call.result, 0) << call.archive << ": " << call.reason;
         std::string error;
-        const std::string out = tmp.path() + "out-" + fs::path(call.archive).extension().string().substr(1) + "/";
+        const std::string out =
+            tmp.path() + "out-" + fs::path(call.archive).extension().string().substr(1) + "/";
         ASSERT_TRUE(extractBga(call.archive, out, &error)) << error;
     }
     EXPECT_EQ(compareTrees(scanTree(base + "small"), scanTree(tmp.path() + "out-gza/small")), "");
@@ -92,7 +101,8 @@ TEST(BgaConcurrent, GzaAndBzaAtOnceEachReachTheirOwnCallback)
     EXPECT_GT(seenB.records.load(), 0);
     EXPECT_TRUE(seenA.ended && seenB.ended);
     EXPECT_EQ(seenA.largestTotal.load(), 300'000u) << "only the GZA call's records reach callbackA";
-    EXPECT_EQ(seenB.largestTotal.load(), text.size()) << "only the BZA call's records reach callbackB";
+    EXPECT_EQ(seenB.largestTotal.load(), text.size())
+        << "only the BZA call's records reach callbackB";
 }
 
 } // namespace

@@ -12,14 +12,24 @@
 namespace vexel::testsupport {
 namespace {
 
-std::uint32_t le32(const unsigned char *p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24); }
-std::uint16_t le16(const unsigned char *p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint32_t le32(const unsigned char *p)
+{
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24);
+}
+std::uint16_t le16(const unsigned char *p)
+{
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 
 bool validUtf8(const std::string &s)
 {
     for (std::size_t i = 0; i < s.size();) {
         const unsigned char c = s[i];
-        const int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
+        const int extra = c < 0x80 ? 0
+            : (c >> 5) == 6        ? 1
+            : (c >> 4) == 14       ? 2
+            : (c >> 3) == 30       ? 3
+                                   : -1;
         if (extra < 0 || i + extra + 1 > s.size())
             return false;
         for (int k = 1; k <= extra; ++k)
@@ -151,7 +161,8 @@ std::string payloadOf(const std::string &archive, const BgaEntry &entry)
     return payload;
 }
 
-bool memberData(const std::string &archive, const BgaEntry &entry, std::string *data, std::string *error)
+bool memberData(const std::string &archive, const BgaEntry &entry, std::string *data,
+                std::string *error)
 {
     const std::string payload = payloadOf(archive, entry);
     data->clear();
@@ -163,7 +174,8 @@ bool memberData(const std::string &archive, const BgaEntry &entry, std::string *
     else
         ok = false;
     if (!ok || data->size() != entry.originalSize) {
-        *error = "cannot decode " + entry.name + " (arc type " + std::to_string(entry.arcType) + ")";
+        *error =
+            "cannot decode " + entry.name + " (arc type " + std::to_string(entry.arcType) + ")";
         return false;
     }
     return true;

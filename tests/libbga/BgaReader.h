@@ -10,10 +10,10 @@
 namespace vexel::testsupport {
 
 struct BgaEntry {
-    std::string type;        // "GZIP" or "BZ2\0"
-    std::string name;        // UTF-8, "/" separators; a folder's name without trailing "/"
+    std::string type; // "GZIP" or "BZ2\0"
+    std::string name; // UTF-8, "/" separators; a folder's name without trailing "/"
     bool isFolder = false;
-    bool utf8Name = false;   // the stored bytes were valid UTF-8 (else decoded as CP932)
+    bool utf8Name = false; // the stored bytes were valid UTF-8 (else decoded as CP932)
     std::string rawFolderPart, rawFilePart; // the stored bytes
     std::uint32_t packedSize = 0, originalSize = 0;
     std::uint16_t dosDate = 0, dosTime = 0;
@@ -27,7 +27,8 @@ bool listBga(const std::string &archive, std::vector<BgaEntry> *entries, std::st
 // The stored payload bytes of one member.
 std::string payloadOf(const std::string &archive, const BgaEntry &entry);
 // Decodes one member's data (stored, gzip or bzip2), checking the original size.
-bool memberData(const std::string &archive, const BgaEntry &entry, std::string *data, std::string *error);
+bool memberData(const std::string &archive, const BgaEntry &entry, std::string *data,
+                std::string *error);
 // Recreates the archive's files and folders below `folder`.
 bool extractBga(const std::string &archive, const std::string &folder, std::string *error);
 

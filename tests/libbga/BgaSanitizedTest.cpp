@@ -26,12 +26,14 @@ std::uint64_t next(std::uint64_t &s)
 // 256 KiB read chunk, and a bzip2 block.
 std::string content(std::uint64_t &seed)
 {
-    static const std::size_t sizes[] = {0, 1, 2, 27, 65535, 65536, 65537, 262143, 262144, 262145, 900001};
+    static const std::size_t sizes[] = {0,     1,      2,      27,     65535, 65536,
+                                        65537, 262143, 262144, 262145, 900001};
     const std::size_t size = sizes[next(seed) % (sizeof sizes / sizeof *sizes)];
     const bool compressible = next(seed) % 2;
     std::string bytes(size, '\0');
     for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = compressible ? "abcab\n"[(i + next(seed) % 3) % 6] : static_cast<char>(next(seed));
+        bytes[i] =
+            compressible ? "abcab\n"[(i + next(seed) % 3) % 6] : static_cast<char>(next(seed));
     return bytes;
 }
 
@@ -44,7 +46,8 @@ TEST(BgaWriterSanitized, RandomMemberSetsRoundTrip)
         const int count = 1 + static_cast<int>(next(seed) % 6);
         for (int i = 0; i < count; ++i) {
             kit::Member m;
-            m.storedName = (i % 2 ? "d" + std::to_string(i) + "/" : std::string()) + "f" + std::to_string(i) + (i % 3 ? "é" : "");
+            m.storedName = (i % 2 ? "d" + std::to_string(i) + "/" : std::string()) + "f"
+                + std::to_string(i) + (i % 3 ? "é" : "");
             m.diskPath = tmp.path() + "in/" + std::to_string(i);
             const std::string bytes = content(seed);
             writeFile(m.diskPath, bytes);
@@ -60,7 +63,9 @@ TEST(BgaWriterSanitized, RandomMemberSetsRoundTrip)
                 kit::Progress progress;
                 std::string reason;
                 ASSERT_TRUE(output.open(&reason)) << reason;
-                const int level = round % 2 ? 9 : static_cast<int>(round); // 9: gzip members go through libdeflate
+                const int level = round % 2
+                    ? 9
+                    : static_cast<int>(round); // 9: gzip members go through libdeflate
                 ASSERT_TRUE(bga::writeArchive(kind, level, members, output, progress, &reason))
                     << reason;
                 ASSERT_TRUE(output.commit(&reason)) << reason;

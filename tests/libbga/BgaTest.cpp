@@ -29,11 +29,13 @@ protected:
     }
 
     // The line the program builds: a -r -lN "archive" "base" @list.
-    int archive(const std::string &archivePath, int level, const std::string &listLines, std::string *reason,
-                bool withBase = true)
+    int archive(const std::string &archivePath, int level, const std::string &listLines,
+                std::string *reason, bool withBase = true)
     {
         const std::string switches = "a -r -l" + std::to_string(level);
-        return library.run("Bga", libraryCommandLine(switches, archivePath, withBase ? base : "", list, listLines), reason);
+        return library.run(
+            "Bga", libraryCommandLine(switches, archivePath, withBase ? base : "", list, listLines),
+            reason);
     }
 
     std::vector<BgaEntry> entries(const std::string &archivePath)
@@ -47,7 +49,8 @@ protected:
     void expectRoundTrip(const std::string &archivePath)
     {
         std::string error;
-        const std::string out = tmp.path() + "out-" + fs::path(archivePath).filename().string() + "/";
+        const std::string out =
+            tmp.path() + "out-" + fs::path(archivePath).filename().string() + "/";
         ASSERT_TRUE(extractBga(archivePath, out, &error)) << error;
         EXPECT_EQ(compareTrees(scanTree(base + "input"), scanTree(out + "input")), "");
     }
@@ -74,7 +77,8 @@ TEST_F(BgaTest, GzaAndBzaRoundTripTheCorpusWithUtf8Names)
         ASSERT_EQ(archive(path, 9, "\"input/*.*\"\r\n", &reason), 0) << reason;
         expectRoundTrip(path);
         const auto all = entries(path);
-        const std::string type = std::string(ext) == ".gza" ? std::string("GZIP") : std::string("BZ2\0", 4);
+        const std::string type =
+            std::string(ext) == ".gza" ? std::string("GZIP") : std::string("BZ2\0", 4);
         for (const BgaEntry &e : all) {
             EXPECT_EQ(e.type, type) << e.name;
             EXPECT_TRUE(e.utf8Name) << "a name CP932 cannot hold makes the whole archive UTF-8";
@@ -94,7 +98,8 @@ TEST_F(BgaTest, GzaAndBzaRoundTripTheCorpusWithUtf8Names)
         ASSERT_NE(inner, nullptr);
         EXPECT_TRUE(inner->isFolder);
         for (const BgaEntry &e : all)
-            EXPECT_TRUE(!e.isFolder || e.name.find("empty") != std::string::npos) << e.name << " needs no member";
+            EXPECT_TRUE(!e.isFolder || e.name.find("empty") != std::string::npos)
+                << e.name << " needs no member";
         const BgaEntry *empty = findEntry(all, "input/empty.txt");
         ASSERT_NE(empty, nullptr);
         EXPECT_EQ(empty->arcType, 2);
@@ -117,7 +122,8 @@ TEST_F(BgaTest, GzaAndBzaRoundTripTheCorpusWithUtf8Names)
 TEST_F(BgaTest, EmptyFoldersAloneSurviveInBothEncodings)
 {
     int round = 0;
-    for (const char *name : {"\xE7\xA9\xBA/\xE3\x81\x8B\xE3\x82\x89", "vide/d\xC3\xA9j\xC3\xA0 \xF0\x9F\x93\x81"}) {
+    for (const char *name :
+         {"\xE7\xA9\xBA/\xE3\x81\x8B\xE3\x82\x89", "vide/d\xC3\xA9j\xC3\xA0 \xF0\x9F\x93\x81"}) {
         fs::remove_all(base + "input");
         fs::create_directories(base + "input/" + name);
         fs::create_directories(base + "input/plain");
@@ -133,7 +139,9 @@ TEST_F(BgaTest, EmptyFoldersAloneSurviveInBothEncodings)
                 folders.push_back(e.name);
             }
             std::sort(folders.begin(), folders.end());
-            EXPECT_EQ(folders, (std::vector<std::string>{"input/plain", std::string("input/") + name})) << ext;
+            EXPECT_EQ(folders,
+                      (std::vector<std::string>{"input/plain", std::string("input/") + name}))
+                << ext;
         }
     }
 }
@@ -161,13 +169,15 @@ TEST_F(BgaTest, EachCompressedPayloadDecodesWithGzipOrBzip2Alone)
         ASSERT_EQ(archive(path, 9, "\"input/*.*\"\n", &reason), 0) << reason;
         int checked = 0;
         for (const BgaEntry &e : entries(path)) {
-            if (e.arcType != 1 || e.isFolder || (e.name.find("/many/") != std::string::npos && checked > 8))
+            if (e.arcType != 1 || e.isFolder
+                || (e.name.find("/many/") != std::string::npos && checked > 8))
                 continue; // every kind of member, but not a hundred tool runs
             const std::string payload = tmp.path() + "payload";
             writeFile(payload, payloadOf(path, e));
             const std::string tool = std::string(ext) == ".gza" ? "gzip -dc " : "bzip2 -dc ";
             const std::string decoded = tmp.path() + "decoded";
-            ASSERT_EQ(runCommand(tool + shellQuote(payload) + " > " + shellQuote(decoded)), 0) << e.name;
+            ASSERT_EQ(runCommand(tool + shellQuote(payload) + " > " + shellQuote(decoded)), 0)
+                << e.name;
             EXPECT_EQ(readFile(decoded), readFile(base + e.name)) << e.name;
             ++checked;
         }
@@ -240,7 +250,9 @@ TEST_F(BgaTest, RefusesBadInputWithAReasonAndLeavesNoArchive)
     EXPECT_NE(reason.find(".gza"), std::string::npos) << reason;
     EXPECT_FALSE(fileExists(tmp.path() + "krytmp.zip"));
 
-    EXPECT_NE(archive(tmp.path() + "krytmp.gza", 9, "\"input/a.txt\"\n\"input/vanished.txt\"\n", &reason), 0);
+    EXPECT_NE(
+        archive(tmp.path() + "krytmp.gza", 9, "\"input/a.txt\"\n\"input/vanished.txt\"\n", &reason),
+        0);
     EXPECT_NE(reason.find("vanished.txt"), std::string::npos) << reason;
     EXPECT_FALSE(fileExists(tmp.path() + "krytmp.gza"));
 
@@ -273,7 +285,8 @@ TEST_F(BgaTest, CallbackAnswerZeroStopsWithinHalfASecondAndLeavesNoArchive)
 {
     std::string text;
     for (int i = 0; i < 400000; ++i)
-        text += "line " + std::to_string(static_cast<long long>(i) * 7919 % 100003) + " of a long file\n";
+        text += "line " + std::to_string(static_cast<long long>(i) * 7919 % 100003)
+            + " of a long file\n";
     writeFile(base + "input/long.txt", text);
     ASSERT_TRUE(library.setOwner("Bga", nullptr, ownerCallback));
     callbackCalls = 0;
@@ -288,15 +301,18 @@ TEST_F(BgaTest, CallbackAnswerZeroStopsWithinHalfASecondAndLeavesNoArchive)
         answerStop = true;
     });
     std::string reason;
-    const int rc = library.run("Bga", "a -r -l9 \"" + path + "\" \"" + base + "\" @" + list, &reason);
+    const int rc =
+        library.run("Bga", "a -r -l9 \"" + path + "\" \"" + base + "\" @" + list, &reason);
     const auto returned = std::chrono::steady_clock::now();
     stopper.join();
     library.setOwner("Bga", nullptr, nullptr);
     EXPECT_NE(rc, 0);
-    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(returned - stopAt).count(), 2000);
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(returned - stopAt).count(),
+              2000);
     EXPECT_FALSE(fileExists(path));
     for (const auto &item : fs::directory_iterator(tmp.path()))
-        EXPECT_EQ(item.path().filename().string().find("krytmp.bza"), std::string::npos) << item.path();
+        EXPECT_EQ(item.path().filename().string().find("krytmp.bza"), std::string::npos)
+            << item.path();
 }
 
 } // namespace

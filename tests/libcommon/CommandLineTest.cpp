@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 using vexel::kit::CommandSyntax;
-using vexel::kit::ParsedCommand;
 using vexel::kit::parseCommandLine;
+using vexel::kit::ParsedCommand;
 
 namespace {
 
@@ -13,7 +13,8 @@ ParsedCommand parsed(const std::string &line, bool commandWord = false)
 {
     ParsedCommand command;
     std::string reason;
-    EXPECT_TRUE(parseCommandLine(line, CommandSyntax{commandWord}, &command, &reason)) << line << ": " << reason;
+    EXPECT_TRUE(parseCommandLine(line, CommandSyntax{commandWord}, &command, &reason))
+        << line << ": " << reason;
     return command;
 }
 
@@ -27,7 +28,8 @@ std::string refusal(const std::string &line)
 
 TEST(CommandLine, ZipLinesWithAndWithoutBaseFolder)
 {
-    const ParsedCommand withBase = parsed("-r -9 \"/tmp/x/krytmp.zip\" \"/base/\" @/tmp/x/krytmp.lst");
+    const ParsedCommand withBase =
+        parsed("-r -9 \"/tmp/x/krytmp.zip\" \"/base/\" @/tmp/x/krytmp.lst");
     EXPECT_EQ(withBase.switches, (std::vector<std::string>{"-r", "-9"}));
     EXPECT_EQ(withBase.archivePath, "/tmp/x/krytmp.zip");
     EXPECT_EQ(withBase.baseFolder, "/base/");
@@ -41,12 +43,14 @@ TEST(CommandLine, ZipLinesWithAndWithoutBaseFolder)
 
 TEST(CommandLine, CommandWordAndValuedSwitchesOfTheOtherLibraries)
 {
-    const ParsedCommand bga = parsed("a -r -l9 \"/t/krytmp.bza\" \"/home/u/\" @/t/krytmp.lst", true);
+    const ParsedCommand bga =
+        parsed("a -r -l9 \"/t/krytmp.bza\" \"/home/u/\" @/t/krytmp.lst", true);
     EXPECT_EQ(bga.command, "a");
     EXPECT_EQ(bga.switchValue("-l"), "9");
     EXPECT_TRUE(bga.hasSwitch("-R")) << "switches ignore letter case";
 
-    const ParsedCommand lha = parsed("a -x1 -r2 -y1 -gm -jm2 \"/t/krytmp.lzh\" \"/h/\" @/t/krytmp.lst", true);
+    const ParsedCommand lha =
+        parsed("a -x1 -r2 -y1 -gm -jm2 \"/t/krytmp.lzh\" \"/h/\" @/t/krytmp.lst", true);
     EXPECT_EQ(lha.command, "a");
     EXPECT_EQ(lha.switchValue("-jm"), "2");
     EXPECT_FALSE(lha.hasSwitch("-n"));
@@ -59,10 +63,12 @@ TEST(CommandLine, CommandWordAndValuedSwitchesOfTheOtherLibraries)
 
 TEST(CommandLine, PathsWithBlanksQuotesAndMissingSlash)
 {
-    const ParsedCommand c = parsed("-r -9 \"/tmp/my run/krytmp.zip\" \"/home/u/My Files\" @/tmp/my run/krytmp.lst");
+    const ParsedCommand c =
+        parsed("-r -9 \"/tmp/my run/krytmp.zip\" \"/home/u/My Files\" @/tmp/my run/krytmp.lst");
     EXPECT_EQ(c.archivePath, "/tmp/my run/krytmp.zip");
     EXPECT_EQ(c.baseFolder, "/home/u/My Files/");
-    EXPECT_EQ(c.listFile, "/tmp/my run/krytmp.lst") << "an unquoted list path runs to the end of the line";
+    EXPECT_EQ(c.listFile, "/tmp/my run/krytmp.lst")
+        << "an unquoted list path runs to the end of the line";
     EXPECT_EQ(parsed("-r \"/a.zip\" \"\" @\"/l l.lst\"  ").listFile, "/l l.lst");
     EXPECT_EQ(parsed("-r \"/a.zip\" \"\" @/l.lst").baseFolder, "");
     // Paths are quoted without escaping: a quote inside a word does not end it.

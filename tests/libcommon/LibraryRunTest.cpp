@@ -1,7 +1,7 @@
 // runLibrary without any Qt application (as in a command-line host): results, reasons,
 // the callback and stopping, and what is left on disk.
-#include "InputFile.h"
 #include "LibraryRun.h"
+#include "InputFile.h"
 
 #include "TestTree.h"
 
@@ -26,8 +26,8 @@ const LibraryTraits kTraits{"Test Status", CommandSyntax{false}};
 // giving up when asked to stop.
 ArchiveWriter namesWriter(std::chrono::milliseconds perMember = 0ms)
 {
-    return [perMember](const std::vector<Member> &members, ArchiveOutput &output, Progress &progress,
-                       std::string *reason) {
+    return [perMember](const std::vector<Member> &members, ArchiveOutput &output,
+                       Progress &progress, std::string *reason) {
         for (const Member &m : members) {
             progress.beginMember(m.storedName);
             const auto end = std::chrono::steady_clock::now() + perMember;
@@ -73,7 +73,8 @@ protected:
     void expectNothingLeft()
     {
         for (const auto &item : fs::directory_iterator(tmp.path()))
-            EXPECT_EQ(item.path().filename().string().find("out.arc"), std::string::npos) << item.path();
+            EXPECT_EQ(item.path().filename().string().find("out.arc"), std::string::npos)
+                << item.path();
     }
 
     TempFolder tmp;
@@ -86,13 +87,15 @@ TEST_F(LibraryRunTest, CompleteArchiveReturnsZeroWithAnEmptyLine)
     EXPECT_EQ(run(namesWriter(), &output), 0);
     EXPECT_EQ(output, "");
     EXPECT_EQ(readFile(archive), "a.txt\nb.txt\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(tmp.path()), fs::directory_iterator()), 3) << "no temporary left";
+    EXPECT_EQ(std::distance(fs::directory_iterator(tmp.path()), fs::directory_iterator()), 3)
+        << "no temporary left";
 }
 
 TEST_F(LibraryRunTest, FailingWriterLeavesNoArchiveAndGivesItsReason)
 {
     std::string output;
-    const ArchiveWriter failing = [](const std::vector<Member> &, ArchiveOutput &output, Progress &, std::string *reason) {
+    const ArchiveWriter failing = [](const std::vector<Member> &, ArchiveOutput &output, Progress &,
+                                     std::string *reason) {
         output.write("partial", 7, reason);
         *reason = "the disk is on fire";
         return false;
@@ -153,12 +156,13 @@ TEST_F(LibraryRunTest, ASecondReadOfAMemberIsNotCountedTwice)
     // A writer that gives up compressing a member and stores it instead reads it twice.
     writeFile(tmp.path() + "base/a.txt", std::string(300000, 'x'));
     std::vector<Progress::Snapshot> afterReads;
-    const ArchiveWriter twice = [&](const std::vector<Member> &members, ArchiveOutput &output, Progress &progress,
-                                    std::string *reason) {
+    const ArchiveWriter twice = [&](const std::vector<Member> &members, ArchiveOutput &output,
+                                    Progress &progress, std::string *reason) {
         const auto ignore = [](const std::uint8_t *, std::size_t, std::string *) { return true; };
         for (const Member &m : members) {
             progress.beginMember(m.storedName);
-            if (!readMember(m, progress, ignore, reason, 4096) || !readMember(m, progress, ignore, reason, 4096))
+            if (!readMember(m, progress, ignore, reason, 4096)
+                || !readMember(m, progress, ignore, reason, 4096))
                 return false;
             afterReads.push_back(progress.snapshot());
         }

@@ -78,7 +78,8 @@ protected:
 
 ArchiveWriter slowWriter()
 {
-    return [](const std::vector<Member> &members, ArchiveOutput &output, Progress &progress, std::string *reason) {
+    return [](const std::vector<Member> &members, ArchiveOutput &output, Progress &progress,
+              std::string *reason) {
         progress.beginMember(members.front().storedName);
         for (int i = 0; i < 5000; ++i) { // 5 s unless stopped
             std::this_thread::sleep_for(1ms);
@@ -94,7 +95,8 @@ ArchiveWriter slowWriter()
 TEST_F(LibraryWindowTest, CloseOnTheStatusWindowStopsWithinHalfASecond)
 {
     const std::string archive = tmp.path() + "out.arc";
-    const std::string line = "\"" + archive + "\" \"" + tmp.path() + "base/\" @" + tmp.path() + "k.lst";
+    const std::string line =
+        "\"" + archive + "\" \"" + tmp.path() + "base/\" @" + tmp.path() + "k.lst";
     closeWhenShown(QStringLiteral("Test Status 状況"));
     int hostTicks = 0;
     QTimer host;
@@ -113,7 +115,8 @@ TEST_F(LibraryWindowTest, CloseOnTheStatusWindowStopsWithinHalfASecond)
     EXPECT_EQ(member, QStringLiteral("a.txt"));
     EXPECT_GT(hostTicks, 0) << "the host's timers run during the call";
     EXPECT_FALSE(fileExists(archive));
-    EXPECT_EQ(findWindow(QStringLiteral("Test Status 状況")), nullptr) << "the window is gone after the call";
+    EXPECT_EQ(findWindow(QStringLiteral("Test Status 状況")), nullptr)
+        << "the window is gone after the call";
 }
 
 // A call on another thread (a run making several formats at once) still gets its status
@@ -122,12 +125,14 @@ TEST_F(LibraryWindowTest, CloseOnTheStatusWindowStopsWithinHalfASecond)
 TEST_F(LibraryWindowTest, ACallOnAnotherThreadHasItsWindowOnTheApplicationsThread)
 {
     const std::string archive = tmp.path() + "out.arc";
-    const std::string line = "\"" + archive + "\" \"" + tmp.path() + "base/\" @" + tmp.path() + "k.lst";
+    const std::string line =
+        "\"" + archive + "\" \"" + tmp.path() + "base/\" @" + tmp.path() + "k.lst";
     QThread *windowThread = nullptr;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         QWidget *w = findWindow(QStringLiteral("Elsewhere"));
-        if (w && !windowThread && !w->findChild<QLabel *>(QStringLiteral("Member"))->text().isEmpty()) {
+        if (w && !windowThread
+            && !w->findChild<QLabel *>(QStringLiteral("Member"))->text().isEmpty()) {
             windowThread = w->thread();
             w->close();
         }
@@ -137,7 +142,8 @@ TEST_F(LibraryWindowTest, ACallOnAnotherThreadHasItsWindowOnTheApplicationsThrea
     int rc = -1;
     std::thread caller([&] {
         char output[260];
-        rc = runLibrary({nullptr, line.c_str(), output, sizeof output}, LibraryTraits{"Elsewhere", {}}, nullptr,
+        rc = runLibrary({nullptr, line.c_str(), output, sizeof output},
+                        LibraryTraits{"Elsewhere", {}}, nullptr,
                         [](const ParsedCommand &, JobPlan *plan, std::string *) {
                             plan->write = slowWriter();
                             return true;
@@ -160,38 +166,43 @@ TEST_F(LibraryWindowTest, ACallOnAnotherThreadHasItsWindowOnTheApplicationsThrea
 TEST_F(LibraryWindowTest, DeletingTheStatusWindowStopsLikeClosingIt)
 {
     const std::string archive = tmp.path() + "out.arc";
-    const std::string line = "\"" + archive + "\" \"" + tmp.path() + "base/\" @" + tmp.path() + "k.lst";
+    const std::string line =
+        "\"" + archive + "\" \"" + tmp.path() + "base/\" @" + tmp.path() + "k.lst";
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] { delete findWindow(QStringLiteral("Doomed")); });
     poll.start(20);
     char output[260];
-    const int rc = runLibrary({nullptr, line.c_str(), output, sizeof output}, LibraryTraits{"Doomed", {}}, nullptr,
-                              [](const ParsedCommand &, JobPlan *plan, std::string *) {
-                                  plan->write = slowWriter();
-                                  return true;
-                              });
+    const int rc =
+        runLibrary({nullptr, line.c_str(), output, sizeof output}, LibraryTraits{"Doomed", {}},
+                   nullptr, [](const ParsedCommand &, JobPlan *plan, std::string *) {
+                       plan->write = slowWriter();
+                       return true;
+                   });
     EXPECT_NE(rc, 0);
     EXPECT_FALSE(fileExists(archive));
 }
 
 TEST_F(LibraryWindowTest, NoWindowWhenThePlanSaysDisplayOff)
 {
-    const std::string line = "\"" + tmp.path() + "o.arc\" \"" + tmp.path() + "base/\" @" + tmp.path() + "k.lst";
+    const std::string line =
+        "\"" + tmp.path() + "o.arc\" \"" + tmp.path() + "base/\" @" + tmp.path() + "k.lst";
     bool seen = false;
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] { seen = seen || findWindow(QStringLiteral("Quiet")); });
+    QObject::connect(&poll, &QTimer::timeout,
+                     [&] { seen = seen || findWindow(QStringLiteral("Quiet")); });
     poll.start(5);
     char output[260];
-    const int rc = runLibrary({nullptr, line.c_str(), output, sizeof output}, LibraryTraits{"Quiet", {}}, nullptr,
-                              [](const ParsedCommand &, JobPlan *plan, std::string *) {
-                                  plan->showStatus = false;
-                                  plan->write = [](const std::vector<Member> &, ArchiveOutput &out, Progress &,
-                                                   std::string *reason) {
-                                      std::this_thread::sleep_for(200ms);
-                                      return out.write("x", 1, reason);
-                                  };
-                                  return true;
-                              });
+    const int rc =
+        runLibrary({nullptr, line.c_str(), output, sizeof output}, LibraryTraits{"Quiet", {}},
+                   nullptr, [](const ParsedCommand &, JobPlan *plan, std::string *) {
+                       plan->showStatus = false;
+                       plan->write = [](const std::vector<Member> &, ArchiveOutput &out, Progress &,
+                                        std::string *reason) {
+                           std::this_thread::sleep_for(200ms);
+                           return out.write("x", 1, reason);
+                       };
+                       return true;
+                   });
     EXPECT_EQ(rc, 0) << output;
     EXPECT_FALSE(seen);
 }
@@ -212,8 +223,9 @@ TEST_F(LibraryWindowTest, RealLibrariesShowTheirTitlesAndStopOnClose)
     writeFile(tmp.path() + "k.lst", "\"slow.txt\"\n");
     struct Case {
         const char *file, *prefix, *title, *line;
-    } cases[] = {{"zip32j.so", "Zip", "ZIP32J.DLL Status", "-r -9 \"%1krytmp.zip\" \"%1base/\" @%1k.lst"},
-                 {"bga32.so", "Bga", "BGA32.DLL Status", "a -r -l9 \"%1krytmp.bza\" \"%1base/\" @%1k.lst"}};
+    } cases[] = {
+        {"zip32j.so", "Zip", "ZIP32J.DLL Status", "-r -9 \"%1krytmp.zip\" \"%1base/\" @%1k.lst"},
+        {"bga32.so", "Bga", "BGA32.DLL Status", "a -r -l9 \"%1krytmp.bza\" \"%1base/\" @%1k.lst"}};
     for (const Case &c : cases) {
         LoadedLibrary library(c.file);
         ASSERT_TRUE(library.loaded()) << library.error();
@@ -226,7 +238,8 @@ TEST_F(LibraryWindowTest, RealLibrariesShowTheirTitlesAndStopOnClose)
         EXPECT_LT(returned - closedAt, 2000ms) << c.file;
         EXPECT_EQ(member, QStringLiteral("slow.txt")) << c.file;
         for (const auto &item : fs::directory_iterator(tmp.path()))
-            EXPECT_EQ(item.path().filename().string().find("krytmp"), std::string::npos) << item.path();
+            EXPECT_EQ(item.path().filename().string().find("krytmp"), std::string::npos)
+                << item.path();
     }
 }
 

@@ -29,12 +29,14 @@ protected:
     }
 
     // Names as "name" or "name/" for folders, in collection order.
-    std::vector<std::string> collect(const std::string &listText, bool recurse, std::string *reason = nullptr,
+    std::vector<std::string> collect(const std::string &listText, bool recurse,
+                                     std::string *reason = nullptr,
                                      const std::string &baseFolder = "",
                                      std::vector<std::string> *warnings = nullptr)
     {
         writeFile(tmp.path() + "k.lst", listText);
-        fs::permissions(tmp.path() + "k.lst", fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+        fs::permissions(tmp.path() + "k.lst",
+                        fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
         ParsedCommand command;
         command.archivePath = tmp.path() + "a.zip";
         command.baseFolder = baseFolder.empty() ? base : baseFolder;
@@ -43,7 +45,8 @@ protected:
         command.listFile = tmp.path() + "k.lst";
         std::vector<Member> members;
         std::string why;
-        if (!collectMembers(command, CollectOptions{recurse, true}, &members, &why, nullptr, warnings)) {
+        if (!collectMembers(command, CollectOptions{recurse, true}, &members, &why, nullptr,
+                            warnings)) {
             if (reason)
                 *reason = why;
             return {"(failed)"};
@@ -63,9 +66,12 @@ using Names = std::vector<std::string>;
 TEST_F(MembersTest, DroppedFolderGivesItselfAndEverythingBelowWithRecursion)
 {
     EXPECT_EQ(collect("\"X/*.*\"\r\n", true),
-              (Names{"X/", "X/a.txt", "X/b.c", "X/empty/", "X/noext", "X/sub/", "X/sub/deep/", "X/sub/deep/d.txt"}));
-    EXPECT_EQ(collect("\"X/*.*\"\n", false), (Names{"X/", "X/a.txt", "X/b.c", "X/empty/", "X/noext", "X/sub/"}));
-    EXPECT_EQ(collect("X\n", true), collect("\"X/*.*\"\n", true)) << "a folder named alone is X/*.*";
+              (Names{"X/", "X/a.txt", "X/b.c", "X/empty/", "X/noext", "X/sub/", "X/sub/deep/",
+                     "X/sub/deep/d.txt"}));
+    EXPECT_EQ(collect("\"X/*.*\"\n", false),
+              (Names{"X/", "X/a.txt", "X/b.c", "X/empty/", "X/noext", "X/sub/"}));
+    EXPECT_EQ(collect("X\n", true), collect("\"X/*.*\"\n", true))
+        << "a folder named alone is X/*.*";
 }
 
 TEST_F(MembersTest, EmptyDroppedFolderSurvives)
@@ -75,7 +81,8 @@ TEST_F(MembersTest, EmptyDroppedFolderSurvives)
 
 TEST_F(MembersTest, ListFileLinesQuotedOrNotWithEitherLineEnd)
 {
-    EXPECT_EQ(collect("\"top.txt\"\r\n\r\nX/a.txt\n\"X/b.c\"", true), (Names{"top.txt", "X/a.txt", "X/b.c"}));
+    EXPECT_EQ(collect("\"top.txt\"\r\n\r\nX/a.txt\n\"X/b.c\"", true),
+              (Names{"top.txt", "X/a.txt", "X/b.c"}));
     EXPECT_EQ(collect("\"top.txt\"\n\"top.txt\"\n\"X/*.*\"\n\"X/a.txt\"\n", false).size(), 7u)
         << "each stored name appears once";
     writeFile(base + "say \"hi\".txt", "q");
@@ -86,7 +93,8 @@ TEST_F(MembersTest, ListFileLinesQuotedOrNotWithEitherLineEnd)
 TEST_F(MembersTest, WildcardsAndTheBaseFolderContents)
 {
     EXPECT_EQ(collect("\"X/*.txt\"\n", true), (Names{"X/a.txt"}));
-    EXPECT_EQ(collect("\"*.*\"\n", false), (Names{"X/", "top.txt"})) << "the base folder itself has no name";
+    EXPECT_EQ(collect("\"*.*\"\n", false), (Names{"X/", "top.txt"}))
+        << "the base folder itself has no name";
     std::string reason;
     EXPECT_EQ(collect("\"X/*.zzz\"\n", true, &reason), (Names{"(failed)"}));
     EXPECT_NE(reason.find("*.zzz"), std::string::npos) << reason;
@@ -95,8 +103,10 @@ TEST_F(MembersTest, WildcardsAndTheBaseFolderContents)
 TEST_F(MembersTest, StoredNamesNeverLeaveTheArchiveRoot)
 {
     EXPECT_EQ(collect("\"../base/top.txt\"\n", true), (Names{"base/top.txt"}));
-    EXPECT_EQ(collect("\"" + base + "top.txt\"\n", true, nullptr, "-"), (Names{base.substr(1) + "top.txt"}));
-    EXPECT_EQ(collect("\"" + base + "top.txt\"\n", true), (Names{"top.txt"})) << "a full path below the base";
+    EXPECT_EQ(collect("\"" + base + "top.txt\"\n", true, nullptr, "-"),
+              (Names{base.substr(1) + "top.txt"}));
+    EXPECT_EQ(collect("\"" + base + "top.txt\"\n", true), (Names{"top.txt"}))
+        << "a full path below the base";
 }
 
 TEST_F(MembersTest, MissingOrBrokenEntriesFailWithTheirNames)
@@ -147,15 +157,16 @@ TEST_F(MembersTest, LinksAreFollowedAndOnlyLoopsAndDanglingLinksLeftOut)
 {
     writeFile(base + "P/5.36.0/lib.pm", "perl");
     writeFile(tmp.path() + "outside/o.txt", "out");
-    fs::create_directory_symlink("5.36.0", base + "P/5.36");   // sorts before its target
+    fs::create_directory_symlink("5.36.0", base + "P/5.36"); // sorts before its target
     fs::create_symlink("5.36.0/lib.pm", base + "P/file link");
     fs::create_directory_symlink(tmp.path() + "outside", base + "P/outside");
     fs::create_symlink("nowhere", base + "P/dangling");
-    fs::create_directory_symlink("..", base + "P/5.36.0/up");  // back to P: a loop
+    fs::create_directory_symlink("..", base + "P/5.36.0/up"); // back to P: a loop
     std::vector<std::string> warnings;
     const Names names = collect("\"P/*.*\"\n", true, nullptr, "", &warnings);
-    EXPECT_EQ(names, (Names{"P/", "P/5.36/", "P/5.36/lib.pm", "P/5.36.0/", "P/5.36.0/lib.pm", "P/file link",
-                            "P/outside/", "P/outside/o.txt"}));
+    EXPECT_EQ(names,
+              (Names{"P/", "P/5.36/", "P/5.36/lib.pm", "P/5.36.0/", "P/5.36.0/lib.pm",
+                     "P/file link", "P/outside/", "P/outside/o.txt"}));
     ASSERT_EQ(warnings.size(), 3u);
     EXPECT_NE(warnings[0].find("P/5.36/up"), std::string::npos) << warnings[0];
     EXPECT_NE(warnings[1].find("P/5.36.0/up"), std::string::npos) << warnings[1];
@@ -175,14 +186,16 @@ TEST_F(MembersTest, ListedNameHoldingWildcardCharactersIsThatFileAlone)
     writeFile(base + "W/x*.txt", "star");
     writeFile(base + "W/xyz.txt", "neighbour");
     EXPECT_EQ(collect("\"W/a?c.txt\"\n\"W/x*.txt\"\n", true), (Names{"W/a?c.txt", "W/x*.txt"}));
-    EXPECT_EQ(collect("\"W/a?d.txt\"\n", true), (Names{"(failed)"})) << "a pattern matching nothing";
-    EXPECT_EQ(collect("\"W/ab?.txt\"\n", true), (Names{"W/abc.txt"})) << "still a pattern when no such file";
+    EXPECT_EQ(collect("\"W/a?d.txt\"\n", true), (Names{"(failed)"}))
+        << "a pattern matching nothing";
+    EXPECT_EQ(collect("\"W/ab?.txt\"\n", true), (Names{"W/abc.txt"}))
+        << "still a pattern when no such file";
 }
 
 TEST_F(MembersTest, NamesThatAreNotUtf8AreKeptAsTheirBytes)
 {
     const std::string file = "bad\xff\xfe.txt";
-    const std::string folder = "d\xe9j\xe0";   // Latin-1, not UTF-8
+    const std::string folder = "d\xe9j\xe0"; // Latin-1, not UTF-8
     writeFile(base + "B/" + file, "ff");
     writeFile(base + "B/" + folder + "/in.txt", "in");
     EXPECT_EQ(collect("\"B/*.*\"\n\"B/" + file + "\"\n", true),

@@ -39,7 +39,7 @@ int recordingCallback(void *, std::uint32_t message, std::uint32_t state, void *
         s.hasRecord = true;
         s.record = *static_cast<const KryProgress *>(info);
         s.member = s.record.member ? s.record.member : "";
-        s.record.member = nullptr;   // valid only during the call
+        s.record.member = nullptr; // valid only during the call
     }
     std::lock_guard lock(seenMutex);
     seen.push_back(s);
@@ -85,8 +85,9 @@ protected:
     {
         const LibraryCase &c = GetParam();
         EXPECT_TRUE(library.setOwner(c.prefix, nullptr, recordingCallback));
-        return library.run(c.prefix, libraryCommandLine(c.switches, archive, base, tmp.path() + "krytmp.lst",
-                                                        "\"input/*.*\"\n"),
+        return library.run(c.prefix,
+                           libraryCommandLine(c.switches, archive, base, tmp.path() + "krytmp.lst",
+                                              "\"input/*.*\"\n"),
                            reason);
     }
 

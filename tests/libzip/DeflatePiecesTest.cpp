@@ -13,7 +13,8 @@ using vexel::zip::deflateStreamBounds;
 
 namespace {
 
-std::vector<unsigned char> inflateAll(const std::vector<unsigned char> &packed, std::size_t expected, bool *ended)
+std::vector<unsigned char> inflateAll(const std::vector<unsigned char> &packed,
+                                      std::size_t expected, bool *ended)
 {
     z_stream z{};
     EXPECT_EQ(inflateInit2(&z, -MAX_WBITS), Z_OK);
@@ -54,7 +55,8 @@ std::vector<unsigned char> mixedData(std::size_t size, unsigned seed)
     return data;
 }
 
-void expectJoinedPiecesInflate(const std::vector<unsigned char> &data, const std::vector<std::size_t> &cuts, int level)
+void expectJoinedPiecesInflate(const std::vector<unsigned char> &data,
+                               const std::vector<std::size_t> &cuts, int level)
 {
     DeflatePieces pieces(level);
     std::vector<unsigned char> packed;
@@ -90,8 +92,9 @@ TEST(DeflatePieces, EmptyTinyAndIncompressiblePieces)
     std::mt19937 rng(5);
     for (auto &b : random)
         b = static_cast<unsigned char>(rng());
-    expectJoinedPiecesInflate(random, {100000, 200000}, 12);                 // stored blocks throughout
-    expectJoinedPiecesInflate(mixedData(1000, 3), {0, 1, 2, 3, 500, 500}, 12); // empty and one-byte pieces
+    expectJoinedPiecesInflate(random, {100000, 200000}, 12); // stored blocks throughout
+    expectJoinedPiecesInflate(mixedData(1000, 3), {0, 1, 2, 3, 500, 500},
+                              12); // empty and one-byte pieces
     expectJoinedPiecesInflate(std::vector<unsigned char>(200000, 'a'), {65536, 131072}, 12);
 }
 

@@ -36,7 +36,8 @@ TEST_P(ZipEngineSanitized, MembersAroundTheProbeWindowRoundTrip)
     ZipEngine *engine = ZipEngineCreate(zip.c_str(), GetParam(), reason, sizeof reason);
     ASSERT_NE(engine, nullptr) << reason;
     const std::size_t window = 1 << 20;
-    const std::size_t sizes[] = {0, 1, 256 * 1024, 256 * 1024 + 1, window - 1, window, window + 1, 2 * window + 3};
+    const std::size_t sizes[] = {0,          1,      256 * 1024, 256 * 1024 + 1,
+                                 window - 1, window, window + 1, 2 * window + 3};
     std::vector<std::pair<std::string, std::string>> written;
     int n = 0;
     for (const std::size_t size : sizes) {
@@ -45,8 +46,10 @@ TEST_P(ZipEngineSanitized, MembersAroundTheProbeWindowRoundTrip)
             const std::string data = bytesOf(size, compressible, n * 7919ull + 1);
             const ZipEngineMember member{name.c_str(), 0, data.size(), 1700000000, 0600};
             ASSERT_TRUE(ZipEngineBeginMember(engine, &member)) << ZipEngineError(engine);
-            for (std::size_t at = 0; at < data.size(); at += 7777) // uneven: the window ends inside a chunk
-                ASSERT_TRUE(ZipEngineWriteData(engine, data.data() + at, std::min<std::size_t>(7777, data.size() - at)))
+            for (std::size_t at = 0; at < data.size();
+                 at += 7777) // uneven: the window ends inside a chunk
+                ASSERT_TRUE(ZipEngineWriteData(engine, data.data() + at,
+                                               std::min<std::size_t>(7777, data.size() - at)))
                     << ZipEngineError(engine);
             ASSERT_TRUE(ZipEngineEndMember(engine)) << ZipEngineError(engine);
             written.emplace_back(name, data);
@@ -62,16 +65,19 @@ TEST_P(ZipEngineSanitized, MembersAroundTheProbeWindowRoundTrip)
     for (const auto &[name, data] : written) {
         output.clear();
         ASSERT_EQ(runCommand("unzip -p " + shellQuote(zip) + " " + name, &output), 0) << name;
-        EXPECT_TRUE(output == data) << name << ": " << output.size() << " bytes instead of " << data.size();
+        EXPECT_TRUE(output == data)
+            << name << ": " << output.size() << " bytes instead of " << data.size();
     }
     // Incompressible members are stored, whether they end inside the window or beyond it.
     std::string listing;
     ASSERT_EQ(runCommand("unzip -v " + shellQuote(zip), &listing), 0) << listing;
     for (const auto &[name, data] : written) {
         const std::size_t line = listing.rfind('\n', listing.find("  " + name + "\n"));
-        const std::string method = listing.substr(line + 1, listing.find("  " + name + "\n") - line);
+        const std::string method =
+            listing.substr(line + 1, listing.find("  " + name + "\n") - line);
         const bool stored = method.find("Stored") != std::string::npos;
-        EXPECT_EQ(stored, name.ends_with(".bin") || data.size() <= 1) << method; // no deflate shrinks one byte
+        EXPECT_EQ(stored, name.ends_with(".bin") || data.size() <= 1)
+            << method; // no deflate shrinks one byte
     }
 }
 

@@ -39,8 +39,10 @@ TEST(ZipEngine, MemberBeyondFourGibibytesIsWrittenAsZip64)
     ASSERT_TRUE(ZipEngineBeginMember(engine.get(), &member));
     const std::vector<char> zeros(8 << 20, 0);
     for (std::uint64_t done = 0; done < size;) {
-        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(zeros.size(), size - done));
-        ASSERT_TRUE(ZipEngineWriteData(engine.get(), zeros.data(), n)) << ZipEngineError(engine.get());
+        const std::size_t n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(zeros.size(), size - done));
+        ASSERT_TRUE(ZipEngineWriteData(engine.get(), zeros.data(), n))
+            << ZipEngineError(engine.get());
         done += n;
     }
     ASSERT_TRUE(ZipEngineEndMember(engine.get())) << ZipEngineError(engine.get());
@@ -63,15 +65,15 @@ TEST(ZipEngine, MemberBeyondFourGibibytesIsWrittenAsZip64)
 // CP437, which maps every byte, so encoding back gives the stored bytes).
 std::string pythonListing(const std::string &zip)
 {
-    const std::string script =
-        "import sys, zipfile\n"
-        "z = zipfile.ZipFile(sys.argv[1])\n"
-        "for i in z.infolist():\n"
-        "    utf8 = bool(i.flag_bits & 0x800)\n"
-        "    raw = i.filename.encode('utf-8' if utf8 else 'cp437')\n"
-        "    print(int(utf8), raw.hex())\n";
+    const std::string script = "import sys, zipfile\n"
+                               "z = zipfile.ZipFile(sys.argv[1])\n"
+                               "for i in z.infolist():\n"
+                               "    utf8 = bool(i.flag_bits & 0x800)\n"
+                               "    raw = i.filename.encode('utf-8' if utf8 else 'cp437')\n"
+                               "    print(int(utf8), raw.hex())\n";
     std::string output;
-    EXPECT_EQ(runCommand("python3 -c " + shellQuote(script) + " " + shellQuote(zip), &output), 0) << output;
+    EXPECT_EQ(runCommand("python3 -c " + shellQuote(script) + " " + shellQuote(zip), &output), 0)
+        << output;
     return output;
 }
 
@@ -93,10 +95,14 @@ TEST(ZipEngine, Utf8FlagOnlyOnValidNonAsciiNames)
 {
     TempFolder tmp;
     const std::string zip = tmp.path() + "names.zip";
-    const std::string latin1 = "d\xe9j\xe0";            // a folder name from another locale
-    const std::vector<std::pair<std::string, int>> names = {
-        {"plain.txt", 0}, {"日本語.txt", 1}, {"bad\xff\xfe.txt", 0}, {latin1 + "/in.txt", 0},
-        {"\xed\xa0\x80surrogate", 0}, {"\xc0\xafoverlong", 0}, {"cut\xe6\x97", 0}};
+    const std::string latin1 = "d\xe9j\xe0"; // a folder name from another locale
+    const std::vector<std::pair<std::string, int>> names = {{"plain.txt", 0},
+                                                            {"日本語.txt", 1},
+                                                            {"bad\xff\xfe.txt", 0},
+                                                            {latin1 + "/in.txt", 0},
+                                                            {"\xed\xa0\x80surrogate", 0},
+                                                            {"\xc0\xafoverlong", 0},
+                                                            {"cut\xe6\x97", 0}};
     {
         Engine engine = create(zip, 6);
         const ZipEngineMember folder{latin1.c_str(), 1, 0, 1600000000, 0755};
@@ -137,8 +143,10 @@ std::string pythonCount(const std::string &zip)
 {
     std::string output;
     EXPECT_EQ(runCommand("python3 -c 'import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); "
-                         "print(len(z.namelist()), z.read(z.namelist()[-1]).decode())' " + shellQuote(zip),
-                         &output), 0)
+                         "print(len(z.namelist()), z.read(z.namelist()[-1]).decode())' "
+                             + shellQuote(zip),
+                         &output),
+              0)
         << output;
     return output;
 }
@@ -190,7 +198,8 @@ TEST(ZipEngine, LevelNineFilesAcrossPieceBoundariesExtractExact)
     std::mt19937 rng(17);
     std::string text;
     while (text.size() < 2 * piece + 4096)
-        text += "line " + std::to_string(rng() % 5000) + " of a long text file, piece after piece\n";
+        text +=
+            "line " + std::to_string(rng() % 5000) + " of a long text file, piece after piece\n";
     std::string noise(piece + 100, '\0');
     for (char &c : noise)
         c = static_cast<char>(rng());
@@ -206,7 +215,8 @@ TEST(ZipEngine, LevelNineFilesAcrossPieceBoundariesExtractExact)
         ASSERT_TRUE(ZipEngineBeginMember(engine.get(), &member));
         for (std::size_t at = 0; at < data.size();) {
             const std::size_t n = std::min<std::size_t>(data.size() - at, 1 + rng() % (3 << 20));
-            ASSERT_TRUE(ZipEngineWriteData(engine.get(), data.data() + at, n)) << ZipEngineError(engine.get());
+            ASSERT_TRUE(ZipEngineWriteData(engine.get(), data.data() + at, n))
+                << ZipEngineError(engine.get());
             at += n;
         }
         ASSERT_TRUE(ZipEngineEndMember(engine.get())) << ZipEngineError(engine.get());
@@ -223,19 +233,22 @@ TEST(ZipEngine, LevelNineFilesAcrossPieceBoundariesExtractExact)
     ASSERT_EQ(runCommand("7zz l -slt " + shellQuote(zip), &listing), 0) << listing;
     const std::size_t noisy = listing.find("Path = noise-then-text.bin");
     ASSERT_NE(noisy, std::string::npos);
-    EXPECT_NE(listing.find("Method = Store", noisy), std::string::npos) << "the first piece decides";
+    EXPECT_NE(listing.find("Method = Store", noisy), std::string::npos)
+        << "the first piece decides";
     EXPECT_NE(listing.find("Method = Deflate"), std::string::npos);
 }
 
 // Writes the files at level 9, one engine call per MiB; false when a call failed.
-bool writeLevelNine(ZipEngine *engine, const std::vector<std::pair<std::string, std::string>> &files)
+bool writeLevelNine(ZipEngine *engine,
+                    const std::vector<std::pair<std::string, std::string>> &files)
 {
     for (const auto &[name, data] : files) {
         const ZipEngineMember member{name.c_str(), 0, data.size(), 1600000000, 0644};
         if (!ZipEngineBeginMember(engine, &member))
             return false;
         for (std::size_t at = 0; at < data.size(); at += 1 << 20)
-            if (!ZipEngineWriteData(engine, data.data() + at, std::min<std::size_t>(data.size() - at, 1 << 20)))
+            if (!ZipEngineWriteData(engine, data.data() + at,
+                                    std::min<std::size_t>(data.size() - at, 1 << 20)))
                 return false;
         if (!ZipEngineEndMember(engine))
             return false;
@@ -258,7 +271,8 @@ TEST(ZipEngine, AStopQueryChangesNoByteAndAStopEndsALongPieceAtOnce)
     Engine plain = create(tmp.path() + "plain.zip", 9);
     ASSERT_TRUE(writeLevelNine(plain.get(), files)) << ZipEngineError(plain.get());
     Engine watched = create(tmp.path() + "watched.zip", 9);
-    ZipEngineSetStop(watched.get(), [](void *) { return 0; }, nullptr);
+    ZipEngineSetStop(
+        watched.get(), [](void *) { return 0; }, nullptr);
     ASSERT_TRUE(writeLevelNine(watched.get(), files)) << ZipEngineError(watched.get());
     plain.reset();
     watched.reset();
@@ -268,7 +282,9 @@ TEST(ZipEngine, AStopQueryChangesNoByteAndAStopEndsALongPieceAtOnce)
     // 3 MiB at this level takes far longer than the first look after it started.
     Engine stopped = create(tmp.path() + "stopped.zip", 9);
     int asked = 0;
-    ZipEngineSetStop(stopped.get(), [](void *count) { return ++*static_cast<int *>(count) > 1 ? 1 : 0; }, &asked);
+    ZipEngineSetStop(
+        stopped.get(), [](void *count) { return ++*static_cast<int *>(count) > 1 ? 1 : 0; },
+        &asked);
     EXPECT_FALSE(writeLevelNine(stopped.get(), {files[1]}));
     EXPECT_EQ(std::string(ZipEngineError(stopped.get())), "stopped by the user");
     EXPECT_EQ(asked, 2);
@@ -304,7 +320,8 @@ TEST(ZipEngine, LevelNineKeepsTheOrderOfSmallFilesDeflatedInParallel)
         } else if (i == 300) {
             std::string text;
             while (text.size() < 300 * 1024)
-                text += "a longer file, written at once in the middle of the queue " + std::to_string(rng() % 100) + "\n";
+                text += "a longer file, written at once in the middle of the queue "
+                    + std::to_string(rng() % 100) + "\n";
             items.push_back({"long.txt", text, false});
         } else {
             std::string text;
@@ -336,7 +353,8 @@ TEST(ZipEngine, LevelNineKeepsTheOrderOfSmallFilesDeflatedInParallel)
         "    data = z.read(i)\n"
         "    print(i.filename, i.compress_type, len(data), zlib.crc32(data))\n";
     std::string listing;
-    ASSERT_EQ(runCommand("python3 -c " + shellQuote(script) + " " + shellQuote(zip), &listing), 0) << listing;
+    ASSERT_EQ(runCommand("python3 -c " + shellQuote(script) + " " + shellQuote(zip), &listing), 0)
+        << listing;
     std::istringstream lines(listing);
     std::string line;
     std::size_t index = 0;
@@ -353,7 +371,9 @@ TEST(ZipEngine, LevelNineKeepsTheOrderOfSmallFilesDeflatedInParallel)
         const bool stored = item.folder || item.data.empty() || item.name.rfind("noise", 0) == 0;
         EXPECT_EQ(method, stored ? 0 : 8) << name;
         EXPECT_EQ(size, item.data.size()) << name;
-        EXPECT_EQ(crc, crc32(0, reinterpret_cast<const Bytef *>(item.data.data()), static_cast<uInt>(item.data.size())))
+        EXPECT_EQ(crc,
+                  crc32(0, reinterpret_cast<const Bytef *>(item.data.data()),
+                        static_cast<uInt>(item.data.size())))
             << name;
     }
     EXPECT_EQ(index, items.size());
@@ -372,7 +392,8 @@ TEST(ZipEngine, DataMustMatchTheAnnouncedSize)
     ASSERT_TRUE(ZipEngineBeginMember(second.get(), &member));
     ASSERT_TRUE(ZipEngineWriteData(second.get(), "ab", 2));
     EXPECT_FALSE(ZipEngineEndMember(second.get()));
-    EXPECT_FALSE(ZipEngineFinish(second.get())) << "a failed engine never writes a complete-looking archive";
+    EXPECT_FALSE(ZipEngineFinish(second.get()))
+        << "a failed engine never writes a complete-looking archive";
 }
 
 TEST(ZipEngine, CreateFailsWithAReasonForAnImpossiblePath)

@@ -33,7 +33,9 @@ protected:
     int archive(int level, const std::string &listLines, std::string *reason, bool withBase = true)
     {
         const std::string switches = "-r -" + std::to_string(level);
-        return library.run("Zip", libraryCommandLine(switches, zip, withBase ? base : "", list, listLines), reason);
+        return library.run("Zip",
+                           libraryCommandLine(switches, zip, withBase ? base : "", list, listLines),
+                           reason);
     }
 
     void expectToolsAccept()
@@ -49,7 +51,9 @@ protected:
         const std::string out = tmp.path() + "unzipped/";
         fs::create_directories(out);
         std::string output;
-        ASSERT_EQ(runCommand(kUnzip + "-qq " + shellQuote(zip) + " -d " + shellQuote(out), &output), 0) << output;
+        ASSERT_EQ(runCommand(kUnzip + "-qq " + shellQuote(zip) + " -d " + shellQuote(out), &output),
+                  0)
+            << output;
         EXPECT_EQ(compareTrees(scanTree(base + "input"), scanTree(out + "input")), "");
     }
 
@@ -67,7 +71,8 @@ TEST_F(ZipTest, CorpusPassesUnzipAnd7zipAndExtractsBitExact)
     expectUnzipExtractsBitExact();
     const std::string out = tmp.path() + "7z/";
     std::string output;
-    ASSERT_EQ(runCommand("7zz x -y -o" + shellQuote(out) + " " + shellQuote(zip), &output), 0) << output;
+    ASSERT_EQ(runCommand("7zz x -y -o" + shellQuote(out) + " " + shellQuote(zip), &output), 0)
+        << output;
     EXPECT_EQ(compareTrees(scanTree(base + "input"), scanTree(out + "input")), "");
 }
 
@@ -91,7 +96,9 @@ TEST_F(ZipTest, StoresWhatDeflateCannotShrinkAndFlagsUtf8Names)
         const std::size_t at = listing.find("Path = " + name + "\n");
         const std::size_t method = listing.find("Method = ", at);
         // "Deflate" may be followed by ":Maximum" and the like
-        return at == std::string::npos ? std::string("(missing)") : listing.substr(method + 9, listing.find_first_of(":\n", method) - method - 9);
+        return at == std::string::npos
+            ? std::string("(missing)")
+            : listing.substr(method + 9, listing.find_first_of(":\n", method) - method - 9);
     };
     EXPECT_EQ(methodOf("input/random.bin"), "Store");
     EXPECT_EQ(methodOf("input/empty.txt"), "Store");
@@ -140,7 +147,8 @@ TEST_F(ZipTest, KeepsModificationTimesAndPermissions)
     const std::string out = tmp.path() + "out/";
     fs::create_directories(out);
     std::string output;
-    ASSERT_EQ(runCommand(kUnzip + "-qq " + shellQuote(zip) + " -d " + shellQuote(out), &output), 0) << output;
+    ASSERT_EQ(runCommand(kUnzip + "-qq " + shellQuote(zip) + " -d " + shellQuote(out), &output), 0)
+        << output;
     struct stat st {};
     ASSERT_EQ(::stat((out + "input/tool.sh").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0750u);
@@ -155,7 +163,8 @@ TEST_F(ZipTest, MissingListedFileFailsWithItsNameAndLeavesNothing)
     EXPECT_NE(reason.find("gone away.txt"), std::string::npos) << reason;
     EXPECT_EQ(reason.find('\n'), std::string::npos);
     for (const auto &item : fs::directory_iterator(tmp.path()))
-        EXPECT_EQ(item.path().filename().string().find("krytmp.zip"), std::string::npos) << item.path();
+        EXPECT_EQ(item.path().filename().string().find("krytmp.zip"), std::string::npos)
+            << item.path();
 }
 
 TEST_F(ZipTest, UnreadableListedFileFailsWithItsName)
@@ -167,9 +176,13 @@ TEST_F(ZipTest, UnreadableListedFileFailsWithItsName)
         fs::permissions(folder, fs::perms::all); // reachable when the call runs as "nobody"
     fs::permissions(list, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
     std::string reason;
-    const int rc = runUnprivileged([&](std::string *why) {
-        return library.run("Zip", "-r -9 \"" + zip + "\" \"" + base + "\" @" + list, why) != 0 ? 0 : 1;
-    }, &reason);
+    const int rc = runUnprivileged(
+        [&](std::string *why) {
+            return library.run("Zip", "-r -9 \"" + zip + "\" \"" + base + "\" @" + list, why) != 0
+                ? 0
+                : 1;
+        },
+        &reason);
     if (rc == -2)
         GTEST_SKIP() << "no unprivileged user to read as";
     EXPECT_EQ(rc, 0) << "the call must fail";
@@ -188,7 +201,9 @@ TEST_F(ZipTest, ZipLibraryCannotWorkWithoutItsEngine)
     EXPECT_NE(output.find("zip32.so => not found"), std::string::npos) << output;
     output.clear();
     runCommand("ldd " + shellQuote(LoadedLibrary::libraryFolder() + "zip32j.so"), &output);
-    EXPECT_NE(output.find("zip32.so => " + LoadedLibrary::libraryFolder() + "zip32.so"), std::string::npos) << output;
+    EXPECT_NE(output.find("zip32.so => " + LoadedLibrary::libraryFolder() + "zip32.so"),
+              std::string::npos)
+        << output;
 }
 
 } // namespace

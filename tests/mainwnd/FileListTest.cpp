@@ -16,7 +16,10 @@ namespace {
 class Files : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
-    std::string path(const std::string &name) const { return dir_.path().toStdString() + "/" + name; }
+    std::string path(const std::string &name) const
+    {
+        return dir_.path().toStdString() + "/" + name;
+    }
     void makeFile(const std::string &name) const { std::ofstream(path(name)) << "x"; }
     void makeFolder(const std::string &name) const { ::mkdir(path(name).c_str(), 0755); }
 
@@ -51,8 +54,9 @@ TEST_F(Files, NamesThatAreNotUtf8AreKeptExactly)
 
     // Through a drop: the URL carries the bytes percent-encoded.
     QMimeData mime;
-    mime.setData("text/uri-list", "file://" + QByteArray::fromStdString(path("")).toPercentEncoding("/")
-                                      + "caf%FF%FE.txt\r\n");
+    mime.setData("text/uri-list",
+                 "file://" + QByteArray::fromStdString(path("")).toPercentEncoding("/")
+                     + "caf%FF%FE.txt\r\n");
     EXPECT_EQ(droppedNames(&mime), std::vector<std::string>{path(odd)});
 }
 
@@ -60,8 +64,8 @@ TEST_F(Files, NamesThatDoNotExistAreLeftOutAndListed)
 {
     makeFile("one");
     makeFolder("two words");
-    const NamedFiles named = fileListFromNames({"missing", "one", "", "two words"},
-                                               dir_.path().toStdString() + "/");
+    const NamedFiles named =
+        fileListFromNames({"missing", "one", "", "two words"}, dir_.path().toStdString() + "/");
     EXPECT_EQ(named.entries, (std::vector<std::string>{path("one"), path("two words") + "/*.*"}));
     EXPECT_EQ(named.missing, (std::vector<std::string>{"missing", ""}));
 }

@@ -13,9 +13,9 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
@@ -28,7 +28,10 @@ namespace {
 
 QString withoutMnemonic(QString text) { return text.remove('&'); }
 
-QString where(const QWidget *w) { return w->objectName() + " (" + w->metaObject()->className() + ")"; }
+QString where(const QWidget *w)
+{
+    return w->objectName() + " (" + w->metaObject()->className() + ")";
+}
 
 // What a text needs, measured with the control's own font, against its contents.
 void checkTextFits(QWidget *w, QStringList &faults)
@@ -41,21 +44,29 @@ void checkTextFits(QWidget *w, QStringList &faults)
             ? fm.boundingRect(box, Qt::TextWordWrap | label->alignment(), label->text())
             : fm.boundingRect(label->text());
         if (need.width() > box.width() || need.height() > box.height())
-            faults << where(w) + QString(" needs %1x%2, has %3x%4").arg(need.width())
-                          .arg(need.height()).arg(box.width()).arg(box.height());
+            faults << where(w)
+                    + QString(" needs %1x%2, has %3x%4")
+                          .arg(need.width())
+                          .arg(need.height())
+                          .arg(box.width())
+                          .arg(box.height());
     } else if (auto *button = qobject_cast<QAbstractButton *>(w)) {
         int indicator = 0;
         if (qobject_cast<QCheckBox *>(w))
-            indicator = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w) +
-                        style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w);
+            indicator = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w)
+                + style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w);
         if (qobject_cast<QRadioButton *>(w))
-            indicator = style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, w) +
-                        style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, w);
+            indicator = style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, w)
+                + style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, w);
         const int frame = qobject_cast<QPushButton *>(w) ? 8 : 0;
         const int width = indicator + fm.horizontalAdvance(withoutMnemonic(button->text())) + frame;
         if (width > box.width() || fm.height() > box.height())
-            faults << where(w) + QString(" text needs %1x%2, has %3x%4").arg(width)
-                          .arg(fm.height()).arg(box.width()).arg(box.height());
+            faults << where(w)
+                    + QString(" text needs %1x%2, has %3x%4")
+                          .arg(width)
+                          .arg(fm.height())
+                          .arg(box.width())
+                          .arg(box.height());
     } else if (auto *group = qobject_cast<QGroupBox *>(w)) {
         if (fm.horizontalAdvance(group->title()) > box.width())
             faults << where(w) + " title too wide";
@@ -65,8 +76,8 @@ void checkTextFits(QWidget *w, QStringList &faults)
     } else if (auto *tabs = qobject_cast<QTabWidget *>(w)) {
         QTabBar *bar = tabs->tabBar();
         for (int i = 0; i < bar->count(); ++i)
-            if (fm.horizontalAdvance(bar->tabText(i)) > bar->tabRect(i).width() ||
-                bar->tabRect(i).right() >= tabs->width())
+            if (fm.horizontalAdvance(bar->tabText(i)) > bar->tabRect(i).width()
+                || bar->tabRect(i).right() >= tabs->width())
                 faults << where(w) + " tab " + bar->tabText(i);
     } else if (auto *list = qobject_cast<QListWidget *>(w)) {
         const int indicator = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w);
@@ -89,8 +100,8 @@ void checkSiblings(QWidget *parent, QStringList &faults)
         if (!parent->rect().contains(shown[i]->geometry()))
             faults << where(shown[i]) + " sticks out of " + where(parent);
         for (qsizetype j = i + 1; j < shown.size(); ++j)
-            if (shown[i]->geometry().intersects(shown[j]->geometry()) &&
-                !shown[i]->objectName().isEmpty() && !shown[j]->objectName().isEmpty())
+            if (shown[i]->geometry().intersects(shown[j]->geometry())
+                && !shown[i]->objectName().isEmpty() && !shown[j]->objectName().isEmpty())
                 faults << where(shown[i]) + " overlaps " + where(shown[j]);
     }
 }
@@ -113,7 +124,8 @@ QStringList layoutFaults(KryMain &wnd, const QString &grabName)
         }
         const QByteArray dir = qgetenv("VEXEL_GRAB_DIR");
         if (!dir.isEmpty())
-            wnd.grab().save(QString::fromLocal8Bit(dir) + "/" + grabName + QString::number(page) + ".png");
+            wnd.grab().save(QString::fromLocal8Bit(dir) + "/" + grabName + QString::number(page)
+                            + ".png");
     }
     tabs->setCurrentIndex(0);
     return faults;
@@ -144,8 +156,7 @@ private slots:
             KryMain wnd({}, test::allArchiversAvailable());
             wnd.show();
             QVERIFY(QTest::qWaitForWindowExposed(&wnd));
-            const QStringList faults =
-                layoutFaults(wnd, QString("kry-main-%1x-").arg(times));
+            const QStringList faults = layoutFaults(wnd, QString("kry-main-%1x-").arg(times));
             QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
             // The window keeps the design's proportions and grows with the font.
             QCOMPARE(wnd.findChild<QWidget *>("TabStrip1")->geometry(),
@@ -173,7 +184,12 @@ private slots:
             auto *text = help.findChild<QLabel *>("HelpText");
             const QRect need = text->fontMetrics().boundingRect(
                 text->contentsRect(), Qt::TextWordWrap | text->alignment(), text->text());
-            QVERIFY2(need.height() <= text->contentsRect().height(), qPrintable(QString("%1 %2 %3 %4").arg(need.height()).arg(text->contentsRect().height()).arg(need.width()).arg(text->contentsRect().width())));
+            QVERIFY2(need.height() <= text->contentsRect().height(),
+                     qPrintable(QString("%1 %2 %3 %4")
+                                    .arg(need.height())
+                                    .arg(text->contentsRect().height())
+                                    .arg(need.width())
+                                    .arg(text->contentsRect().width())));
             QVERIFY(help.geometry().contains(text->geometry().translated(help.pos())));
             QCOMPARE(help.windowTitle(), QString("Vexel - ヘルプ"));
             const QByteArray dir = qgetenv("VEXEL_GRAB_DIR");

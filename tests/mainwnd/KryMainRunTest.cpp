@@ -53,8 +53,8 @@ class KryMainRunTest : public QObject {
     {
         control<QLineEdit>(wnd, "FileName")->setText(name);
         ModalAnswerer answerer;
-        QMetaObject::invokeMethod(&wnd, [&] { control<QPushButton>(wnd, "KryStart")->click(); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &wnd, [&] { control<QPushButton>(wnd, "KryStart")->click(); }, Qt::QueuedConnection);
         if (!QTest::qWaitFor([&] { return !answerer.reports.empty(); }, 120000))
             return "no report; messages: " + answerer.texts().join(" | ");
         return answerer.messages.empty() ? answerer.reports[0].text
@@ -81,8 +81,8 @@ private slots:
         path_ = qgetenv("PATH");
         qputenv("PATH", QByteArray(VEXEL_BIN_DIR) + ":" + path_);
         found_ = DiscoverArchivers();
-        QVERIFY(found_.LHAAvailable && found_.ZIPAvailable && found_.CABAvailable &&
-                found_.BGAAvailable);
+        QVERIFY(found_.LHAAvailable && found_.ZIPAvailable && found_.CABAvailable
+                && found_.BGAAvailable);
         // The save folder is the tree's current folder, which starts at the current directory.
         QDir::setCurrent(save_);
     }
@@ -106,7 +106,8 @@ private slots:
         QCOMPARE(wnd.runSettings().LHAFreezeType, std::string("4"));
 
         QString report = runAs(wnd, "methods.lzh");
-        QVERIFY2(report.contains("FileType:LHA") && report.count("FileType:") == 1, qPrintable(report));
+        QVERIFY2(report.contains("FileType:LHA") && report.count("FileType:") == 1,
+                 qPrintable(report));
         // Every member's header names its method; folders are "-lhd-".
         const QByteArray lzh = fileBytes(save_ + "/methods.lzh");
         QCOMPARE(lzh.count("-lh7-"), 3);
@@ -116,10 +117,10 @@ private slots:
         QVERIFY2(report.count("FileType:") == 1, qPrintable(report));
         const QByteArray cab = fileBytes(save_ + "/methods.cab");
         QCOMPARE(cab.left(4), QByteArray("MSCF"));
-        QCOMPARE(quint8(cab[42]) | quint8(cab[43]) << 8, 0x1503);   // LZX, window 2^21
+        QCOMPARE(quint8(cab[42]) | quint8(cab[43]) << 8, 0x1503); // LZX, window 2^21
 
         // A value the settings window may change takes effect for the next run at once.
-        wnd.runSettings().LHAFreezeType.assign(1, '3');   // "3": -lh6-
+        wnd.runSettings().LHAFreezeType.assign(1, '3'); // "3": -lh6-
         report = runAs(wnd, "methods6.lzh");
         QCOMPARE(fileBytes(save_ + "/methods6.lzh").count("-lh6-"), 3);
     }
@@ -143,7 +144,7 @@ private slots:
     {
         KryMain wnd({src_.toStdString()}, found_);
         wnd.show();
-        QCOMPARE(entries(wnd).size(), 5);   // LHA ZIP CAB GZIP BZIP2; no command-line archivers
+        QCOMPARE(entries(wnd).size(), 5); // LHA ZIP CAB GZIP BZIP2; no command-line archivers
         const QString report = runAs(wnd, "best");
         QCOMPARE(report.count("FileType:"), 5);
         const QStringList saved = QDir(save_).entryList(QDir::Files);
@@ -174,7 +175,8 @@ private slots:
         KryMain wnd({src_.toStdString()}, found_);
         wnd.show();
         const QString report = runAs(wnd, "only.zip");
-        QVERIFY2(report.count("FileType:") == 1 && report.contains("FileType:ZIP"), qPrintable(report));
+        QVERIFY2(report.count("FileType:") == 1 && report.contains("FileType:ZIP"),
+                 qPrintable(report));
         QCOMPARE(QDir(save_).entryList(QDir::Files), QStringList({"only.zip"}));
     }
 
@@ -187,9 +189,9 @@ private slots:
         bool sawModal = false;
         QVERIFY(answerSettingWnd(*wnd, [&](SettingWnd &settings) {
             sawModal = settings.isModal();
-            settings.findChild<QRadioButton *>("OptLHA2")->setChecked(true);   // -lh7-
+            settings.findChild<QRadioButton *>("OptLHA2")->setChecked(true); // -lh7-
             settings.findChild<QSlider *>("ZipLevel")->setValue(3);
-            settings.findChild<QPushButton *>("Command3")->click();          // OK
+            settings.findChild<QPushButton *>("Command3")->click(); // OK
         }));
         QVERIFY(sawModal);
         QCOMPARE(wnd->runSettings().ZIPFreezeLevel, std::string(" 3"));
@@ -200,8 +202,8 @@ private slots:
 
         wnd->close();
         wnd.reset();
-        QVERIFY2(settingsText().contains("LHAFreezeType=4\n") &&
-                     settingsText().contains("ZIPFreezeLevel=\" 3\"\n"),
+        QVERIFY2(settingsText().contains("LHAFreezeType=4\n")
+                     && settingsText().contains("ZIPFreezeLevel=\" 3\"\n"),
                  settingsText().constData());
     }
 };

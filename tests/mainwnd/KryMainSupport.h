@@ -112,8 +112,8 @@ inline bool answerSettingWnd(KryMain &wnd, const std::function<void(SettingWnd &
         answer(*settings);
     });
     poll.start();
-    QMetaObject::invokeMethod(&wnd, [&] { control<QPushButton>(wnd, "SettingShow")->click(); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &wnd, [&] { control<QPushButton>(wnd, "SettingShow")->click(); }, Qt::QueuedConnection);
     return QTest::qWaitFor([&] { return answered && QApplication::activeModalWidget() == nullptr; },
                            10000);
 }

@@ -1,9 +1,9 @@
 // The main window: start-up from the settings store, the close sequence and the stored
 // file, the archive kind and the marks, the start rule, keys, tabs, help, drops and
 // the command line. Every test starts with its own empty settings folder.
+#include "mainwnd/KryMain.h"
 #include "config/SettingWnd.h"
 #include "config/VexelVersion.h"
-#include "mainwnd/KryMain.h"
 
 #include "AllArchiversAvailable.h"
 #include "KryMainSupport.h"
@@ -11,8 +11,8 @@
 
 #include <QCheckBox>
 #include <QDialog>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -28,8 +28,8 @@ using namespace vexel::test;
 
 namespace {
 
-const QString kPlaceholder = QStringLiteral(
-    "ファイルがありません（圧縮するファイルをドラッグ＆ドロップしてください）");
+const QString kPlaceholder =
+    QStringLiteral("ファイルがありません（圧縮するファイルをドラッグ＆ドロップしてください）");
 
 QString freezeFile(const QWidget &wnd) { return control<QLineEdit>(wnd, "FreezeFile")->text(); }
 bool startEnabled(const QWidget &wnd) { return control<QPushButton>(wnd, "KryStart")->isEnabled(); }
@@ -74,7 +74,8 @@ private slots:
         QVERIFY(!control(wnd, "CheckOption")->isVisible());
         QVERIFY(control<QRadioButton>(wnd, "NormalArc")->isChecked());
         QVERIFY(!control<QRadioButton>(wnd, "EXEArc")->isEnabled());
-        QCOMPARE(entries(wnd), QStringList({"LHA", "ZIP", "CAB", "GZIP", "BZIP2", "RAR", "GCA", "ACE"}));
+        QCOMPARE(entries(wnd),
+                 QStringList({"LHA", "ZIP", "CAB", "GZIP", "BZIP2", "RAR", "GCA", "ACE"}));
         QCOMPARE(marks(wnd), QList<bool>(8, true));
         QCOMPARE(control<QListWidget>(wnd, "FileType")->currentRow(), 0);
         QCOMPARE(freezeFile(wnd), kPlaceholder);
@@ -92,7 +93,8 @@ private slots:
     void closingStoresTheOptionsAndValuesAsText()
     {
         QDir::setCurrent(files_->path());
-        writeSettings("CABFreezeLevel=\" 15\"\nZIPFreezeLevel=abc\nLHAFreezeType=9\nDLLVisible=1\n");
+        writeSettings(
+            "CABFreezeLevel=\" 15\"\nZIPFreezeLevel=abc\nLHAFreezeType=9\nDLLVisible=1\n");
         {
             KryMain wnd({}, allArchiversAvailable());
             wnd.show();
@@ -104,11 +106,11 @@ private slots:
         }
         const QByteArray text = settingsText();
         QVERIFY2(text.startsWith("[Kry]\n"), text.constData());
-        for (const QByteArray &line : {"DefaultPath=" + files_->path().toUtf8() + "/\n",
-                                       QByteArray("AlwaysTop=0\n"), QByteArray("DLLVisible=1\n"),
-                                       QByteArray("LHAFreezeType=2\n"), QByteArray("CABFreezeType=0\n"),
-                                       QByteArray("CABFreezeLevel=\" 15\"\n"),
-                                       QByteArray("ZIPFreezeLevel=6\n"), QByteArray("BGAFreezeLevel=9\n")})
+        for (const QByteArray &line :
+             {"DefaultPath=" + files_->path().toUtf8() + "/\n", QByteArray("AlwaysTop=0\n"),
+              QByteArray("DLLVisible=1\n"), QByteArray("LHAFreezeType=2\n"),
+              QByteArray("CABFreezeType=0\n"), QByteArray("CABFreezeLevel=\" 15\"\n"),
+              QByteArray("ZIPFreezeLevel=6\n"), QByteArray("BGAFreezeLevel=9\n")})
             QVERIFY2(text.contains(line), (line + " in\n" + text).constData());
         QVERIFY2(!text.contains("\nFreezeType") && !text.contains("FT_Chk_"), text.constData());
     }
@@ -182,7 +184,7 @@ private slots:
             normal->click();
             QCOMPARE(entries(wnd).size(), 8);
             QCOMPARE(marks(wnd), QList<bool>({true, true, false, true, true, true, true, true}));
-            QTest::mouseClick(exe, Qt::LeftButton);   // disabled: the kind stays
+            QTest::mouseClick(exe, Qt::LeftButton); // disabled: the kind stays
             QVERIFY(normal->isChecked());
             QCOMPARE(entries(wnd).size(), 8);
             wnd.close();
@@ -196,9 +198,9 @@ private slots:
             KryMain wnd({}, everyArchiver());
             wnd.show();
             auto *list = control<QListWidget>(wnd, "FileType");
-            list->item(1)->setCheckState(Qt::Unchecked);                    // ZIP
-            QVERIFY(settingsText().contains("FT_Chk_NA_ZIP=False\n"));      // before any close
-            list->item(4)->setCheckState(Qt::Unchecked);                    // BZIP2
+            list->item(1)->setCheckState(Qt::Unchecked);               // ZIP
+            QVERIFY(settingsText().contains("FT_Chk_NA_ZIP=False\n")); // before any close
+            list->item(4)->setCheckState(Qt::Unchecked);               // BZIP2
             // The format page keeps its marks while the options page is shown.
             auto *tabs = control<QTabWidget>(wnd, "TabStrip1");
             tabs->setCurrentIndex(1);
@@ -271,10 +273,10 @@ private slots:
         wnd.show();
         auto *name = control<QLineEdit>(wnd, "FileName");
         name->setText("out");
-        QVERIFY(!startEnabled(wnd));            // no files yet
+        QVERIFY(!startEnabled(wnd)); // no files yet
         name->clear();
         QVERIFY(dropOn(control(wnd, "FreezeFile"), {QUrl::fromLocalFile(file("a.txt"))}));
-        QVERIFY(!startEnabled(wnd));            // a drop without a name leaves it off
+        QVERIFY(!startEnabled(wnd)); // a drop without a name leaves it off
         QTest::keyClick(name, Qt::Key_O);
         QVERIFY(startEnabled(wnd));
         QTest::keyClick(name, Qt::Key_Backspace);
@@ -287,7 +289,7 @@ private slots:
     void enterStartsOnlyWhileStartIsEnabledAndFileNameTakesNoEnter()
     {
         writeFile(file("a.txt"), "x");
-        KryMain wnd({}, ArchiverAvailability{});   // no format: the run start refuses
+        KryMain wnd({}, ArchiverAvailability{}); // no format: the run start refuses
         wnd.show();
         QVERIFY(QTest::qWaitForWindowActive(&wnd));
         auto *name = control<QLineEdit>(wnd, "FileName");
@@ -381,7 +383,7 @@ private slots:
             caption = settings.windowTitle();
             modalOverMain = settings.isModal() && settings.parentWidget() == &wnd;
             settings.findChild<QSlider *>("ZipLevel")->setValue(2);
-            settings.findChild<QPushButton *>("Command2")->click();   // キャンセル
+            settings.findChild<QPushButton *>("Command2")->click(); // キャンセル
         }));
         QCOMPARE(caption, QStringLiteral("Vexel - 詳細設定"));
         QVERIFY(modalOverMain);
@@ -399,18 +401,19 @@ private slots:
         const auto url = [&](const QString &name) { return QUrl::fromLocalFile(file(name)); };
 
         QVERIFY(dropOn(control(wnd, "FileName"), {url("one.txt")}));
-        QCOMPARE(freezeFile(wnd), file("one.txt"));   // one entry: no quotes
+        QCOMPARE(freezeFile(wnd), file("one.txt")); // one entry: no quotes
         QCOMPARE(wnd.fileList(), std::vector<std::string>{file("one.txt").toStdString()});
 
         QVERIFY(dropOn(control(wnd, "EXEArc"), {url("dir")}));
         QCOMPARE(freezeFile(wnd), file("dir") + "/*.*");
 
-        QVERIFY(dropOn(control(wnd, "KryStart"), {QUrl::fromLocalFile("/")}));   // disabled
+        QVERIFY(dropOn(control(wnd, "KryStart"), {QUrl::fromLocalFile("/")})); // disabled
         QCOMPARE(freezeFile(wnd), QString("/*.*"));
 
         QVERIFY(dropOn(control(wnd, "SettingShow"), {url("two.txt"), url("dir"), url("one.txt")}));
-        QCOMPARE(freezeFile(wnd), '"' + file("two.txt") + "\" \"" + file("dir") + "/*.*\" \"" +
-                                      file("one.txt") + '"');
+        QCOMPARE(freezeFile(wnd),
+                 '"' + file("two.txt") + "\" \"" + file("dir") + "/*.*\" \"" + file("one.txt")
+                     + '"');
         QCOMPARE(wnd.fileList().size(), size_t(3));
 
         // On the tree: the list changes, the save folder and the selection do not.
@@ -436,9 +439,11 @@ private slots:
         {
             KryMain wnd({"a.txt", "missing.txt", file("with blank").toStdString()},
                         allArchiversAvailable());
-            QCOMPARE(wnd.fileList(), (std::vector<std::string>{file("a.txt").toStdString(),
-                                                               (file("with blank") + "/*.*").toStdString()}));
-            QCOMPARE(freezeFile(wnd), '"' + file("a.txt") + "\" \"" + file("with blank") + "/*.*\"");
+            QCOMPARE(wnd.fileList(),
+                     (std::vector<std::string>{file("a.txt").toStdString(),
+                                               (file("with blank") + "/*.*").toStdString()}));
+            QCOMPARE(freezeFile(wnd),
+                     '"' + file("a.txt") + "\" \"" + file("with blank") + "/*.*\"");
             // A later drop replaces it.
             dropOn(control(wnd, "FreezeFile"), {QUrl::fromLocalFile(file("with blank"))});
             QCOMPARE(wnd.fileList().size(), size_t(1));
@@ -452,15 +457,15 @@ private slots:
         QCOMPARE(bytes.fileList(), std::vector<std::string>{odd});
         QCOMPARE(freezeFile(bytes), '"' + file(QStringLiteral("caf\uFFFD.txt")) + '"');
         QMimeData mime;
-        mime.setData("text/uri-list", "file://" + QUrl::toPercentEncoding(files_->path(), "/") +
-                                          "/caf%FF.txt\r\n");
+        mime.setData("text/uri-list",
+                     "file://" + QUrl::toPercentEncoding(files_->path(), "/") + "/caf%FF.txt\r\n");
         dropOn(control(bytes, "FreezeFile"), {QUrl::fromLocalFile(file("a.txt"))});
         QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(control(bytes, "FreezeFile"), &enter);
         QDropEvent drop(QPoint(1, 1), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(control(bytes, "FreezeFile"), &drop);
         QCOMPARE(bytes.fileList(), std::vector<std::string>{odd});
-        std::remove(odd.c_str());   // QTemporaryDir cannot name it to remove it
+        std::remove(odd.c_str()); // QTemporaryDir cannot name it to remove it
 
         KryMain none({"gone", "also gone"}, allArchiversAvailable());
         QCOMPARE(freezeFile(none), kPlaceholder);

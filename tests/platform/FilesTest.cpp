@@ -39,8 +39,9 @@ TEST_F(FilesTest, DeleteMatchingTouchesOnlyMatchingFilesOfThatFolder)
     EXPECT_TRUE(anyMatching(at("krytmp.*")));
     EXPECT_EQ(deleteMatching(at("krytmp.*")), 3);
     EXPECT_FALSE(anyMatching(at("krytmp.*")));
-    EXPECT_EQ(entries(), (std::set<std::string>{".krytmp.bak", "krytmp.dir", "krytmpx.lst",
-                                                "other.txt", "sub"}));
+    EXPECT_EQ(
+        entries(),
+        (std::set<std::string>{".krytmp.bak", "krytmp.dir", "krytmpx.lst", "other.txt", "sub"}));
     EXPECT_TRUE(fileExists(at("sub/krytmp.lst")));
     EXPECT_EQ(deleteMatching(at("krytmp.*")), 0);
     EXPECT_EQ(deleteMatching(at("missing/krytmp.*")), 0);
@@ -68,7 +69,8 @@ TEST_F(FilesTest, WriteTextLinesEndsEveryLineWithNewlineAndReplacesTheFile)
 {
     test::writeFile(at("krytmp.lst"), "an older and much longer content\r\n");
     std::string error;
-    ASSERT_TRUE(writeTextLines(at("krytmp.lst"), {"\"b/*.*\"", "", "f \"q\".txt"}, &error)) << error;
+    ASSERT_TRUE(writeTextLines(at("krytmp.lst"), {"\"b/*.*\"", "", "f \"q\".txt"}, &error))
+        << error;
     EXPECT_EQ(test::readFile(at("krytmp.lst")), "\"b/*.*\"\n\nf \"q\".txt\n");
     ASSERT_TRUE(writeTextLines(at("krytmp.lst"), {}, &error));
     EXPECT_EQ(test::readFile(at("krytmp.lst")), "");
@@ -95,7 +97,7 @@ TEST_F(FilesTest, CopyReplacingCopiesEveryByteOverAnExistingFile)
 
 TEST_F(FilesTest, CopyReplacingWorksForNamesOfTheLongestLength)
 {
-    const std::string longest = std::string(251, 'n') + ".ZIP";   // 255 bytes, the limit
+    const std::string longest = std::string(251, 'n') + ".ZIP"; // 255 bytes, the limit
     test::writeFile(at("krytmp.zip"), "archive");
     std::string error;
     ASSERT_TRUE(copyReplacing(at("krytmp.zip"), at(longest), &error)) << error;

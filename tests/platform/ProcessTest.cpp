@@ -98,7 +98,8 @@ TEST_F(ProcessTest, ScriptNamesWithBlanksQuotesDollarsAndBackquotesRunAsIs)
     test::ScopedCurrentDirectory keep;
     ASSERT_TRUE(setCurrentDirectory(scratch.path()));
     const std::string folder = "a b\"c'd $HOME `touch injected` $(touch injected2)/";
-    const std::string path = script(folder + "k r$y`x`.bat", "echo ran > \"$(dirname \"$0\")/out\"\n");
+    const std::string path =
+        script(folder + "k r$y`x`.bat", "echo ran > \"$(dirname \"$0\")/out\"\n");
     std::string error;
     const std::int64_t pid = startScript(path, false, "", &error);
     ASSERT_GT(pid, 0) << error;
@@ -110,15 +111,21 @@ TEST_F(ProcessTest, ScriptNamesWithBlanksQuotesDollarsAndBackquotesRunAsIs)
 
 TEST_F(ProcessTest, ScriptRunsInItsOwnGroupWithoutInputOrOurDescriptors)
 {
-    const int inherited = ::fcntl(::open("/dev/null", O_RDONLY), F_DUPFD, 5);   // no CLOEXEC
+    const int inherited = ::fcntl(::open("/dev/null", O_RDONLY), F_DUPFD, 5); // no CLOEXEC
     ASSERT_GE(inherited, 5);
     const std::string out = scratch.path() + "out";
     // Field 5 of /proc/<pid>/stat is the process group; `read` must meet end of input.
     EXPECT_EQ(run("set -- $(cat /proc/$$/stat)\n"
-                  "if [ \"$1\" = \"$5\" ]; then echo own; else echo shared; fi > '" + out + "'\n"
-                  "read line; echo \"read=$?\" >> '" + out + "'\n"
-                  "[ -e /proc/$$/fd/" + std::to_string(inherited) + " ] && echo leaked >> '" + out + "'\n"
-                  "exit 0\n"),
+                  "if [ \"$1\" = \"$5\" ]; then echo own; else echo shared; fi > '"
+                  + out
+                  + "'\n"
+                    "read line; echo \"read=$?\" >> '"
+                  + out
+                  + "'\n"
+                    "[ -e /proc/$$/fd/"
+                  + std::to_string(inherited) + " ] && echo leaked >> '" + out
+                  + "'\n"
+                    "exit 0\n"),
               0);
     ::close(inherited);
     EXPECT_EQ(test::readFile(out), "own\nread=1\n");
@@ -155,7 +162,8 @@ TEST_F(ProcessTest, EndProcessGroupEndsASleepingGrandchild)
 TEST_F(ProcessTest, AGroupThatIgnoresTerminationIsKilledAfterTheGraceTime)
 {
     // The ignored SIGTERM is inherited by the grandchild.
-    const std::int64_t pid = startWithGrandchild("trap '' TERM\nsh -c 'GRANDCHILD; exec sleep 30'\n");
+    const std::int64_t pid =
+        startWithGrandchild("trap '' TERM\nsh -c 'GRANDCHILD; exec sleep 30'\n");
     ASSERT_GT(grandchild, 0);
     const auto start = Clock::now();
     groups.endProcessGroup(pid);

@@ -72,5 +72,6 @@ TEST(RunFolder, ReportsWhyItCouldNotBeMade)
     EXPECT_FALSE(folder.ok());
     EXPECT_TRUE(folder.path().empty());
     EXPECT_NE(folder.error().find("does-not-exist"), std::string::npos) << folder.error();
-    EXPECT_NE(folder.error().find("No such file or directory"), std::string::npos) << folder.error();
+    EXPECT_NE(folder.error().find("No such file or directory"), std::string::npos)
+        << folder.error();
 }

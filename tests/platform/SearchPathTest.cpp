@@ -77,7 +77,7 @@ TEST_F(SearchPathTest, LetterCaseIsIgnoredAndTheFolderEndsInSlash)
 TEST_F(SearchPathTest, MissingNamesFoldersAndEmptyNamesAreNotFound)
 {
     test::ScopedEnv onlyPath("PATH", root + "path1");
-    std::filesystem::create_directories(root + "path1/gcac");   // a folder is no program
+    std::filesystem::create_directories(root + "path1/gcac"); // a folder is no program
     EXPECT_EQ(lookup("gcac.exe"), "");
     EXPECT_EQ(lookup("ace32.exe"), "");
     EXPECT_EQ(lookup(""), "");
@@ -117,7 +117,8 @@ TEST(ProgramFolder, IsTheFolderOfThisTestProgram)
     EXPECT_EQ(folder.back(), '/');
     EXPECT_EQ(std::filesystem::path(folder + "platform_tests"),
               std::filesystem::read_symlink("/proc/self/exe"));
-    EXPECT_EQ(SearchPath().programFolder(), folder) << "the lookup starts from it unless told otherwise";
+    EXPECT_EQ(SearchPath().programFolder(), folder)
+        << "the lookup starts from it unless told otherwise";
 }
 
 TEST(ProgramFolder, TwoLookupsWithTheirOwnFoldersDoNotMeet)

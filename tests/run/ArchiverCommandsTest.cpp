@@ -36,7 +36,7 @@ TEST(LibraryCommandLine, LhaWithDisplayOnAndOffForEveryType)
 
 TEST(LibraryCommandLine, ZipAndBgaIgnoreTheDisplaySwitch)
 {
-    RunSettings settings;   // ZIP level 6, BGA level 9
+    RunSettings settings; // ZIP level 6, BGA level 9
     for (bool displayOn : {true, false}) {
         EXPECT_EQ(line("ZIP", settings, displayOn), "-r -6 " + kTail);
         EXPECT_EQ(line("GZIP", settings, displayOn), "a -r -l9 " + kTail);
@@ -46,7 +46,7 @@ TEST(LibraryCommandLine, ZipAndBgaIgnoreTheDisplaySwitch)
 
 TEST(LibraryCommandLine, CabMsZipAndLzxWithLevel)
 {
-    RunSettings settings;   // type "0": MSZIP
+    RunSettings settings; // type "0": MSZIP
     EXPECT_EQ(line("CAB", settings, true), "-a -r -mz " + kTail);
     EXPECT_EQ(line("CAB", settings, false), "-a -r -i -mz " + kTail);
 
@@ -55,7 +55,7 @@ TEST(LibraryCommandLine, CabMsZipAndLzxWithLevel)
     EXPECT_EQ(line("CAB", settings, true), "-a -r -ml:21 " + kTail);
     EXPECT_EQ(line("CAB", settings, false), "-a -r -i -ml:21 " + kTail);
 
-    settings.CABFreezeType = " 1";   // its numeric value counts
+    settings.CABFreezeType = " 1"; // its numeric value counts
     EXPECT_EQ(line("CAB", settings, true), "-a -r -ml:21 " + kTail);
     settings.CABFreezeType = "2";
     EXPECT_EQ(line("CAB", settings, true), "-a -r -mz " + kTail);

@@ -9,7 +9,7 @@ namespace {
 TEST(BaseFolder, FirstEntrysFolder)
 {
     EXPECT_EQ(BaseFolder({"/a/f.txt"}), "/a/");
-    EXPECT_EQ(BaseFolder({"/a/b/*.*"}), "/a/");          // a folder entry: its parent
+    EXPECT_EQ(BaseFolder({"/a/b/*.*"}), "/a/"); // a folder entry: its parent
     EXPECT_EQ(BaseFolder({"/a/f.txt", "/a/b/*.*", "/a/b/c/g"}), "/a/");
     EXPECT_EQ(BaseFolder({"/f.txt"}), "/");
 }
@@ -25,8 +25,8 @@ TEST(BaseFolder, RootOrBareNameGivesNone)
 TEST(BaseFolder, EntriesOutsideTheFirstFolderGetTheCommonFolder)
 {
     EXPECT_EQ(BaseFolder({"/a/b/f.txt", "/a/c/g.txt"}), "/a/");
-    EXPECT_EQ(BaseFolder({"/a/b/f.txt", "/a/*.*"}), "/");    // the folder /a itself
-    EXPECT_EQ(BaseFolder({"/a/bc/f", "/a/b/g"}), "/a/");      // not the text prefix "/a/b"
+    EXPECT_EQ(BaseFolder({"/a/b/f.txt", "/a/*.*"}), "/"); // the folder /a itself
+    EXPECT_EQ(BaseFolder({"/a/bc/f", "/a/b/g"}), "/a/");  // not the text prefix "/a/b"
     EXPECT_EQ(BaseFolder({"/home/u/f", "/srv/g"}), "/");
 }
 

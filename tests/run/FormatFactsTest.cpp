@@ -58,8 +58,9 @@ std::vector<std::string> matches(const std::vector<fs::path> &files, const std::
         for (std::string line; std::getline(text, line);) {
             ++number;
             const auto code = line.find_first_not_of(" \t");
-            if (code != std::string::npos && (line.compare(code, 2, "//") == 0 || line[code] == '*'))
-                continue;   // a comment may name a format: it decides nothing
+            if (code != std::string::npos
+                && (line.compare(code, 2, "//") == 0 || line[code] == '*'))
+                continue; // a comment may name a format: it decides nothing
             if (std::regex_search(line, pattern))
                 found.push_back(relative + ":" + std::to_string(number) + ": " + line);
         }
@@ -87,7 +88,8 @@ TEST(FormatFacts, NoFormatNameOutsideTheTable)
 
 TEST(FormatFacts, StatusTitlesAreDeclaredOnceForLibrariesWatcherAndFakes)
 {
-    const std::regex title(R"((圧縮状況|ZIP32J\.DLL Status|キャビネットファイルを操作しています|BGA32\.DLL Status))");
+    const std::regex title(
+        R"((圧縮状況|ZIP32J\.DLL Status|キャビネットファイルを操作しています|BGA32\.DLL Status))");
     const auto found = matches(sourcesIn({"libs", "run", "tests/fakes", "archivers"}), title,
                                {"archivers/KryUnPackDec.h"});
     EXPECT_TRUE(found.empty()) << "status titles written outside KryUnPackDec.h:\n"

@@ -39,19 +39,17 @@ protected:
         testsupport::buildTree(source + "input", testsupport::TreeOptions{false, true});
         qputenv("TMPDIR", QByteArray::fromStdString(tmp));
         state.Libraries = ArchiverLibraries(platform::SearchPath(VEXEL_LIBRARY_DIR));
-        host.formats = {{"LHA", true}, {"ZIP", true}, {"CAB", true}, {"GZIP", true}, {"BZIP2", true}};
+        host.formats = {
+            {"LHA", true}, {"ZIP", true}, {"CAB", true}, {"GZIP", true}, {"BZIP2", true}};
         request.FileList = {source + "input/*.*"};
         request.SaveDir = save;
         request.FormatCount = 5;
     }
 
-    void TearDown() override
-    {
-        qunsetenv("TMPDIR");
-    }
+    void TearDown() override { qunsetenv("TMPDIR"); }
 
     struct Made {
-        std::map<std::string, std::string> archives;   // extension -> bytes
+        std::map<std::string, std::string> archives; // extension -> bytes
         std::string report, saved;
     };
 
@@ -72,7 +70,8 @@ protected:
         host.onStatusWindowTimer = nullptr;
         made.report = state.RunReport;
         for (const auto &entry : fs::directory_iterator(save)) {
-            made.saved = entry.path().filename().string() + ":" + testsupport::readFile(entry.path());
+            made.saved =
+                entry.path().filename().string() + ":" + testsupport::readFile(entry.path());
             fs::remove(entry.path());
         }
         return made;

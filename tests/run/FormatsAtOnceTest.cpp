@@ -17,7 +17,7 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 const std::vector<std::pair<std::string, bool>> kAllEight{
-    {"LHA", true}, {"ZIP", true}, {"CAB", true}, {"GZIP", true},
+    {"LHA", true},   {"ZIP", true}, {"CAB", true}, {"GZIP", true},
     {"BZIP2", true}, {"RAR", true}, {"GCA", true}, {"ACE", true}};
 
 TEST(FormatsAtOnce, CountFollowsTheSettingTheCoresAndTheFormats)
@@ -126,24 +126,35 @@ TEST_F(FormatsAtOnceRun, CounterCountsFinishedFormatsAndTheMessageNamesTheRunnin
               host.events.end());
     EXPECT_NE(std::find(host.events.begin(), host.events.end(),
                         "MainMsg ファイルを圧縮しています － LHA形式"),
-              host.events.end()) << "LHA alone at the end";
+              host.events.end())
+        << "LHA alone at the end";
 }
 
 // Jobs 1 and a run whose libraries show their status windows are made one after another,
 // telling the progress window exactly what one after another tells it.
 TEST_F(FormatsAtOnceRun, OneAtATimeKeepsTheOrderOfProgressTexts)
 {
-    const std::vector<std::string> inTurn{
-        "Prg 1/3", "MainMsg ファイルを圧縮しています － LHA形式", "pending", "timer on", "timer off",
-        "Prg 2/3", "MainMsg ファイルを圧縮しています － ZIP形式", "pending", "timer on", "timer off",
-        "Prg 3/3", "MainMsg ファイルを圧縮しています － RAR形式", "pending", "timer off"};
+    const std::vector<std::string> inTurn{"Prg 1/3",
+                                          "MainMsg ファイルを圧縮しています － LHA形式",
+                                          "pending",
+                                          "timer on",
+                                          "timer off",
+                                          "Prg 2/3",
+                                          "MainMsg ファイルを圧縮しています － ZIP形式",
+                                          "pending",
+                                          "timer on",
+                                          "timer off",
+                                          "Prg 3/3",
+                                          "MainMsg ファイルを圧縮しています － RAR形式",
+                                          "pending",
+                                          "timer off"};
     offer({{"LHA", true}, {"ZIP", true}, {"RAR", true}});
     host.display = true;
     settings.Jobs = 1;
     ASSERT_FALSE(RunFormats(ctx));
     EXPECT_EQ(host.events, inTurn);
     host.events.clear();
-    settings.Jobs = 0;   // display on: one at a time whatever the setting
+    settings.Jobs = 0; // display on: one at a time whatever the setting
     ASSERT_FALSE(RunFormats(ctx));
     EXPECT_EQ(host.events, inTurn);
 }
@@ -230,7 +241,8 @@ TEST_F(FormatsAtOnceRun, TwoCallsIntoOneLibraryKeepTheirOwnProgress)
             seen.insert(f.format);
         }
         if (p.running.size() == 2 && p.running[0].known && p.running[1].known)
-            EXPECT_NEAR(p.overallFraction, (p.running[0].fraction + p.running[1].fraction) / 2, 1e-9);
+            EXPECT_NEAR(p.overallFraction, (p.running[0].fraction + p.running[1].fraction) / 2,
+                        1e-9);
     };
     ASSERT_FALSE(RunFormats(ctx)) << (host.details.empty() ? "" : host.details[0]);
     EXPECT_EQ(seen, (std::set<std::string>{"GZIP", "BZIP2"}));
@@ -240,7 +252,7 @@ TEST_F(FormatsAtOnceRun, ALibraryThatCannotBeLoadedFailsTheRunWithItsReason)
 {
     offer({{"LHA", true}, {"GZIP", true}});
     qputenv(fakes::kWorkEnv, "lzh=60000");
-    state.Libraries = ArchiverLibraries(platform::SearchPath(top));   // no library there
+    state.Libraries = ArchiverLibraries(platform::SearchPath(top)); // no library there
     qputenv("PATH", "/nonexistent");
     settings.Jobs = 2;
     const auto started = Clock::now();

@@ -1,7 +1,7 @@
 // The list files' exact bytes, and the one shell-quoting helper they and the
 // archiver scripts rely on.
-#include "FileBytes.h"
 #include "run/ListFiles.h"
+#include "FileBytes.h"
 #include "run/ShellQuote.h"
 
 #include <QProcess>
@@ -72,8 +72,8 @@ std::string throughShell(const std::string &text)
 
 TEST(ShellQuote, NothingInANameIsExpandedOrSplit)
 {
-    for (const std::string name : {"plain", "a b", "say \"hi\"", "it's", "$HOME", "`id`",
-                                   "$(id)", "a;b&c|d>e", "*.*", "''", "", "日本語 名"})
+    for (const std::string name : {"plain", "a b", "say \"hi\"", "it's", "$HOME", "`id`", "$(id)",
+                                   "a;b&c|d>e", "*.*", "''", "", "日本語 名"})
         EXPECT_EQ(throughShell(name), name + "|") << name;
 }
 

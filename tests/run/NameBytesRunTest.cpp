@@ -29,7 +29,7 @@ using Tree = std::map<std::string, std::string>;
 const std::string kFolder = "<folder>";
 
 const std::string kBadFile = "bad\xff\xfe.txt";
-const std::string kLatinFolder = "d\xe9j\xe0";        // Latin-1, not UTF-8
+const std::string kLatinFolder = "d\xe9j\xe0"; // Latin-1, not UTF-8
 const std::string kLatinFile = kLatinFolder + "/in\xe9.txt";
 
 Tree scan(const std::string &folder)
@@ -74,11 +74,13 @@ protected:
     // The tree every format must give back: the files of the list with their exact name
     // bytes, and the linked tree as the link rule has it (links followed under their
     // own names; the loop "up" and the dangling link left out).
-    Tree expected = {
-        {"ok.txt", "ok"}, {kBadFile, "ff"}, {kLatinFolder, kFolder}, {kLatinFile, "latin"},
-        {"日本.txt", "jp"}, {"P", kFolder}, {"P/5.36", kFolder}, {"P/5.36/lib.pm", "perl"},
-        {"P/5.36.0", kFolder}, {"P/5.36.0/lib.pm", "perl"}, {"P/file link", "perl"},
-        {"P/outside", kFolder}, {"P/outside/o.txt", "out"}};
+    Tree expected = {{"ok.txt", "ok"},          {kBadFile, "ff"},
+                     {kLatinFolder, kFolder},   {kLatinFile, "latin"},
+                     {"日本.txt", "jp"},        {"P", kFolder},
+                     {"P/5.36", kFolder},       {"P/5.36/lib.pm", "perl"},
+                     {"P/5.36.0", kFolder},     {"P/5.36.0/lib.pm", "perl"},
+                     {"P/file link", "perl"},   {"P/outside", kFolder},
+                     {"P/outside/o.txt", "out"}};
 
     void SetUp() override
     {
@@ -136,9 +138,12 @@ protected:
     // names of the linked folder) and the dangling link.
     void expectLinkWarnings()
     {
-        EXPECT_NE(state.ArchiverMessage.find("P/5.36/up"), std::string::npos) << state.ArchiverMessage;
-        EXPECT_NE(state.ArchiverMessage.find("P/5.36.0/up"), std::string::npos) << state.ArchiverMessage;
-        EXPECT_NE(state.ArchiverMessage.find("P/dangling"), std::string::npos) << state.ArchiverMessage;
+        EXPECT_NE(state.ArchiverMessage.find("P/5.36/up"), std::string::npos)
+            << state.ArchiverMessage;
+        EXPECT_NE(state.ArchiverMessage.find("P/5.36.0/up"), std::string::npos)
+            << state.ArchiverMessage;
+        EXPECT_NE(state.ArchiverMessage.find("P/dangling"), std::string::npos)
+            << state.ArchiverMessage;
     }
 
 private:
@@ -169,7 +174,8 @@ TEST_F(NameBytesRun, ZipFlagsOnlyValidUtf8AndKeepsTheOtherBytes)
         "    data = b'' if i.is_dir() else zipfile.ZipFile(sys.argv[1]).read(i)\n"
         "    print(int(utf8), raw.rstrip(b'/').hex(), data.hex() if not i.is_dir() else '-')\n";
     std::string listing;
-    ASSERT_EQ(runCommand("python3 -c " + shellQuote(script) + " " + shellQuote(archive), &listing), 0)
+    ASSERT_EQ(runCommand("python3 -c " + shellQuote(script) + " " + shellQuote(archive), &listing),
+              0)
         << listing;
     // Keyed by the raw name's hex: the archive keeps the walk's order, not the map's.
     std::map<std::string, std::string> lines, wanted;
@@ -196,7 +202,8 @@ TEST_F(NameBytesRun, CabFlagsOnlyValidUtf8AndKeepsTheOtherBytes)
 
     const std::string bytes = testsupport::readFile(archive);
     const auto u16 = [&](std::size_t at) {
-        return static_cast<unsigned>(static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8);
+        return static_cast<unsigned>(static_cast<unsigned char>(bytes[at])
+                                     | static_cast<unsigned char>(bytes[at + 1]) << 8);
     };
     const auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
     std::map<std::string, bool> names; // stored name ("\" turned back into "/") -> UTF-8 flag
@@ -220,7 +227,8 @@ TEST_F(NameBytesRun, CabFlagsOnlyValidUtf8AndKeepsTheOtherBytes)
 // The GZA/BZA reader of the tests reads the raw name parts and decodes every member.
 TEST_F(NameBytesRun, GzaAndBzaKeepEveryNameByte)
 {
-    for (const auto &[format, extension] : {std::pair{"GZIP", ".gza"}, std::pair{"BZIP2", ".bza"}}) {
+    for (const auto &[format, extension] :
+         {std::pair{"GZIP", ".gza"}, std::pair{"BZIP2", ".bza"}}) {
         SCOPED_TRACE(format);
         const std::string archive = runFormat(format, extension);
         ASSERT_FALSE(archive.empty()) << host.errors.at(0);
@@ -248,7 +256,8 @@ TEST_F(NameBytesRun, GzaAndBzaKeepEveryNameByte)
 // What a format cannot store exactly stops the run, and the message names the file.
 TEST_F(NameBytesRun, NamesAFormatCannotHoldAreRefusedByName)
 {
-    const std::string separatorFolder = "f\xff" "dir";   // 0xFF separates LHA's folders
+    const std::string separatorFolder = "f\xff"
+                                        "dir"; // 0xFF separates LHA's folders
     writeFile(source + separatorFolder + "/q.txt", "q");
     request.FileList = {source + "ok.txt", source + separatorFolder + "/*.*"};
     EXPECT_EQ(runFormat("LHA", ".lzh"), "");
@@ -258,7 +267,7 @@ TEST_F(NameBytesRun, NamesAFormatCannotHoldAreRefusedByName)
     EXPECT_NE(host.details[0].find(separatorFolder), std::string::npos) << host.details[0];
     EXPECT_FALSE(fs::exists(save + "data.lzh"));
 
-    writeFile(source + "back\\slash.txt", "b");    // "\" separates CAB's and GZA's folders
+    writeFile(source + "back\\slash.txt", "b"); // "\" separates CAB's and GZA's folders
     request.FileList = {source + "ok.txt", source + "back\\slash.txt"};
     for (const auto &[format, extension] : {std::pair{"CAB", ".CAB"}, std::pair{"GZIP", ".gza"}}) {
         host.errors.clear();

@@ -13,16 +13,16 @@ namespace vexel {
 
 class RecordingHost : public RunHost {
 public:
-    std::vector<std::pair<std::string, bool>> formats;   // FileType: text, check mark
+    std::vector<std::pair<std::string, bool>> formats; // FileType: text, check mark
     std::string output = "data";
     bool display = false;
-    std::vector<std::string> events;     // "Prg 1/2", "MainMsg ...", "pending", "timer on"...
-    std::vector<std::string> errors;     // texts of the message boxes
-    std::vector<std::string> details;    // their detailed texts (the reasons), "" for none
-    std::function<void()> onPendingEvents;   // what a click during the run would do
-    std::function<void(bool)> onStatusWindowTimer;   // told when the timer is switched
+    std::vector<std::string> events;       // "Prg 1/2", "MainMsg ...", "pending", "timer on"...
+    std::vector<std::string> errors;       // texts of the message boxes
+    std::vector<std::string> details;      // their detailed texts (the reasons), "" for none
+    std::function<void()> onPendingEvents; // what a click during the run would do
+    std::function<void(bool)> onStatusWindowTimer; // told when the timer is switched
 
-    int mainWindow = 0, progressWindow = 0;   // their addresses serve as window handles
+    int mainWindow = 0, progressWindow = 0; // their addresses serve as window handles
 
     int formatEntryCount() const override { return static_cast<int>(formats.size()); }
     std::string formatEntryText(int index) const override { return formats[index].first; }

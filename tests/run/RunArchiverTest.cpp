@@ -5,8 +5,8 @@
 #include "archivers/FindArchiver.h"
 #include "run/ArchiverCallback.h"
 #include "run/ArchiverCommands.h"
-#include "run/ListFiles.h"
 #include "run/FormatTable.h"
+#include "run/ListFiles.h"
 
 namespace vexel {
 namespace {

@@ -56,9 +56,9 @@ protected:
 
     void TearDown() override
     {
-        for (const char *name : {fakes::kLogEnv, fakes::kSizesEnv, fakes::kFailEnv,
-                                 fakes::kNoArchiveEnv, fakes::kWorkEnv, fakes::kHangEnv,
-                                 fakes::kCheckMembersEnv, "TMPDIR"})
+        for (const char *name :
+             {fakes::kLogEnv, fakes::kSizesEnv, fakes::kFailEnv, fakes::kNoArchiveEnv,
+              fakes::kWorkEnv, fakes::kHangEnv, fakes::kCheckMembersEnv, "TMPDIR"})
             qunsetenv(name);
         qputenv("PATH", savedPath);
     }

@@ -16,7 +16,7 @@ TEST_F(RunFormatsTest, SmallestArchiveIsSavedAndReported)
     offer({{"LHA", true}, {"ZIP", false}, {"CAB", true}, {"RAR", true}});
     qputenv(fakes::kSizesEnv, "lzh=300,cab=200,rar=250");
     qputenv(fakes::kCheckMembersEnv, "1");
-    control.CancelRequested = true;   // a cancel before a format starts is forgotten
+    control.CancelRequested = true; // a cancel before a format starts is forgotten
     const std::string directoryBefore = platform::currentDirectory();
 
     ASSERT_FALSE(RunFormats(ctx)) << (host.errors.empty() ? "" : host.errors.front());
@@ -24,12 +24,14 @@ TEST_F(RunFormatsTest, SmallestArchiveIsSavedAndReported)
     EXPECT_TRUE(host.errors.empty());
     EXPECT_EQ(namesIn(save), std::vector<std::string>{"data.CAB"});
     EXPECT_EQ(platform::fileSize(save + "data.CAB"), 200);
-    EXPECT_EQ(state.RunReport, "FileType:LHA -> FileSize:300Byte\n"
-                               "FileType:CAB -> FileSize:200Byte\n"
-                               "FileType:RAR -> FileSize:250Byte\n"
-                               "\n"
-                               "一番圧縮率の高かったCAB形式で保存しました。\n"
-                               "保存ファイル:" + save + "data.CAB");
+    EXPECT_EQ(state.RunReport,
+              "FileType:LHA -> FileSize:300Byte\n"
+              "FileType:CAB -> FileSize:200Byte\n"
+              "FileType:RAR -> FileSize:250Byte\n"
+              "\n"
+              "一番圧縮率の高かったCAB形式で保存しました。\n"
+              "保存ファイル:"
+                  + save + "data.CAB");
     EXPECT_TRUE(namesIn(tmp).empty());
     EXPECT_EQ(state.BaseFolder, source);
     // The members were found from the base folder (the fakes checked), yet the
@@ -43,10 +45,11 @@ TEST_F(RunFormatsTest, ProgressWindowIsToldEachFormatInTurn)
     offer({{"LHA", false}, {"ZIP", true}, {"GZIP", true}});
     ASSERT_FALSE(RunFormats(ctx));
     const std::vector<std::string> expected{
-        "Prg 1/2", "MainMsg ファイルを圧縮しています － ZIP形式", "pending",
-        "timer on", "timer off",   // ZIP's status window is looked for even with display off
-        "Prg 2/2", "MainMsg ファイルを圧縮しています － GZIP形式", "pending",
-        "timer off"};             // no status window of BGA32 is looked for with display off
+        "Prg 1/2",   "MainMsg ファイルを圧縮しています － ZIP形式",
+        "pending",   "timer on",
+        "timer off", // ZIP's status window is looked for even with display off
+        "Prg 2/2",   "MainMsg ファイルを圧縮しています － GZIP形式",
+        "pending",   "timer off"}; // no status window of BGA32 is looked for with display off
     EXPECT_EQ(host.events, expected);
 }
 
@@ -81,7 +84,8 @@ TEST_F(RunFormatsTest, DisplayOnLetsLibrariesShowTheirStatus)
     const std::string tail = "\" \"" + source + "\" @" + state.TempBase + ".lst";
     const auto made = calls();
     ASSERT_EQ(made.size(), 3u);
-    EXPECT_EQ(made[0].arguments.at(0), "a -x1 -r2 -y1 -gm -jm2 \"" + state.TempBase + ".lzh" + tail);
+    EXPECT_EQ(made[0].arguments.at(0),
+              "a -x1 -r2 -y1 -gm -jm2 \"" + state.TempBase + ".lzh" + tail);
     EXPECT_EQ(made[1].arguments.at(0), "-a -r -mz \"" + state.TempBase + ".cab" + tail);
     EXPECT_EQ(made[2].arguments.at(0), "a -r -l9 \"" + state.TempBase + ".gza" + tail);
     EXPECT_EQ(std::count(host.events.begin(), host.events.end(), "timer on"), 3);
@@ -104,8 +108,10 @@ TEST_F(RunFormatsTest, TypedExtensionRunsThatFormatAloneUnderTheTypedName)
     qputenv(fakes::kSizesEnv, "lzh=42");
     ASSERT_FALSE(RunFormats(ctx));
     EXPECT_EQ(namesIn(save), std::vector<std::string>{"Data.LZH"});
-    EXPECT_EQ(state.RunReport, "FileType:LHA -> FileSize:42Byte\n\nLHA形式で保存しました。\n"
-                               "保存ファイル:" + save + "Data.LZH");
+    EXPECT_EQ(state.RunReport,
+              "FileType:LHA -> FileSize:42Byte\n\nLHA形式で保存しました。\n"
+              "保存ファイル:"
+                  + save + "Data.LZH");
     ASSERT_EQ(calls().size(), 1u);
 }
 
@@ -142,7 +148,7 @@ TEST_F(AbandonedRun, FailingSecondOfThreeFormats)
     expectAbandoned("処理を中止しました",
                     "ZIP: " VEXEL_FAKE_LIB_DIR "zip32j.so: failed on request");
     const auto made = calls();
-    ASSERT_EQ(made.size(), 2u);   // CAB is never tried
+    ASSERT_EQ(made.size(), 2u); // CAB is never tried
     EXPECT_EQ(made[1].program, "Zip");
 }
 
@@ -196,9 +202,10 @@ TEST_F(AbandonedRun, CommandLineArchiverFailureShowsItsErrorOutput)
 {
     offer({{"RAR", true}});
     qputenv(fakes::kFailEnv, "rar");
-    expectAbandoned("処理を中止しました", "RAR: rar: exit status 1\n"
-                                          "rar: warning 3\nrar: warning 4\nrar: warning 5\n"
-                                          "rar: warning 6\nrar: failed on request");
+    expectAbandoned("処理を中止しました",
+                    "RAR: rar: exit status 1\n"
+                    "rar: warning 3\nrar: warning 4\nrar: warning 5\n"
+                    "rar: warning 6\nrar: failed on request");
 }
 
 TEST_F(AbandonedRun, MissingLibraryIsNamed)
@@ -213,7 +220,7 @@ TEST_F(AbandonedRun, MissingLibraryIsNamed)
 TEST_F(AbandonedRun, NoFormatTakesPart)
 {
     offer({{"LHA", true}});
-    request.SingleFormat = "RAR";   // typed, but not offered by this list
+    request.SingleFormat = "RAR"; // typed, but not offered by this list
     request.FormatCount = 1;
     expectAbandoned("圧縮する形式がありませんでした");
     EXPECT_TRUE(calls().empty());

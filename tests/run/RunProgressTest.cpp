@@ -67,7 +67,7 @@ TEST(ArchiverCallbackProgress, ShortOrOddRecordsAreReadOnlyAsFarAsTheyGo)
     EXPECT_EQ(progress.latest().bytesDone, 5u);
     EXPECT_EQ(progress.latest().filesTotal, 3u);
     EXPECT_EQ(progress.latest().member, "");
-    r.size = offsetof(KryProgress, bytesTotal);   // too short to say anything
+    r.size = offsetof(KryProgress, bytesTotal); // too short to say anything
     r.bytesDone = 40;
     progress.store(r, KRY_STATE_WORKING);
     EXPECT_EQ(progress.latest().bytesDone, 5u);
@@ -100,8 +100,9 @@ struct RunParts {
     RunProgress at(double seconds) const
     {
         return runProgress(request, control, state,
-                           start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                       std::chrono::duration<double>(seconds)));
+                           start
+                               + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                   std::chrono::duration<double>(seconds)));
     }
 };
 
@@ -125,10 +126,10 @@ TEST(RunProgressTest, RunShareIsFormatsMadePlusTheCurrentShare)
 TEST(RunProgressTest, NoEstimateBeforeFivePercentAndNoShareFromACommandLineArchiver)
 {
     RunParts run(2, 0, "LHA");
-    KryProgress r = record(9, 100);   // 4.5% of the run
+    KryProgress r = record(9, 100); // 4.5% of the run
     run.control.Reported.store(r, KRY_STATE_WORKING);
     EXPECT_EQ(run.at(10).remainingSeconds, -1);
-    r = record(10, 100);               // 5%
+    r = record(10, 100); // 5%
     run.control.Reported.store(r, KRY_STATE_WORKING);
     EXPECT_NEAR(run.at(10).remainingSeconds, 190, 1e-6);
 
@@ -138,7 +139,7 @@ TEST(RunProgressTest, NoEstimateBeforeFivePercentAndNoShareFromACommandLineArchi
     EXPECT_FALSE(p.formatKnown);
     EXPECT_DOUBLE_EQ(p.overallFraction, 0.5);
 
-    RunParts before(3, 0, "");   // the first format is not announced yet
+    RunParts before(3, 0, ""); // the first format is not announced yet
     EXPECT_DOUBLE_EQ(before.at(0).overallFraction, 0);
     EXPECT_EQ(before.at(0).remainingSeconds, -1);
 }
@@ -170,7 +171,7 @@ TEST(RunProgressTest, InputSizeCountsListedFilesAndFoldersOnceEvenWithALinkLoop)
     request.FileList = {(root + "/one.txt").toStdString(), (root + "/f/*.*").toStdString(),
                         (root + "/missing.txt").toStdString()};
     RunState state;
-    state.Results.assign(3, FormatResult{});   // a previous run's
+    state.Results.assign(3, FormatResult{}); // a previous run's
     beginRunProgress(state, request);
     EXPECT_EQ(state.InputSize, 123);
     EXPECT_EQ(state.Results.size(), 1u);

@@ -30,9 +30,8 @@ TEST(ChooseWinner, SizesBeyond32BitsCompareRight)
 TEST(SavedPath, SavedExtensionOfEveryFormat)
 {
     const std::pair<const char *, const char *> expected[] = {
-        {"LHA", "data.lzh"}, {"ZIP", "data.ZIP"}, {"CAB", "data.CAB"},
-        {"GZIP", "data.gza"}, {"BZIP2", "data.bza"}, {"RAR", "data.RAR"},
-        {"GCA", "data.GCA"}, {"ACE", "data.ACE"}};
+        {"LHA", "data.lzh"},   {"ZIP", "data.ZIP"}, {"CAB", "data.CAB"}, {"GZIP", "data.gza"},
+        {"BZIP2", "data.bza"}, {"RAR", "data.RAR"}, {"GCA", "data.GCA"}, {"ACE", "data.ACE"}};
     for (const auto &[format, name] : expected)
         EXPECT_EQ(savedPath("/save/", "data", format, false), std::string("/save/") + name);
     EXPECT_EQ(savedPath("/save/", "data.doc", "ZIP", false), "/save/data.doc.ZIP");

@@ -22,7 +22,7 @@ struct CaughtMessage {
     QString title;
     QString text;
     QMessageBox::Icon icon;
-    QString details;   // the box's detailed text: why
+    QString details; // the box's detailed text: why
 };
 
 struct CaughtReport {

@@ -71,10 +71,12 @@ private slots:
     void progressControlsSitBelowTheDesignedOnesWithoutOverlap()
     {
         Fixture f;
-        const QList<QWidget *> added{f.bar("FormatBar"), f.bar("OverallBar"), f.label("FormatLabel"),
-                                     f.label("OverallLabel"), f.label("MemberName"), f.label("TimeText"),
+        const QList<QWidget *> added{f.bar("FormatBar"),     f.bar("OverallBar"),
+                                     f.label("FormatLabel"), f.label("OverallLabel"),
+                                     f.label("MemberName"),  f.label("TimeText"),
                                      f.label("FileCount")};
-        const QList<QWidget *> designed{f.label("MainMsg"), f.label("Prg"), f.wnd.findChild<QPushButton *>("PrgCancel")};
+        const QList<QWidget *> designed{f.label("MainMsg"), f.label("Prg"),
+                                        f.wnd.findChild<QPushButton *>("PrgCancel")};
         for (QWidget *w : added) {
             QVERIFY2(w, "missing control");
             QVERIFY2(w->geometry().top() >= 79, qPrintable(w->objectName()));
@@ -97,23 +99,28 @@ private slots:
         f.state.Results.assign(1, FormatResult{});
         f.state.StartedAt = std::chrono::steady_clock::now() - std::chrono::seconds(30);
         f.control.CurrentFormat = "LHA";
-        const std::string longName = "a-rather-long-folder-name/with/several/levels/and/finally/the-file.txt";
-        f.report(1, 100, longName);   // 1% of the format, 0.5% of the run
+        const std::string longName =
+            "a-rather-long-folder-name/with/several/levels/and/finally/the-file.txt";
+        f.report(1, 100, longName); // 1% of the format, 0.5% of the run
         f.timer("ProgressTimer")->start();
         QTRY_COMPARE(f.bar("FormatBar")->value(), 10);
         QCOMPARE(f.bar("OverallBar")->value(), 5);
-        QVERIFY2(f.label("TimeText")->text().startsWith(QStringLiteral("経過 0:3")), qPrintable(f.label("TimeText")->text()));
-        QVERIFY2(!f.label("TimeText")->text().contains(QStringLiteral("残り")), "no estimate before 5%");
+        QVERIFY2(f.label("TimeText")->text().startsWith(QStringLiteral("経過 0:3")),
+                 qPrintable(f.label("TimeText")->text()));
+        QVERIFY2(!f.label("TimeText")->text().contains(QStringLiteral("残り")),
+                 "no estimate before 5%");
         const QString shown = f.label("MemberName")->text();
-        QVERIFY2(shown.contains(QChar(0x2026)) && shown.startsWith("a-rather") && shown.endsWith("the-file.txt"),
+        QVERIFY2(shown.contains(QChar(0x2026)) && shown.startsWith("a-rather")
+                     && shown.endsWith("the-file.txt"),
                  qPrintable(shown));
         QCOMPARE(f.label("MemberName")->toolTip(), QString::fromStdString(longName));
         QCOMPARE(f.label("FileCount")->text(), QStringLiteral("1 / 3 ファイル"));
 
-        f.report(50, 100, "bad-\xff-name");   // 25% of the run
+        f.report(50, 100, "bad-\xff-name"); // 25% of the run
         QTRY_COMPARE(f.bar("FormatBar")->value(), 500);
         QCOMPARE(f.bar("OverallBar")->value(), 250);
-        QVERIFY2(f.label("TimeText")->text().contains(QStringLiteral("残り 約1:3")), qPrintable(f.label("TimeText")->text()));
+        QVERIFY2(f.label("TimeText")->text().contains(QStringLiteral("残り 約1:3")),
+                 qPrintable(f.label("TimeText")->text()));
         QCOMPARE(f.label("MemberName")->text(), QStringLiteral("bad-\uFFFD-name"));
 
         // The first format made, a command-line archiver second: its bar is busy, the
@@ -157,11 +164,11 @@ private slots:
         f.main.setDllVisible(false);
         f.control.CurrentFormat = "ZIP";
         FakeStatusWindow status(QStringLiteral("ZIP32J.DLL Status"));
-        FakeStatusWindow decoy(QStringLiteral("ZIP32J.DLL Status "));   // not the exact title
+        FakeStatusWindow decoy(QStringLiteral("ZIP32J.DLL Status ")); // not the exact title
         decoy.show();
         f.wnd.setStatusWindowTimer(true);
         QTest::qWait(20);
-        QVERIFY(f.timer("WndChkTimer")->isActive());   // nothing found yet: keeps looking
+        QVERIFY(f.timer("WndChkTimer")->isActive()); // nothing found yet: keeps looking
         QCOMPARE(f.control.StatusWindow, nullptr);
 
         status.show();
@@ -170,7 +177,7 @@ private slots:
         QCOMPARE(f.control.StatusWindow, static_cast<void *>(&status));
         QVERIFY(!f.timer("WndChkTimer")->isActive());
 
-        f.clickCancel();   // a found status window is what the cancel closes
+        f.clickCancel(); // a found status window is what the cancel closes
         QCOMPARE(status.closeRequests, 1);
         QVERIFY(!f.control.CancelRequested);
     }
@@ -232,7 +239,7 @@ private slots:
         status->show();
         f.wnd.setStatusWindowTimer(true);
         QTRY_COMPARE(f.control.StatusWindow, static_cast<void *>(status));
-        delete status;   // the library destroyed its window; the handle is still set
+        delete status; // the library destroyed its window; the handle is still set
         f.clickCancel();
         QVERIFY(f.control.CancelRequested);
     }
@@ -249,7 +256,7 @@ private slots:
             f.control.Running.back()->Format = format;
         }
         f.control.Running[0]->Started = true;
-        f.control.Running[0]->Finished = true;   // LHA made
+        f.control.Running[0]->Finished = true; // LHA made
         for (int i = 1; i < 3; ++i)
             f.control.Running[i]->Started = true;
         KryProgress r{};
@@ -258,15 +265,15 @@ private slots:
         r.bytesTotal = 1000;
         r.member = "m.txt";
         f.control.Running[1]->Reported.store(r, KRY_STATE_WORKING);
-        f.timer("ProgressTimer")->timeout({});   // its tick, without waiting for it
+        f.timer("ProgressTimer")->timeout({}); // its tick, without waiting for it
 
         QCOMPARE(f.label("FormatLabel")->text(), QStringLiteral("ZIP"));
         QCOMPARE(f.bar("FormatBar")->value(), 250);
         QCOMPARE(f.label("RunningLabel1")->text(), QStringLiteral("RAR"));
         QVERIFY(!f.label("RunningLabel1")->isHidden());
-        QCOMPARE(f.bar("RunningBar1")->maximum(), 0);   // busy: RAR reports nothing
-        QVERIFY(f.bar("RunningBar2")->isHidden());      // GZIP has not started
-        QCOMPARE(f.bar("OverallBar")->value(), 313);    // (1 made + 0.25) / 4
+        QCOMPARE(f.bar("RunningBar1")->maximum(), 0); // busy: RAR reports nothing
+        QVERIFY(f.bar("RunningBar2")->isHidden());    // GZIP has not started
+        QCOMPARE(f.bar("OverallBar")->value(), 313);  // (1 made + 0.25) / 4
         QCOMPARE(f.wnd.height(), oneAtATimeHeight + 22);
         QVERIFY(f.bar("OverallBar")->geometry().top() > f.bar("RunningBar1")->geometry().bottom());
         QCOMPARE(f.wnd.minimumSize(), f.wnd.maximumSize());
@@ -301,7 +308,7 @@ private slots:
 
         f.clickCancel();
         QVERIFY(f.control.CancelRequested);
-        QTest::qWait(20);   // later ticks close nothing twice
+        QTest::qWait(20); // later ticks close nothing twice
         QCOMPARE(zip.closeRequests, 1);
         QVERIFY(cab.isVisible());
         QCOMPARE(cab.closeRequests, 0);

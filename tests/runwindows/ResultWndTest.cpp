@@ -30,7 +30,10 @@ class ResultWndTest : public QObject {
     Q_OBJECT
 
 private:
-    static QPlainTextEdit *text(ResultWnd &w) { return w.findChild<QPlainTextEdit *>("ResultText"); }
+    static QPlainTextEdit *text(ResultWnd &w)
+    {
+        return w.findChild<QPlainTextEdit *>("ResultText");
+    }
 
 private slots:
     void showsTheReportUnchangedInAReadOnlyScrollingBox()
@@ -104,7 +107,10 @@ private slots:
         // The numbers on the bars are the report's, in its order.
         const QStringList lines = QString::fromStdString(report).split('\n');
         for (std::size_t i = 0; i < bars.size(); ++i) {
-            QCOMPARE(lines[int(i)], QStringLiteral("FileType:%1 -> FileSize:%2Byte").arg(bars[i].format).arg(bars[i].size));
+            QCOMPARE(lines[int(i)],
+                     QStringLiteral("FileType:%1 -> FileSize:%2Byte")
+                         .arg(bars[i].format)
+                         .arg(bars[i].size));
             QCOMPARE(bars[i].winner, i == 1);
         }
         QCOMPARE(bars[0].label, QStringLiteral("10.0 KiB 50.0%"));
@@ -152,7 +158,8 @@ private slots:
         auto *open = w.findChild<QPushButton *>("OpenSaveFolder");
         QVERIFY(open);
         QCOMPARE(open->text(), QStringLiteral("保存先を開く"));
-        QVERIFY(!open->geometry().intersects(w.findChild<QPushButton *>("CloseButton")->geometry()));
+        QVERIFY(
+            !open->geometry().intersects(w.findChild<QPushButton *>("CloseButton")->geometry()));
         QVERIFY(!open->geometry().intersects(text(w)->geometry()));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));

@@ -23,8 +23,9 @@ namespace {
 // Text-like data: compressible, but enough of it that each library works for a while.
 QByteArray someText(int bytes, quint32 seed)
 {
-    static const char *const words[] = {"archive", "圧縮", "smallest", "format", "level", "保存", "member",
-                                        "folder", "window", "progress", "結果", "bytes"};
+    static const char *const words[] = {"archive", "圧縮",     "smallest", "format",
+                                        "level",   "保存",     "member",   "folder",
+                                        "window",  "progress", "結果",     "bytes"};
     QRandomGenerator random(seed);
     QByteArray text;
     while (text.size() < bytes) {
@@ -51,7 +52,8 @@ private slots:
     void bothWindowsDuringAndAfterARealRun()
     {
         QTemporaryDir root;
-        const QString deep = root.path() + QStringLiteral("/資料/とても長いフォルダ名の例/第三四半期の集計と分析");
+        const QString deep =
+            root.path() + QStringLiteral("/資料/とても長いフォルダ名の例/第三四半期の集計と分析");
         QDir().mkpath(deep);
         QDir().mkpath(root.path() + "/save");
         QDir().mkpath(root.path() + "/tmp");
@@ -68,12 +70,16 @@ private slots:
 
         test::ProgressWindowParts f;
         f.state.Libraries = ArchiverLibraries(platform::SearchPath(VEXEL_REAL_LIB_DIR));
-        f.settings.CABFreezeType = "1";     // LZX:21, the slowest
+        f.settings.CABFreezeType = "1"; // LZX:21, the slowest
         f.settings.CABFreezeLevel = "21";
         f.request.FileList = {(root.path() + QStringLiteral("/資料/*.*")).toStdString()};
         f.request.SaveDir = (root.path() + "/save/").toStdString();
         f.main.setDllVisible(false);
-        f.main.setFormats({{"LHA", true}, {"ZIP", true}, {"CAB", true}, {"GZIP", true}, {"BZIP2", true},
+        f.main.setFormats({{"LHA", true},
+                           {"ZIP", true},
+                           {"CAB", true},
+                           {"GZIP", true},
+                           {"BZIP2", true},
                            {"RAR", true}});
         f.main.setOutputName(QStringLiteral("data"));
 
@@ -85,9 +91,11 @@ private slots:
         QObject::connect(&probe, &QTimer::timeout, [&] {
             const int value = f.bar("FormatBar")->value();
             if (!libraryShot && f.control.CurrentFormat == "CAB" && value > 200 && value < 900
-                && !f.label("MemberName")->text().isEmpty() && f.label("TimeText")->text().contains(QStringLiteral("残り")))
+                && !f.label("MemberName")->text().isEmpty()
+                && f.label("TimeText")->text().contains(QStringLiteral("残り")))
                 libraryShot = save(&f.wnd, "progress-during-library.png");
-            if (!commandLineShot && f.control.ArchiverProcess != 0 && f.bar("FormatBar")->maximum() == 0)
+            if (!commandLineShot && f.control.ArchiverProcess != 0
+                && f.bar("FormatBar")->maximum() == 0)
                 commandLineShot = save(&f.wnd, "progress-during-command-line.png");
         });
         test::ModalAnswerer answerer;
@@ -114,8 +122,11 @@ private slots:
         QCOMPARE(charted.size(), size_t(6));
         const QStringList lines = answerer.reports[0].text.split('\n');
         for (std::size_t i = 0; i < charted.size(); ++i)
-            QCOMPARE(lines[int(i)], QStringLiteral("FileType:%1 -> FileSize:%2Byte").arg(charted[i].format).arg(charted[i].size));
-        QCOMPARE(f.state.InputSize, 6 * 600 * 1024);   // the six files, counted once
+            QCOMPARE(lines[int(i)],
+                     QStringLiteral("FileType:%1 -> FileSize:%2Byte")
+                         .arg(charted[i].format)
+                         .arg(charted[i].size));
+        QCOMPARE(f.state.InputSize, 6 * 600 * 1024); // the six files, counted once
         qInfo("screenshots in %s", VEXEL_ARTIFACT_DIR);
     }
 };

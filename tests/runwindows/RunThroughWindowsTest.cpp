@@ -72,8 +72,8 @@ struct RunSetting : vexel::test::ProgressWindowParts {
 
     ~RunSetting()
     {
-        for (const char *name : {fakes::kLogEnv, fakes::kSizesEnv, fakes::kWorkEnv,
-                                 fakes::kFailEnv, fakes::kProgressEnv, fakes::kHangEnv, "TMPDIR"})
+        for (const char *name : {fakes::kLogEnv, fakes::kSizesEnv, fakes::kWorkEnv, fakes::kFailEnv,
+                                 fakes::kProgressEnv, fakes::kHangEnv, "TMPDIR"})
             qunsetenv(name);
         qputenv("PATH", savedPath);
     }
@@ -136,9 +136,8 @@ private slots:
         QVERIFY(!s.start("data"));
 
         const QString busy = QStringLiteral("ファイルを圧縮しています － ");
-        const QList<QPair<QString, QString>> expected{{"1/3", busy + "LHA形式"},
-                                                      {"2/3", busy + "CAB形式"},
-                                                      {"3/3", busy + "GZIP形式"}};
+        const QList<QPair<QString, QString>> expected{
+            {"1/3", busy + "LHA形式"}, {"2/3", busy + "CAB形式"}, {"3/3", busy + "GZIP形式"}};
         QCOMPARE(seen.mid(seen.size() - 3), expected);
         QVERIFY(visibleThroughout);
         QVERIFY(s.answerer.messages.empty());
@@ -164,15 +163,18 @@ private slots:
         bool allFourShown = false;
         s.duringRun = [&] {
             counters << s.prg();
-            for (const char *name : {"FormatLabel", "RunningLabel1", "RunningLabel2", "RunningLabel3"})
+            for (const char *name :
+                 {"FormatLabel", "RunningLabel1", "RunningLabel2", "RunningLabel3"})
                 if (!s.label(name)->isHidden())
                     captions << s.label(name)->text();
             auto *mainMsg = s.label("MainMsg");
             if (!allFourShown && !s.bar("RunningBar3")->isHidden()
-                && mainMsg->toolTip() == QStringLiteral("ファイルを圧縮しています － LHA・ZIP・CAB・RAR形式")) {
+                && mainMsg->toolTip()
+                    == QStringLiteral("ファイルを圧縮しています － LHA・ZIP・CAB・RAR形式")) {
                 // Too long for the label: cut short, yet it still ends as it should.
                 QVERIFY(mainMsg->text().endsWith(QStringLiteral("…形式")));
-                QVERIFY(mainMsg->fontMetrics().horizontalAdvance(mainMsg->text()) <= mainMsg->width());
+                QVERIFY(mainMsg->fontMetrics().horizontalAdvance(mainMsg->text())
+                        <= mainMsg->width());
                 allFourShown = true;
                 const QString folder = qEnvironmentVariable("VEXEL_SCREENSHOT_DIR");
                 if (!folder.isEmpty())
@@ -184,7 +186,7 @@ private slots:
         QVERIFY(counters.contains("0/4"));
         QVERIFY2(captions.contains("LHA") && captions.contains("ZIP") && captions.contains("CAB"),
                  qPrintable(QStringList(captions.values()).join(',')));
-        QCOMPARE(s.saved(), QStringList{"data.ZIP"});   // ZIP before CAB on a tie
+        QCOMPARE(s.saved(), QStringList{"data.ZIP"}); // ZIP before CAB on a tie
         QCOMPARE(s.answerer.reports.size(), size_t(1));
         QVERIFY(s.leftInTmp().isEmpty());
     }
@@ -214,7 +216,8 @@ private slots:
         };
         QVERIFY(!s.start("data"));
         QVERIFY(sinceCancel.isValid());
-        QVERIFY2(sinceCancel.elapsed() < kPromptMs, qPrintable(QString::number(sinceCancel.elapsed())));
+        QVERIFY2(sinceCancel.elapsed() < kPromptMs,
+                 qPrintable(QString::number(sinceCancel.elapsed())));
         expectAbandoned(s);
         QVERIFY(s.answerer.messages.front().details.contains("stopped"));
         QVERIFY(s.control.Running.empty());
@@ -239,8 +242,7 @@ private slots:
         QVERIFY(!s.start("data"));
         expectAbandoned(s);
         QCOMPARE(s.answerer.messages.front().icon, QMessageBox::Critical);
-        QVERIFY2(s.answerer.messages.front().details.startsWith(
-                     "RAR: rar: exit status 1\n"),
+        QVERIFY2(s.answerer.messages.front().details.startsWith("RAR: rar: exit status 1\n"),
                  qPrintable(s.answerer.messages.front().details));
         QVERIFY(s.answerer.messages.front().details.endsWith("rar: failed on request"));
     }
@@ -267,7 +269,7 @@ private slots:
     void cancelDuringALibraryCallStopsItAndAbandonsTheRun()
     {
         RunSetting s;
-        s.main.setDllVisible(false);   // LHA shows no status window: the callback hears it
+        s.main.setDllVisible(false); // LHA shows no status window: the callback hears it
         s.main.setFormats({{"LHA", true}, {"CAB", true}});
         qputenv(fakes::kWorkEnv, "lzh=8000");
         QElapsedTimer inCall, sinceCancel;
@@ -281,7 +283,7 @@ private slots:
                 s.clickCancel();
             }
         };
-        QVERIFY(!s.start("data"));   // the start itself was not refused
+        QVERIFY(!s.start("data")); // the start itself was not refused
         QVERIFY(sinceCancel.isValid() && sinceCancel.elapsed() < kPromptMs);
         expectAbandoned(s);
         QCOMPARE(s.calledPrograms(), QStringList{"Unlha"});
@@ -300,16 +302,16 @@ private slots:
             if (status || s.control.StatusWindow == nullptr)
                 return;
             status = static_cast<QWidget *>(s.control.StatusWindow);
-            hiddenWhenFound = !status->isVisible() &&
-                              status->windowTitle() == QStringLiteral("ZIP32J.DLL Status");
+            hiddenWhenFound = !status->isVisible()
+                && status->windowTitle() == QStringLiteral("ZIP32J.DLL Status");
             sinceCancel.start();
             s.clickCancel();
         };
         QVERIFY(!s.start("data"));
         QVERIFY(hiddenWhenFound);
         QVERIFY(sinceCancel.isValid() && sinceCancel.elapsed() < kPromptMs);
-        QVERIFY(!s.control.CancelRequested);   // closing the window is what stopped it
-        QVERIFY(status.isNull());              // the library has destroyed it
+        QVERIFY(!s.control.CancelRequested); // closing the window is what stopped it
+        QVERIFY(status.isNull());            // the library has destroyed it
         expectAbandoned(s);
     }
 
@@ -324,8 +326,8 @@ private slots:
         s.duringRun = [&] {
             progressOnTop = s.wnd.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
             if (auto *status = static_cast<QWidget *>(s.control.StatusWindow))
-                statusShownOnTop = status->isVisible() &&
-                                   status->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+                statusShownOnTop =
+                    status->isVisible() && status->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
         };
         QVERIFY(!s.start("data"));
         QVERIFY(progressOnTop);
@@ -371,7 +373,8 @@ private slots:
         };
         QVERIFY(!s.start("data"));
         QVERIFY(sinceCancel.isValid());
-        QVERIFY2(sinceCancel.elapsed() < kPromptMs, qPrintable(QString::number(sinceCancel.elapsed())));
+        QVERIFY2(sinceCancel.elapsed() < kPromptMs,
+                 qPrintable(QString::number(sinceCancel.elapsed())));
         expectAbandoned(s);
         QCOMPARE(s.calledPrograms(), QStringList{"rar"});
         QCOMPARE(s.control.ArchiverProcess, 0);
@@ -417,30 +420,36 @@ private slots:
                 formatValues << format->value();
                 overallValues << overall->value();
             }
-            if (s.control.CurrentFormat == "RAR" && s.control.ArchiverProcess != 0 && format->maximum() == 0)
+            if (s.control.CurrentFormat == "RAR" && s.control.ArchiverProcess != 0
+                && format->maximum() == 0)
                 busyDuringRar = overall->value() == 500;
-            estimateTooEarly = estimateTooEarly || (overall->value() < 50 && time.contains(QStringLiteral("残り")));
+            estimateTooEarly = estimateTooEarly
+                || (overall->value() < 50 && time.contains(QStringLiteral("残り")));
             estimateSeen = estimateSeen || time.contains(QStringLiteral("残り"));
         };
         std::vector<ResultChart::Bar> charted;
-        s.answerer.onResult = [&](ResultWnd *w) { charted = w->findChild<ResultChart *>("ResultChart")->bars(); };
+        s.answerer.onResult = [&](ResultWnd *w) {
+            charted = w->findChild<ResultChart *>("ResultChart")->bars();
+        };
 
         QVERIFY(!s.start("data"));
-        QVERIFY2(formatValues.contains(250) && formatValues.contains(500) && formatValues.contains(1000),
+        QVERIFY2(formatValues.contains(250) && formatValues.contains(500)
+                     && formatValues.contains(1000),
                  qPrintable(QString::number(formatValues.size())));
-        QVERIFY(overallValues.contains(125) && overallValues.contains(250) && overallValues.contains(500));
+        QVERIFY(overallValues.contains(125) && overallValues.contains(250)
+                && overallValues.contains(500));
         QVERIFY(busyDuringRar);
         QVERIFY(!estimateTooEarly);
         QVERIFY(estimateSeen);
-        QCOMPARE(s.state.InputSize, 5);   // "alpha"
+        QCOMPARE(s.state.InputSize, 5); // "alpha"
         QCOMPARE(charted.size(), size_t(2));
         QCOMPARE(charted[0].format, QStringLiteral("LHA"));
         QCOMPARE(charted[0].size, 3000);
         QVERIFY(!charted[0].winner);
         QCOMPARE(charted[1].format, QStringLiteral("RAR"));
         QVERIFY(charted[1].winner);
-        QVERIFY(s.answerer.reports[0].text.startsWith(
-            QStringLiteral("FileType:LHA -> FileSize:3000Byte\nFileType:RAR -> FileSize:2000Byte\n")));
+        QVERIFY(s.answerer.reports[0].text.startsWith(QStringLiteral(
+            "FileType:LHA -> FileSize:3000Byte\nFileType:RAR -> FileSize:2000Byte\n")));
     }
 
     // A long library call must not freeze the window: it repaints, its timers run and

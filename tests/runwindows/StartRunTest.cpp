@@ -16,7 +16,7 @@ namespace {
 // the messages shown and whether the progress window was opened.
 class RecordingHost : public RunHost {
 public:
-    std::vector<std::pair<std::string, bool>> entries;   // text, check mark
+    std::vector<std::pair<std::string, bool>> entries; // text, check mark
     std::string name;
     std::vector<std::string> errors;
     int progressShown = 0;
@@ -46,8 +46,8 @@ class StartRunTest : public ::testing::Test {
 protected:
     StartRunTest()
     {
-        host.entries = {{"LHA", false}, {"ZIP", false}, {"CAB", true},
-                        {"GZIP", false}, {"RAR", true}};
+        host.entries = {
+            {"LHA", false}, {"ZIP", false}, {"CAB", true}, {"GZIP", false}, {"RAR", true}};
         // Leftovers of an earlier start must not survive into this one.
         request.SingleFormat = "CAB";
         request.FormatCount = 7;
@@ -139,8 +139,10 @@ TEST_F(StartRunTest, NamesWithoutATableExtensionRunTheMarkedFormats)
 TEST_F(StartRunTest, OutputNamesThatAreNoFileNamesAreRefused)
 {
     const std::vector<std::pair<std::string, std::string>> refused = {
-        {"../escaped", "ファイル名に「/」は使えません"}, {"sub/x", "ファイル名に「/」は使えません"},
-        {"/abs.zip", "ファイル名に「/」は使えません"}, {"x/", "ファイル名に「/」は使えません"},
+        {"../escaped", "ファイル名に「/」は使えません"},
+        {"sub/x", "ファイル名に「/」は使えません"},
+        {"/abs.zip", "ファイル名に「/」は使えません"},
+        {"x/", "ファイル名に「/」は使えません"},
         {".", "ファイル名に「.」や「..」だけの名前は使えません"},
         {"..", "ファイル名に「.」や「..」だけの名前は使えません"}};
     for (const auto &[name, message] : refused) {

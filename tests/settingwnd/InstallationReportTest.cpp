@@ -24,9 +24,9 @@ namespace {
 
 // A version query that records its calls and answers from a table.
 struct RecordingQuery {
-    std::vector<std::pair<std::string, std::string>> calls;   // archiver file, entry prefix
-    std::map<std::string, std::uint16_t> versions;             // by archiver file
-    std::map<std::string, std::string> failures;               // archiver file -> reason
+    std::vector<std::pair<std::string, std::string>> calls; // archiver file, entry prefix
+    std::map<std::string, std::uint16_t> versions;          // by archiver file
+    std::map<std::string, std::string> failures;            // archiver file -> reason
 
     LibraryVersionQuery query()
     {
@@ -78,7 +78,8 @@ TEST(InstallationReport, VersionsAreTheWholePartAndTwoDigits)
 TEST(InstallationReport, EveryArchiverFoundGivesSevenLinesAndFourVersionCalls)
 {
     RecordingQuery fake;
-    fake.versions = {{"unlha32.dll", 139}, {"ZIP32J.DLL", 105}, {"cab32.dll", 3}, {"bga32.dll", 2000}};
+    fake.versions = {
+        {"unlha32.dll", 139}, {"ZIP32J.DLL", 105}, {"cab32.dll", 3}, {"bga32.dll", 2000}};
     EXPECT_EQ(installationReport(everythingFound(), fake.query()),
               "UNLHA32.DLL - Version 1.39\n"
               "ZIP32J.DLL - Version 1.05\n"
@@ -87,8 +88,10 @@ TEST(InstallationReport, EveryArchiverFoundGivesSevenLinesAndFourVersionCalls)
               "ACE32.EXE - Installed.\n"
               "RAR.EXE - Installed.\n"
               "GCAC.EXE - Installed.\n");
-    const std::vector<std::pair<std::string, std::string>> expected = {
-        {"unlha32.dll", "Unlha"}, {"ZIP32J.DLL", "Zip"}, {"cab32.dll", "Cab"}, {"bga32.dll", "Bga"}};
+    const std::vector<std::pair<std::string, std::string>> expected = {{"unlha32.dll", "Unlha"},
+                                                                       {"ZIP32J.DLL", "Zip"},
+                                                                       {"cab32.dll", "Cab"},
+                                                                       {"bga32.dll", "Bga"}};
     EXPECT_EQ(fake.calls, expected);
 }
 
@@ -150,8 +153,10 @@ TEST(InstallationReport, TheProgramsQueryAsksTheBuiltLibraries)
     ArchiverLibraries loaded(lookup.searchPath);
     const LibraryVersionQuery query = loadedLibraryVersion(loaded);
     const std::tuple<const char *, const char *, const char *> libraries[] = {
-        {"unlha32.dll", "Unlha", "unlha32.so"}, {"ZIP32J.DLL", "Zip", "zip32j.so"},
-        {"cab32.dll", "Cab", "cab32.so"}, {"bga32.dll", "Bga", "bga32.so"}};
+        {"unlha32.dll", "Unlha", "unlha32.so"},
+        {"ZIP32J.DLL", "Zip", "zip32j.so"},
+        {"cab32.dll", "Cab", "cab32.so"},
+        {"bga32.dll", "Bga", "bga32.so"}};
     for (auto [file, prefix, mapped] : libraries) {
         QLibrary direct(QStringLiteral(VEXEL_BIN_DIR "/") + QString::fromLatin1(mapped));
         auto getVersion = reinterpret_cast<std::uint16_t (*)()>(

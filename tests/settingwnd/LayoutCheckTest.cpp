@@ -59,7 +59,8 @@ private slots:
     {
         QWidget window;
         window.resize(300, 200);
-        labelAt(&window, "Squeezed", QStringLiteral("圧縮形式がLZXの場合の圧縮率"), QRect(0, 0, 40, 30));
+        labelAt(&window, "Squeezed", QStringLiteral("圧縮形式がLZXの場合の圧縮率"),
+                QRect(0, 0, 40, 30));
         auto *button = new QPushButton(QStringLiteral("キャンセル"), &window);
         button->setObjectName(QStringLiteral("Flat"));
         button->setGeometry(0, 100, 120, 4);
@@ -89,7 +90,8 @@ private slots:
     {
         QWidget window;
         window.resize(300, 200);
-        auto *text = new QPlainTextEdit(QStringLiteral("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12"), &window);
+        auto *text =
+            new QPlainTextEdit(QStringLiteral("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12"), &window);
         text->setObjectName(QStringLiteral("Report"));
         text->setReadOnly(true);
         text->setGeometry(0, 0, 200, 60);

@@ -117,17 +117,18 @@ TEST(SettingValues, LeadingBlanksAndFractionsAreReadAsNumbersAndRounded)
 
 TEST(SettingValues, ValuesOutsideTheControlsShowTheNearestPosition)
 {
-    expectPositions(positionsFromSettings(settingsWith("5", "7", "30", "12", "10")), 2, 1, 21, 9, 9);
+    expectPositions(positionsFromSettings(settingsWith("5", "7", "30", "12", "10")), 2, 1, 21, 9,
+                    9);
     expectPositions(positionsFromSettings(settingsWith("1", "-1", "0", "0", "-4")), 0, 0, 15, 1, 1);
     // Far beyond an int: clamped, not overflowed.
     const std::string huge = "99999999999999999999999999";
     expectPositions(positionsFromSettings(settingsWith(huge, huge, huge, huge, "-" + huge)), 2, 1,
                     21, 9, 1);
-    expectPositions(positionsFromSettings(settingsWith(huge + huge + huge + huge + huge + huge +
-                                                           huge + huge + huge + huge + huge + huge +
-                                                           huge,
-                                                       "0", "15", "6", "9")),
-                    2, 0, 15, 6, 9);
+    expectPositions(
+        positionsFromSettings(settingsWith(huge + huge + huge + huge + huge + huge + huge + huge
+                                               + huge + huge + huge + huge + huge,
+                                           "0", "15", "6", "9")),
+        2, 0, 15, 6, 9);
 }
 
 TEST(SettingValues, AValueWithoutANumberShowsItsFirstStartPosition)

@@ -1,8 +1,8 @@
 // The detailed-settings window: what it shows, what its buttons apply, its report with
 // real and fake libraries, its tabs and its layout.
+#include "config/SettingWnd.h"
 #include "config/KryOpr.h"
 #include "config/ProgramVersion.h"
-#include "config/SettingWnd.h"
 #include "platform/SearchPath.h"
 #include "tests/support/LayoutCheck.h"
 
@@ -31,7 +31,7 @@ namespace {
 struct CountingVersions {
     int calls = 0;
     std::uint16_t version = 123;
-    bool counting = false;   // answer version + call number, to tell openings apart
+    bool counting = false; // answer version + call number, to tell openings apart
 
     LibraryVersionQuery query()
     {
@@ -108,23 +108,30 @@ private slots:
         QCOMPARE(tabs->widget(2)->objectName(), QStringLiteral("Setting_Version"));
 
         const std::pair<const char *, const char *> texts[] = {
-            {"OptLHA0", "LH5"}, {"OptLHA1", "LH6"}, {"OptLHA2", "LH7"},
-            {"OptCAB0", "MSZIP"}, {"OptCAB1", "LZX"}, {"Command3", "OK"},
+            {"OptLHA0", "LH5"},         {"OptLHA1", "LH6"},      {"OptLHA2", "LH7"},
+            {"OptCAB0", "MSZIP"},       {"OptCAB1", "LZX"},      {"Command3", "OK"},
             {"Command2", "キャンセル"}, {"Command1", "適用(&A)"}};
         for (auto [name, text] : texts)
             QCOMPARE(child<QAbstractButton>(wnd, name)->text(), QString::fromUtf8(text));
         for (int e = 0; e < 3; ++e)
-            QCOMPARE(group(wnd, "OptLHA")->button(e)->objectName(), QStringLiteral("OptLHA%1").arg(e));
+            QCOMPARE(group(wnd, "OptLHA")->button(e)->objectName(),
+                     QStringLiteral("OptLHA%1").arg(e));
         const std::pair<const char *, const char *> labels[] = {
             {"JobsLabel", "同時に圧縮する形式の数"},
             {"Label5", "圧縮形式がLZXの場合の圧縮率"},
-            {"Label9", "低"}, {"Label8", "高"}, {"Label7", "低"}, {"Label6", "高"},
-            {"Label10", "低"}, {"Label11", "高"}};
+            {"Label9", "低"},
+            {"Label8", "高"},
+            {"Label7", "低"},
+            {"Label6", "高"},
+            {"Label10", "低"},
+            {"Label11", "高"}};
         for (auto [name, text] : labels)
             QCOMPARE(child<QLabel>(wnd, name)->text(), QString::fromUtf8(text));
-        const std::pair<const char *, const char *> frames[] = {
-            {"Frame1", "DLL情報"}, {"Frame2", "LHA圧縮形式"}, {"Frame3", "CAB圧縮形式・圧縮率"},
-            {"Frame4", "Zip圧縮率"}, {"Frame5", "BZIP2/GZIP圧縮率"}};
+        const std::pair<const char *, const char *> frames[] = {{"Frame1", "DLL情報"},
+                                                                {"Frame2", "LHA圧縮形式"},
+                                                                {"Frame3", "CAB圧縮形式・圧縮率"},
+                                                                {"Frame4", "Zip圧縮率"},
+                                                                {"Frame5", "BZIP2/GZIP圧縮率"}};
         for (auto [name, title] : frames)
             QCOMPARE(child<QGroupBox>(wnd, name)->title(), QString::fromUtf8(title));
 
@@ -258,7 +265,7 @@ private slots:
             button(wnd, "Command1")->click();
             QCOMPARE(values.ZIPFreezeLevel, std::string(" 3"));
             openAfterApply = wnd.isVisible();
-            slider(wnd, "ZipLevel")->setValue(8);   // moved, never applied
+            slider(wnd, "ZipLevel")->setValue(8); // moved, never applied
             button(wnd, "Command2")->click();
         });
         QCOMPARE(result, int(QDialog::Rejected));
@@ -290,11 +297,11 @@ private slots:
                 cancel(wnd);
             });
             QVERIFY2(result == QDialog::Rejected, way);
-            QVERIFY2(values.LHAFreezeType == before.LHAFreezeType &&
-                         values.CABFreezeType == before.CABFreezeType &&
-                         values.CABFreezeLevel == before.CABFreezeLevel &&
-                         values.ZIPFreezeLevel == before.ZIPFreezeLevel &&
-                         values.BGAFreezeLevel == before.BGAFreezeLevel,
+            QVERIFY2(values.LHAFreezeType == before.LHAFreezeType
+                         && values.CABFreezeType == before.CABFreezeType
+                         && values.CABFreezeLevel == before.CABFreezeLevel
+                         && values.ZIPFreezeLevel == before.ZIPFreezeLevel
+                         && values.BGAFreezeLevel == before.BGAFreezeLevel,
                      way);
             SettingWnd next(values, {}, versions.query());
             QCOMPARE(slider(next, "CabLevel")->value(), 18);
@@ -365,10 +372,11 @@ private slots:
     {
         QTemporaryDir empty;
         const QByteArray oldPath = qgetenv("PATH");
-        qputenv("PATH", empty.path().toUtf8());   // no command-line archiver anywhere
+        qputenv("PATH", empty.path().toUtf8()); // no command-line archiver anywhere
         const platform::SearchPath builtLibraries(VEXEL_BIN_DIR "/");
         const ArchiverAvailability found = DiscoverArchivers(builtLibraries);
-        QVERIFY(found.LHAAvailable && found.ZIPAvailable && found.CABAvailable && found.BGAAvailable);
+        QVERIFY(found.LHAAvailable && found.ZIPAvailable && found.CABAvailable
+                && found.BGAAvailable);
 
         QStringList expected;
         const std::tuple<const char *, const char *, const char *> libraries[] = {
@@ -381,10 +389,13 @@ private slots:
             auto getVersion = reinterpret_cast<std::uint16_t (*)()>(library.resolve(symbol));
             QVERIFY2(getVersion, qPrintable(library.errorString()));
             const unsigned v = getVersion();
-            expected << QStringLiteral("%1 - Version %2.%3").arg(QString::fromLatin1(name))
-                            .arg(v / 100).arg(v % 100, 2, 10, QLatin1Char('0'));
+            expected << QStringLiteral("%1 - Version %2.%3")
+                            .arg(QString::fromLatin1(name))
+                            .arg(v / 100)
+                            .arg(v % 100, 2, 10, QLatin1Char('0'));
         }
-        expected << "ACE32.EXE - Not Installed." << "RAR.EXE - Not Installed."
+        expected << "ACE32.EXE - Not Installed."
+                 << "RAR.EXE - Not Installed."
                  << "GCAC.EXE - Not Installed.";
 
         RunSettings values;
@@ -399,20 +410,21 @@ private slots:
         RunSettings values;
         CountingVersions versions;
         SettingWnd wnd(values, ArchiverAvailability{}, versions.query());
-        QCOMPARE(reportOf(wnd), QStringLiteral("UNLHA32.DLL - Not Installed.\n"
-                                               "ZIP32J.DLL - Not Installed.\n"
-                                               "CAB32.DLL - Not Installed.\n"
-                                               "BGA32.DLL - Not Installed.\n"
-                                               "ACE32.EXE - Not Installed.\n"
-                                               "RAR.EXE - Not Installed.\n"
-                                               "GCAC.EXE - Not Installed.\n"));
+        QCOMPARE(reportOf(wnd),
+                 QStringLiteral("UNLHA32.DLL - Not Installed.\n"
+                                "ZIP32J.DLL - Not Installed.\n"
+                                "CAB32.DLL - Not Installed.\n"
+                                "BGA32.DLL - Not Installed.\n"
+                                "ACE32.EXE - Not Installed.\n"
+                                "RAR.EXE - Not Installed.\n"
+                                "GCAC.EXE - Not Installed.\n"));
         QCOMPARE(versions.calls, 0);
     }
 
     void zip32jWithoutZip32IsNotInstalledAndNotAsked()
     {
-        const ArchiverAvailability found = DiscoverArchivers(
-            [](const std::string &name) { return name == "ZIP32J.DLL"; });
+        const ArchiverAvailability found =
+            DiscoverArchivers([](const std::string &name) { return name == "ZIP32J.DLL"; });
         RunSettings values;
         CountingVersions versions;
         SettingWnd wnd(values, found, versions.query());
@@ -462,7 +474,7 @@ private slots:
         auto shown = [&] {
             return QList<bool>{all->isVisible(), levels->isVisible(), version->isVisible()};
         };
-        QCOMPARE(shown(), (QList<bool>{true, false, false}));   // the first tab at opening
+        QCOMPARE(shown(), (QList<bool>{true, false, false})); // the first tab at opening
         QVERIFY(child<QSpinBox>(wnd, "JobsSpin")->isVisible());
         clickTab(tabs, QStringLiteral("圧縮率"));
         QCOMPARE(shown(), (QList<bool>{false, true, false}));
@@ -479,9 +491,10 @@ private slots:
     {
         // The CMake project version "X.Y[.Z]": X the whole part, Y the hundredths.
         const QStringList parts = QStringLiteral(VEXEL_PROJECT_VERSION).split(QLatin1Char('.'));
-        const QString expected = QStringLiteral("%1.%2").arg(parts.value(0))
-                                     .arg(parts.value(1, QStringLiteral("0")).toInt(), 2, 10,
-                                          QLatin1Char('0'));
+        const QString expected =
+            QStringLiteral("%1.%2")
+                .arg(parts.value(0))
+                .arg(parts.value(1, QStringLiteral("0")).toInt(), 2, 10, QLatin1Char('0'));
         QCOMPARE(QString::fromStdString(programVersion()), expected);
         QCOMPARE(QString::fromStdString(programVersionText(1, 0)), QStringLiteral("1.00"));
         QCOMPARE(QString::fromStdString(programVersionText(0, 1)), QStringLiteral("0.01"));
@@ -509,7 +522,7 @@ private:
     {
         test::ScopedFontScale font(scale);
         RunSettings values;
-        values.Jobs = 0;   // the stored default: the spin box shows its widest text, "自動"
+        values.Jobs = 0; // the stored default: the spin box shows its widest text, "自動"
         CountingVersions versions;
         ArchiverAvailability found = librariesOnly();
         found.RARAvailable = true;
@@ -521,11 +534,13 @@ private:
             tabs->setCurrentIndex(tab);
             QCoreApplication::processEvents();
             const QStringList problems = test::layoutProblems(&wnd);
-            QVERIFY2(problems.isEmpty(), qPrintable(QStringLiteral("tab %1 at %2x:\n").arg(tab).arg(scale) +
-                                                    problems.join(QLatin1Char('\n'))));
+            QVERIFY2(problems.isEmpty(),
+                     qPrintable(QStringLiteral("tab %1 at %2x:\n").arg(tab).arg(scale)
+                                + problems.join(QLatin1Char('\n'))));
             const QString folder = qEnvironmentVariable("VEXEL_SCREENSHOT_DIR");
             if (!folder.isEmpty())
-                wnd.grab().save(QStringLiteral("%1/settingwnd-%2-tab%3.png").arg(folder).arg(scale).arg(tab));
+                wnd.grab().save(
+                    QStringLiteral("%1/settingwnd-%2-tab%3.png").arg(folder).arg(scale).arg(tab));
         }
     }
 };

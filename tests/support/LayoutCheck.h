@@ -57,11 +57,11 @@ inline QString describe(const QWidget *w)
 // scroll buttons) are theirs to place and are not checked one by one.
 inline bool isControl(const QWidget *w)
 {
-    return qobject_cast<const QAbstractButton *>(w) || qobject_cast<const QLabel *>(w) ||
-           qobject_cast<const QAbstractSlider *>(w) || qobject_cast<const QAbstractScrollArea *>(w) ||
-           qobject_cast<const QLineEdit *>(w) || qobject_cast<const QComboBox *>(w) ||
-           qobject_cast<const QTabBar *>(w) || qobject_cast<const QAbstractSpinBox *>(w) ||
-           qobject_cast<const QProgressBar *>(w);
+    return qobject_cast<const QAbstractButton *>(w) || qobject_cast<const QLabel *>(w)
+        || qobject_cast<const QAbstractSlider *>(w) || qobject_cast<const QAbstractScrollArea *>(w)
+        || qobject_cast<const QLineEdit *>(w) || qobject_cast<const QComboBox *>(w)
+        || qobject_cast<const QTabBar *>(w) || qobject_cast<const QAbstractSpinBox *>(w)
+        || qobject_cast<const QProgressBar *>(w);
 }
 
 inline bool tooSmall(const QWidget *w, QSize needed)
@@ -71,7 +71,9 @@ inline bool tooSmall(const QWidget *w, QSize needed)
 
 inline void checkText(const QWidget *w, QStringList &problems)
 {
-    auto complain = [&](const QString &what) { problems << describe(w) + QStringLiteral(": ") + what; };
+    auto complain = [&](const QString &what) {
+        problems << describe(w) + QStringLiteral(": ") + what;
+    };
     if (auto *label = qobject_cast<const QLabel *>(w)) {
         if (label->text().isEmpty())
             return;
@@ -89,7 +91,8 @@ inline void checkText(const QWidget *w, QStringList &problems)
         const QFontMetrics metrics(tabs->font());
         for (int i = 0; i < tabs->count(); ++i) {
             const QRect tab = tabs->tabRect(i);
-            if (!tabs->rect().contains(tab) || tab.width() < metrics.horizontalAdvance(tabs->tabText(i)))
+            if (!tabs->rect().contains(tab)
+                || tab.width() < metrics.horizontalAdvance(tabs->tabText(i)))
                 complain(QStringLiteral("tab \"%1\" cut off").arg(tabs->tabText(i)));
         }
     } else if (auto *slider = qobject_cast<const QAbstractSlider *>(w)) {
@@ -97,11 +100,13 @@ inline void checkText(const QWidget *w, QStringList &problems)
             complain(QStringLiteral("squeezed"));
     } else if (auto *area = qobject_cast<const QAbstractScrollArea *>(w)) {
         // A read-only text is something to read: all of it must show without scrolling.
-        const bool readOnlyText =
-            (qobject_cast<const QPlainTextEdit *>(w) && static_cast<const QPlainTextEdit *>(w)->isReadOnly()) ||
-            (qobject_cast<const QTextEdit *>(w) && static_cast<const QTextEdit *>(w)->isReadOnly());
-        if (readOnlyText && (area->verticalScrollBar()->maximum() > 0 ||
-                             area->horizontalScrollBar()->maximum() > 0))
+        const bool readOnlyText = (qobject_cast<const QPlainTextEdit *>(w)
+                                   && static_cast<const QPlainTextEdit *>(w)->isReadOnly())
+            || (qobject_cast<const QTextEdit *>(w)
+                && static_cast<const QTextEdit *>(w)->isReadOnly());
+        if (readOnlyText
+            && (area->verticalScrollBar()->maximum() > 0
+                || area->horizontalScrollBar()->maximum() > 0))
             complain(QStringLiteral("read-only text needs scrolling"));
     }
 }

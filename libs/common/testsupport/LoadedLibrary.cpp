@@ -26,8 +26,8 @@ void *LoadedLibrary::symbol(const std::string &name) const
     return handle_ ? ::dlsym(handle_, name.c_str()) : nullptr;
 }
 
-int LoadedLibrary::run(const std::string &prefix, const std::string &commandLine, std::string *output,
-                       void *window) const
+int LoadedLibrary::run(const std::string &prefix, const std::string &commandLine,
+                       std::string *output, void *window) const
 {
     const auto entry = reinterpret_cast<ArchiverMainProc>(symbol(prefix));
     if (!entry)
@@ -48,8 +48,9 @@ bool LoadedLibrary::setOwner(const std::string &prefix, void *window, ARCHIVERPR
     return true;
 }
 
-std::string libraryCommandLine(const std::string &switches, const std::string &archive, const std::string &base,
-                               const std::string &listPath, const std::string &listLines)
+std::string libraryCommandLine(const std::string &switches, const std::string &archive,
+                               const std::string &base, const std::string &listPath,
+                               const std::string &listLines)
 {
     writeFile(listPath, listLines);
     const std::string baseArgument = base.empty() ? std::string() : "\"" + base + "\"";

@@ -21,8 +21,8 @@ public:
     void *symbol(const std::string &name) const;
 
     // Calls <prefix>(window, commandLine, ...) with a KRY_OUTPUT_SIZE buffer.
-    int run(const std::string &prefix, const std::string &commandLine, std::string *output = nullptr,
-            void *window = nullptr) const;
+    int run(const std::string &prefix, const std::string &commandLine,
+            std::string *output = nullptr, void *window = nullptr) const;
     // Calls <prefix>SetOwnerWindowEx; false when the library has none.
     bool setOwner(const std::string &prefix, void *window, ARCHIVERPROC callback) const;
 
@@ -36,7 +36,8 @@ private:
 // Writes `listLines` to `listPath` and returns the line the program builds for a library:
 // the switches, a blank, the quoted archive, a blank, the quoted base folder (nothing when
 // `base` is empty, leaving two blanks), " @" and the list path.
-std::string libraryCommandLine(const std::string &switches, const std::string &archive, const std::string &base,
-                               const std::string &listPath, const std::string &listLines);
+std::string libraryCommandLine(const std::string &switches, const std::string &archive,
+                               const std::string &base, const std::string &listPath,
+                               const std::string &listLines);
 
 } // namespace vexel::testsupport

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <grp.h>
 #include <sstream>
 #include <stdexcept>
-#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,8 +34,9 @@ std::string randomBytes(std::size_t size, std::uint64_t seed)
 // Text-like bytes: compressible, but not trivially.
 std::string textBytes(std::size_t size, std::uint64_t seed)
 {
-    static const char *words[] = {"archive ", "folder ", "the ", "smallest ", "member ", "of ", "header ",
-                                  "stream\n", "data ", "and ", "level ", "name ", "12345 ", "\t"};
+    static const char *words[] = {"archive ", "folder ", "the ",     "smallest ", "member ",
+                                  "of ",      "header ", "stream\n", "data ",     "and ",
+                                  "level ",   "name ",   "12345 ",   "\t"};
     std::string out;
     out.reserve(size + 16);
     while (out.size() < size)
@@ -73,7 +74,8 @@ TempFolder::~TempFolder()
 {
     std::error_code ignored;
     // Folders made unreadable by a test must be readable again to be removed.
-    for (auto it = fs::recursive_directory_iterator(path_, fs::directory_options::skip_permission_denied, ignored);
+    for (auto it = fs::recursive_directory_iterator(
+             path_, fs::directory_options::skip_permission_denied, ignored);
          it != fs::recursive_directory_iterator(); it.increment(ignored))
         fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
     fs::remove_all(path_, ignored);
@@ -107,11 +109,13 @@ void buildTree(const std::string &folder, const TreeOptions &options)
     const fs::path root = folder;
     writeFile((root / "empty.txt").string(), "");
     writeFile((root / "one byte.bin").string(), "x");
-    writeFile((root / "random.bin").string(), randomBytes(1536 * 1024, 7)); // beyond ZIP's 1 MiB probe
+    writeFile((root / "random.bin").string(),
+              randomBytes(1536 * 1024, 7)); // beyond ZIP's 1 MiB probe
     writeFile((root / "text.txt").string(), textBytes(300 * 1000, 11));
     for (int i = 0; i < 150; ++i)
         writeFile((root / "many" / ("f" + std::to_string(i) + ".dat")).string(),
-                  i % 3 ? textBytes(static_cast<std::size_t>(i * 37), i) : randomBytes(static_cast<std::size_t>(i), i));
+                  i % 3 ? textBytes(static_cast<std::size_t>(i * 37), i)
+                        : randomBytes(static_cast<std::size_t>(i), i));
     writeFile((root / "nested" / "a" / "b" / "c" / "deep.txt").string(), textBytes(5000, 3));
     fs::create_directories(root / "empty folder");
     fs::create_directories(root / "nested" / "a" / "empty inside");

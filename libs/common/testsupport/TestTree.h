@@ -23,8 +23,8 @@ private:
 };
 
 struct TreeOptions {
-    bool bigFile = false;        // a 20 MB file (generated, partly compressible)
-    bool nonCp932Names = true;   // names that CP932 cannot hold (accented Latin, emoji)
+    bool bigFile = false;      // a 20 MB file (generated, partly compressible)
+    bool nonCp932Names = true; // names that CP932 cannot hold (accented Latin, emoji)
 };
 
 // Writes the corpus below `folder` (which must exist): an empty file, a one-byte file,
