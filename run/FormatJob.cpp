@@ -15,16 +15,6 @@ namespace vexel {
 
 namespace {
 
-void *ownerHandle(RunHost &host, OwnerWindow owner)
-{
-    switch (owner) {
-    case OwnerWindow::ProgressWindow: return host.progressWindowHandle();
-    case OwnerWindow::MainWindow: return host.mainWindowHandle();
-    case OwnerWindow::None: break;
-    }
-    return nullptr;
-}
-
 ArchiverOutcome runLibrary(FormatJob &job)
 {
     if (job.callback != nullptr)

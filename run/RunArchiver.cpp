@@ -21,16 +21,6 @@ namespace {
 // in the run control; the code stays for a wait that reports it.
 constexpr int kCancelExitCode = 12345;
 
-void *ownerHandle(RunHost &host, OwnerWindow owner)
-{
-    switch (owner) {
-    case OwnerWindow::ProgressWindow: return host.progressWindowHandle();
-    case OwnerWindow::MainWindow: return host.mainWindowHandle();
-    case OwnerWindow::None: break;
-    }
-    return nullptr;
-}
-
 ArchiverOutcome runLibraryFormat(RunContext &ctx, const FormatInfo &format,
                                  const std::string &commandLine)
 {

@@ -5,6 +5,7 @@
 // (the user-interface thread in the program).
 #pragma once
 
+#include "run/FormatTable.h"
 #include "run/RunInputs.h"
 
 #include <string>
@@ -39,5 +40,16 @@ public:
     // modally; returns when the window is hidden again at the end of the run.
     virtual void runProgressModal() = 0;
 };
+
+// The window a format's library gets as its owner, as the format table says.
+inline void *ownerHandle(RunHost &host, OwnerWindow owner)
+{
+    switch (owner) {
+    case OwnerWindow::ProgressWindow: return host.progressWindowHandle();
+    case OwnerWindow::MainWindow: return host.mainWindowHandle();
+    case OwnerWindow::None: break;
+    }
+    return nullptr;
+}
 
 } // namespace vexel
