@@ -234,7 +234,9 @@ TEST_F(FormatsAtOnceRun, TwoCallsIntoOneLibraryKeepTheirOwnProgress)
         for (const FormatProgress &f : p.running) {
             if (!f.known)
                 continue;
-            if (f.format == "GZIP")
+            // A finished call's last record says 1 until the run takes it off the list;
+            // before that each shows only its own records (GZIP 10-20%, BZIP2 70-80%).
+            if (f.format == "GZIP" && f.fraction < 1.0)
                 EXPECT_LE(f.fraction, 0.2 + 1e-9);
             if (f.format == "BZIP2" && f.fraction < 1.0)
                 EXPECT_GE(f.fraction, 0.7 - 1e-9);
