@@ -3,6 +3,7 @@
 #include "config/KryOpr.h"
 
 #include "MemoryStore.h"
+#include "tests/support/EveryArchiver.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -12,20 +13,8 @@
 namespace vexel {
 namespace {
 
+using test::everyArchiver;
 using test::MemoryStore;
-
-ArchiverAvailability everyArchiver()
-{
-    ArchiverAvailability a;
-    for (const FormatInfo &f : formatTable()) {
-        a.*f.available = true;
-        if (f.exeAvailable != nullptr)
-            a.*f.exeAvailable = true;
-    }
-    // RAR and GCA are never self-extracting: discovery keeps their flags false.
-    a.RARExeAvailable = a.GCAExeAvailable = false;
-    return a;
-}
 
 std::vector<std::string> texts(const std::vector<FormatListEntry> &entries)
 {

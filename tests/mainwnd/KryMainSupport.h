@@ -5,6 +5,7 @@
 #include "config/SettingWnd.h"
 #include "config/SettingsStore.h"
 #include "mainwnd/KryMain.h"
+#include "tests/support/EveryArchiver.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,19 +41,6 @@ inline void writeFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
-}
-
-// Every archiver found, for both kinds (RAR and GCA are never self-extracting).
-inline ArchiverAvailability everyArchiver()
-{
-    ArchiverAvailability a;
-    for (const FormatInfo &f : formatTable()) {
-        a.*f.available = true;
-        if (f.exeAvailable != nullptr)
-            a.*f.exeAvailable = true;
-    }
-    a.RARExeAvailable = a.GCAExeAvailable = false;
-    return a;
 }
 
 template <typename W = QWidget>
