@@ -108,6 +108,8 @@ void LhEncoder::finish()
     startParse();
     awaitParse();
     writeBlocks(true);
+    if (abandoned_.load())
+        return; // a dropped stream gets not even its last partial byte
     bits_.alignToUnit();
 }
 
