@@ -113,3 +113,27 @@ function(vexel_moc_where_needed dir)
     vexel_moc_where_needed(${subdir})
   endforeach()
 endfunction()
+
+# Compiler options for test code: VEXEL_TEST_CODE_OPTIMIZE in optimised configurations
+# (a Debug build keeps -O0). Test folders add them with add_compile_options.
+function(vexel_test_code_options result)
+  set(${result} "" PARENT_SCOPE)
+  if(VEXEL_TEST_CODE_OPTIMIZE)
+    set(${result} "$<$<NOT:$<CONFIG:Debug>>:${VEXEL_TEST_CODE_OPTIMIZE}>" PARENT_SCOPE)
+  endif()
+endfunction()
+
+# vexel_library_code_in_test(sources...): sources of a library compiled into a test
+# program get back the level the libraries are built at: the build type's own (the last
+# -O of its flags), or that of a sanitizer build.
+function(vexel_library_code_in_test)
+  string(TOUPPER "${CMAKE_BUILD_TYPE}" type)
+  string(REGEX MATCHALL "-O[^ ]*" levels "${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${type}}")
+  list(POP_BACK levels level)
+  if(VEXEL_SANITIZE)
+    set(level ${VEXEL_SANITIZE_OPTIMIZE})
+  endif()
+  if(level AND VEXEL_TEST_CODE_OPTIMIZE)
+    set_source_files_properties(${ARGN} PROPERTIES COMPILE_OPTIONS "${level}")
+  endif()
+endfunction()

@@ -3,6 +3,9 @@
 # sanitizer steps, each in a build folder of its own that builds only its tests:
 #   build-asan  VEXEL_SANITIZE=address,undefined  tests labelled "sanitize"
 #   build-tsan  VEXEL_SANITIZE=thread             tests labelled "tsan"
+# The sanitizer folders are built in the background, at low priority, while the main
+# tests run: many of those tests wait (for windows, timers, child programs) and leave a
+# core idle. Each background build writes its own log; a failed one fails the script.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh test
@@ -17,24 +20,61 @@ fi
 # tables only (-g1): enough for backtraces and sanitizer reports, far cheaper to build
 # than full debug information.
 lean="-O2 -g1 -DNDEBUG"
-scripts/build.sh -DVEXEL_BUILD_TESTS=ON -DCMAKE_UNITY_BUILD=ON \
+set -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXEL_BUILD_TESTS=ON -DCMAKE_UNITY_BUILD=ON \
+  -DCMAKE_UNITY_BUILD_BATCH_SIZE=16 \
   -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$lean" -DCMAKE_C_FLAGS_RELWITHDEBINFO="$lean"
-(cd build && ctest --output-on-failure -j"$jobs" --timeout 1200)
+scripts/build.sh "$@"
 
-# sanitized FOLDER SANITIZERS LABEL [ctest arguments]: builds the label's tests with the
-# sanitizers and runs them.
-sanitized() {
-  cmake -S . -B "$1" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXEL_BUILD_TESTS=ON \
-    -DVEXEL_SANITIZE="$2" -DCMAKE_UNITY_BUILD=ON \
-    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$lean" -DCMAKE_C_FLAGS_RELWITHDEBINFO="$lean" >/dev/null
-  cmake --build "$1" -j"$jobs" --target "vexel_$3_tests"
-  folder=$1 label=$3
-  shift 3
-  (cd "$folder" && ctest --output-on-failure -j"$jobs" --timeout 1200 -L "$label" "$@")
+# Configured here, in the foreground, so that a configuration error shows at once.
+cmake -S . -B build-asan "$@" -DVEXEL_SANITIZE=address,undefined >/dev/null
+cmake -S . -B build-tsan "$@" -DVEXEL_SANITIZE=thread >/dev/null
+
+# in_background FOLDER LABEL: builds the label's tests in FOLDER, one job at a time and
+# niced, output to FOLDER.log; the process id goes to $background.
+in_background() {
+  nice cmake --build "$1" -j1 --target "vexel_$2_tests" >"$1.log" 2>&1 &
+  background=$!
 }
+# finish FOLDER PID: waits for FOLDER's background build; on failure shows its log.
+finish() {
+  if wait "$2"; then
+    echo "$1: built (log in $1.log)"
+  else
+    tail -n 60 "$1.log" >&2
+    echo "$1: the build failed (log in $1.log)" >&2
+    return 1
+  fi
+}
+in_background build-asan sanitize
+asan_build=$background
+in_background build-tsan tsan
+tsan_build=$background
+
+# A step that fails is remembered, not fatal at once: the background builds are
+# always waited for, so that the script never leaves a build running behind it.
+failed=""
+(cd build && ctest --output-on-failure -j"$jobs" --timeout 1200) || failed="$failed tests"
+
 export ASAN_OPTIONS=abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-sanitized build-asan address,undefined sanitize
+if finish build-asan "$asan_build"; then
+  (cd build-asan && ctest --output-on-failure -j"$jobs" --timeout 1200 -L sanitize) ||
+    failed="$failed sanitize-tests"
+else
+  failed="$failed build-asan"
+fi
+
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 # The big round trips (corpus, 20 MB, many chunk rounds) take minutes under TSan and run
 # no thread that the cancel, callback and chunk-pair tests do not already run.
-sanitized build-tsan thread tsan -E 'Corpus|TwentyMegabytes|SeveralRounds'
+if finish build-tsan "$tsan_build"; then
+  (cd build-tsan && ctest --output-on-failure -j"$jobs" --timeout 1200 -L tsan \
+    -E 'Corpus|TwentyMegabytes|SeveralRounds') || failed="$failed tsan-tests"
+else
+  failed="$failed build-tsan"
+fi
+
+if [ -n "$failed" ]; then
+  echo "FAILED:$failed" >&2
+  exit 1
+fi
+echo "All tests passed."
