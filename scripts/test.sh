@@ -5,7 +5,8 @@
 #   build-tsan  VEXEL_SANITIZE=thread             tests labelled "tsan"
 # The sanitizer folders are built in the background, at low priority, while the main
 # tests run: many of those tests wait (for windows, timers, child programs) and leave a
-# core idle. Each background build writes its own log; a failed one fails the script.
+# core idle. Each background build writes its own log (build-asan.log, build-tsan.log);
+# a failed one fails the script.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh test
@@ -29,26 +30,13 @@ scripts/build.sh "$@"
 cmake -S . -B build-asan "$@" -DVEXEL_SANITIZE=address,undefined >/dev/null
 cmake -S . -B build-tsan "$@" -DVEXEL_SANITIZE=thread >/dev/null
 
-# in_background FOLDER LABEL: builds the label's tests in FOLDER, one job at a time and
-# niced, output to FOLDER.log; the process id goes to $background.
-in_background() {
-  nice cmake --build "$1" -j1 --target "vexel_$2_tests" >"$1.log" 2>&1 &
-  background=$!
-}
-# finish FOLDER PID: waits for FOLDER's background build; on failure shows its log.
-finish() {
-  if wait "$2"; then
-    echo "$1: built (log in $1.log)"
-  else
-    tail -n 60 "$1.log" >&2
-    echo "$1: the build failed (log in $1.log)" >&2
-    return 1
-  fi
-}
-in_background build-asan sanitize
-asan_build=$background
-in_background build-tsan tsan
-tsan_build=$background
+. scripts/background.sh
+# Each sanitizer folder builds its label's tests one job at a time, niced, log in
+# <folder>.log.
+start_in_background build-asan.log nice cmake --build build-asan -j1 --target vexel_sanitize_tests
+asan_build=$background_pid
+start_in_background build-tsan.log nice cmake --build build-tsan -j1 --target vexel_tsan_tests
+tsan_build=$background_pid
 
 # A step that fails is remembered, not fatal at once: the background builds are
 # always waited for, so that the script never leaves a build running behind it.
@@ -56,7 +44,7 @@ failed=""
 (cd build && ctest --output-on-failure -j"$jobs" --timeout 1200) || failed="$failed tests"
 
 export ASAN_OPTIONS=abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-if finish build-asan "$asan_build"; then
+if finish_background build-asan build-asan.log "$asan_build"; then
   (cd build-asan && ctest --output-on-failure -j"$jobs" --timeout 1200 -L sanitize) ||
     failed="$failed sanitize-tests"
 else
@@ -66,7 +54,7 @@ fi
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 # The big round trips (corpus, 20 MB, many chunk rounds) take minutes under TSan and run
 # no thread that the cancel, callback and chunk-pair tests do not already run.
-if finish build-tsan "$tsan_build"; then
+if finish_background build-tsan build-tsan.log "$tsan_build"; then
   (cd build-tsan && ctest --output-on-failure -j"$jobs" --timeout 1200 -L tsan \
     -E 'Corpus|TwentyMegabytes|SeveralRounds') || failed="$failed tsan-tests"
 else
