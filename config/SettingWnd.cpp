@@ -291,3 +291,6 @@ void SettingWnd::Command3_Click()
 }
 
 } // namespace vexel
+
+// The meta-object code compiled with this file, not in a unit of its own.
+#include "moc_SettingWnd.cpp"

@@ -163,3 +163,6 @@ void cDTree::showFailure(const QString &text)
 }
 
 } // namespace vexel
+
+// The meta-object code compiled with this file, not in a unit of its own.
+#include "moc_cDTree.cpp"

@@ -67,3 +67,6 @@ HelpWnd::HelpWnd(const QString &settingsFile, QWidget *parent) : QDialog(parent)
 }
 
 } // namespace vexel
+
+// The meta-object code compiled with this file, not in a unit of its own.
+#include "moc_HelpWnd.cpp"

@@ -306,3 +306,6 @@ bool KryMain::alwaysOnTop() const { return AlwaysTopSW->isChecked(); }
 void *KryMain::mainWindowHandle() { return static_cast<QWidget *>(this); }
 
 } // namespace vexel
+
+// The meta-object code compiled with this file, not in a unit of its own.
+#include "moc_KryMain.cpp"

@@ -45,3 +45,6 @@ void StatusWindow::closeEvent(QCloseEvent *event)
 }
 
 } // namespace vexel::kit
+
+// The meta-object code compiled with this file, not in a unit of its own.
+#include "moc_StatusWindow.cpp"

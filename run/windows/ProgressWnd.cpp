@@ -301,3 +301,6 @@ void ProgressWnd::closeEvent(QCloseEvent *event)
 }
 
 } // namespace vexel
+
+// The meta-object code compiled with this file, not in a unit of its own.
+#include "moc_ProgressWnd.cpp"

@@ -100,3 +100,6 @@ void ResultChart::paintEvent(QPaintEvent *)
 }
 
 } // namespace vexel
+
+// The meta-object code compiled with this file, not in a unit of its own.
+#include "moc_ResultChart.cpp"

@@ -109,3 +109,6 @@ void ResultWnd::keyPressEvent(QKeyEvent *event)
 void ResultWnd::CloseButton_Click() { accept(); }
 
 } // namespace vexel
+
+// The meta-object code compiled with this file, not in a unit of its own.
+#include "moc_ResultWnd.cpp"
