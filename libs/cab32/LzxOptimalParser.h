@@ -14,6 +14,7 @@
 #include <array>
 #include <functional>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace cab::lzx {
@@ -50,12 +51,13 @@ private:
     };
 
     void parseFrame(std::uint64_t frameEnd, std::vector<vexel::codec::LzToken> &out);
-    std::uint32_t relaxFrom(std::size_t i, const vexel::codec::LzMatch &best, std::uint32_t limit);
+    void relaxFrom(std::size_t i, const vexel::codec::LzMatch &best, std::uint32_t limit);
     void reach(std::size_t index);
-    void relax(std::size_t from, std::uint32_t distance, std::uint32_t length, std::uint32_t price);
+    void relax(std::size_t from, std::uint32_t distance, int slot,
+               std::pair<std::uint32_t, std::uint32_t> lengths, const RepeatedOffsets &after);
+    void updateLengthTail();
     void emitPath(std::size_t to, std::vector<vexel::codec::LzToken> &out);
     std::uint32_t literalPrice(std::uint8_t byte) const { return mainBits_[byte]; }
-    std::uint32_t matchPrice(int slot, std::uint32_t length) const;
 
     vexel::codec::MatchFinder finder_;
     std::uint32_t niceLength_;
@@ -66,6 +68,7 @@ private:
     std::size_t reached_ = 0;    // nodes beyond this one hold stale prices
     std::array<std::uint8_t, kMaxMainTreeSize> mainBits_{};
     std::array<std::uint8_t, kLengthTreeSize> lengthBits_{};
+    std::array<std::uint8_t, kMaxMatch + 1> lengthTail_{}; // length-tree bits by match length
     std::function<bool()> stopRequested_;
     bool stopped_ = false;
 };
