@@ -156,6 +156,17 @@ void LzxOptimalParser::emitPath(std::size_t to, std::vector<LzToken> &out)
     parsed_ += to;
 }
 
+// Inside a match, going on at its distance from node `i` (R0) reaches only nodes that
+// the match's own longer lengths reach in one step, for less (one symbol instead of
+// two) and with the same offsets after; only lengths past the longest match are new.
+// This keeps a stretch of long matches from costing its length squared.
+std::uint32_t LzxOptimalParser::firstRepeatLength(const Node &here, int r)
+{
+    if (r != 0 || here.length == 0)
+        return kMinMatch;
+    return std::max<std::uint32_t>(kMinMatch, kMaxMatch + 1 - here.length);
+}
+
 // Prices every step from node `i`. A distance is priced
 // with the slot the block writer will code it with: the first repeated offset that
 // holds it, else its position slot.
@@ -178,7 +189,7 @@ void LzxOptimalParser::relaxFrom(std::size_t i, const LzMatch &best, std::uint32
         const std::uint32_t length = commonLength(cur, cur - distance, limit);
         RepeatedOffsets after = here.offsets;
         after.code(distance, 0);
-        relax(i, distance, r, {kMinMatch, length}, after);
+        relax(i, distance, r, {firstRepeatLength(here, r), length}, after);
         longestRepeat = std::max(longestRepeat, length);
     }
     // Up to the longest repeated match, a repeated offset codes any length for less

@@ -56,6 +56,7 @@ private:
     void relax(std::size_t from, std::uint32_t distance, int slot,
                std::pair<std::uint32_t, std::uint32_t> lengths, const RepeatedOffsets &after);
     void updateLengthTail();
+    static std::uint32_t firstRepeatLength(const Node &here, int r);
     void emitPath(std::size_t to, std::vector<vexel::codec::LzToken> &out);
     std::uint32_t literalPrice(std::uint8_t byte) const { return mainBits_[byte]; }
 
