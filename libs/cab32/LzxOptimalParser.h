@@ -1,8 +1,10 @@
 // Near-optimal parsing for LZX: within each 32 KiB frame, the cheapest path of literals,
-// matches (every length of the longest match found at a position) and repeated-offset
-// matches, priced with the code lengths of the latest block. Repeated offsets follow
-// the path being priced, so the R0-R2 a match relies on are the ones the reader will
-// hold. A match of niceLength or more is taken at once, which keeps long runs linear.
+// matches (the lengths of the longest match found at a position that no repeated
+// offset codes for less) and repeated-offset matches, priced with the code lengths of
+// the latest block. Repeated offsets follow the path being priced, so the R0-R2 a match
+// relies on are the ones the reader will hold. A match of niceLength or more is taken
+// at once, and a match is not priced again at every position inside it, which keeps
+// long runs linear.
 // No token crosses a frame end. Memory: the match finder plus a few bytes per position
 // of one frame. Not thread-safe; one parser per stream.
 #pragma once
