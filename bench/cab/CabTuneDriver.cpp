@@ -1,6 +1,7 @@
 // Writes one cabinet from the files named on the command line with explicit encoder
 // settings, and prints "<bytes> <seconds>": how the defaults of the encoders were chosen.
 //   cab_tune_driver <out.cab> mszip[:<level>]|lzx:<bits>[:<framesPerBlock>:<maxChain>:<niceLength>:<e8>:<treeHashBytes>] files...
+// (treeHashBytes 0: chosen by the window, as the library does)
 // where e8 is 0 (decide from the data), 1 (off) or 2 (on).
 #include "CabinetWriter.h"
 #include "LzxEncoder.h"

@@ -34,11 +34,19 @@ LzxEncoder::~LzxEncoder() = default;
 
 std::uint16_t LzxEncoder::method() const { return lzxMethod(options_.windowBits); }
 
+std::uint32_t LzxEncoder::treeHashBytes() const
+{
+    constexpr int kLongKeyWindowBits = 20;
+    if (options_.treeHashBytes != 0)
+        return options_.treeHashBytes;
+    return options_.windowBits >= kLongKeyWindowBits ? 8 : 4;
+}
+
 void LzxEncoder::beginFolder(FrameSink sink)
 {
     sink_ = std::move(sink);
     parser_ = std::make_unique<LzxOptimalParser>(options_.windowBits, options_.maxChain,
-                                                 options_.niceLength, options_.treeHashBytes);
+                                                 options_.niceLength, treeHashBytes());
     parser_->setStopCheck(options_.stopRequested);
     tokens_.clear();
     pending_.clear();

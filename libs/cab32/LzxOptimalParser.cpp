@@ -3,6 +3,8 @@
 #include "CabFormat.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <limits>
 
 namespace cab::lzx {
@@ -21,9 +23,19 @@ constexpr std::uint32_t kUnreached = std::numeric_limits<std::uint32_t>::max();
 // window); a stop is looked at eight times per frame.
 constexpr std::size_t kStopCheckPositions = 4096;
 
+// Repeated offsets inside long matches compare up to 257 bytes per position: eight at
+// a time.
 std::uint32_t commonLength(const std::uint8_t *a, const std::uint8_t *b, std::uint32_t limit)
 {
     std::uint32_t n = 0;
+    while (n + 8 <= limit) {
+        std::uint64_t x, y;
+        std::memcpy(&x, a + n, 8);
+        std::memcpy(&y, b + n, 8);
+        if (x != y)
+            return n + static_cast<std::uint32_t>(std::countr_zero(x ^ y) / 8);
+        n += 8;
+    }
     while (n < limit && a[n] == b[n])
         ++n;
     return n;
@@ -56,6 +68,7 @@ LzxOptimalParser::LzxOptimalParser(int windowBits, std::uint32_t maxChain, std::
     std::fill(mainBits_.begin(), mainBits_.begin() + kNumChars, kDefaultLiteralBits);
     std::fill(mainBits_.begin() + kNumChars, mainBits_.end(), kDefaultMatchBits);
     lengthBits_.fill(kDefaultLengthBits);
+    updateLengthTail();
 }
 
 void LzxOptimalParser::setCosts(std::span<const std::uint8_t> mainLengths,
@@ -64,16 +77,15 @@ void LzxOptimalParser::setCosts(std::span<const std::uint8_t> mainLengths,
     auto price = [](std::uint8_t len) { return len ? len : kUnusedSymbolBits; };
     std::transform(mainLengths.begin(), mainLengths.end(), mainBits_.begin(), price);
     std::transform(lengthLengths.begin(), lengthLengths.end(), lengthBits_.begin(), price);
+    updateLengthTail();
 }
 
-std::uint32_t LzxOptimalParser::matchPrice(int slot, std::uint32_t length) const
+// A length past the main tree's headers adds a length-tree symbol.
+void LzxOptimalParser::updateLengthTail()
 {
-    const int header = std::min<int>(int(length) - kMinMatch, kLengthHeaders - 1);
-    std::uint32_t bits =
-        mainBits_[std::size_t(kNumChars + slot * kLengthHeaders + header)] + slotExtraBits(slot);
-    if (header == kLengthHeaders - 1)
-        bits += lengthBits_[length - kMinMatch - (kLengthHeaders - 1)];
-    return bits;
+    lengthTail_.fill(0);
+    for (std::uint32_t len = kMinMatch + kLengthHeaders - 1; len <= kMaxMatch; ++len)
+        lengthTail_[len] = lengthBits_[len - kMinMatch - (kLengthHeaders - 1)];
 }
 
 void LzxOptimalParser::feed(std::span<const std::uint8_t> input, std::vector<LzToken> &out)
@@ -104,15 +116,28 @@ void LzxOptimalParser::reach(std::size_t index)
     }
 }
 
-void LzxOptimalParser::relax(std::size_t from, std::uint32_t distance, std::uint32_t length,
-                             std::uint32_t price)
+// Prices the steps of `lengths` at `distance` from node `from`, coded with `slot`; a
+// cheaper path to a node takes the step and the repeated offsets after it.
+void LzxOptimalParser::relax(std::size_t from, std::uint32_t distance, int slot,
+                             std::pair<std::uint32_t, std::uint32_t> lengths,
+                             const RepeatedOffsets &after)
 {
-    reach(from + length);
-    Node &to = nodes_[from + length];
-    if (price < to.price) {
-        to.price = price;
-        to.distance = distance;
-        to.length = std::uint16_t(length);
+    const auto [first, last] = lengths;
+    if (first > last)
+        return;
+    reach(from + last);
+    const std::uint32_t base = nodes_[from].price + slotExtraBits(slot);
+    const std::uint8_t *headers = &mainBits_[std::size_t(kNumChars + slot * kLengthHeaders)];
+    for (std::uint32_t len = first; len <= last; ++len) {
+        const int header = std::min<int>(int(len) - kMinMatch, kLengthHeaders - 1);
+        const std::uint32_t price = base + headers[header] + lengthTail_[len];
+        Node &to = nodes_[from + len];
+        if (price < to.price) {
+            to.price = price;
+            to.distance = distance;
+            to.length = std::uint16_t(len);
+            to.offsets = after;
+        }
     }
 }
 
@@ -131,8 +156,21 @@ void LzxOptimalParser::emitPath(std::size_t to, std::vector<LzToken> &out)
     parsed_ += to;
 }
 
-// Prices every step from node `i` and returns the longest one.
-std::uint32_t LzxOptimalParser::relaxFrom(std::size_t i, const LzMatch &best, std::uint32_t limit)
+// Inside a match, going on at its distance from node `i` (R0) reaches only nodes that
+// the match's own longer lengths reach in one step, for less (one symbol instead of
+// two) and with the same offsets after; only lengths past the longest match are new.
+// This keeps a stretch of long matches from costing its length squared.
+std::uint32_t LzxOptimalParser::firstRepeatLength(const Node &here, int r)
+{
+    if (r != 0 || here.length == 0)
+        return kMinMatch;
+    return std::max<std::uint32_t>(kMinMatch, kMaxMatch + 1 - here.length);
+}
+
+// Prices every step from node `i`. A distance is priced
+// with the slot the block writer will code it with: the first repeated offset that
+// holds it, else its position slot.
+void LzxOptimalParser::relaxFrom(std::size_t i, const LzMatch &best, std::uint32_t limit)
 {
     const Node here = nodes_[i];
     const std::uint8_t *cur = finder_.current();
@@ -140,23 +178,28 @@ std::uint32_t LzxOptimalParser::relaxFrom(std::size_t i, const LzMatch &best, st
     // A literal keeps the offsets; its step keeps the byte in `distance`.
     if (here.price + literalPrice(*cur) < nodes_[i + 1].price)
         nodes_[i + 1] = Node{here.price + literalPrice(*cur), *cur, 0, here.offsets};
-    std::uint32_t longest = 1;
+    std::uint32_t longestRepeat = 0;
+    bool bestIsRepeated = false;
     for (int r = 0; r < kRepeatSlots && limit >= kMinMatch; ++r) {
         const std::uint32_t distance = here.offsets.r[r];
-        if (distance > finder_.history())
+        if (distance > finder_.history() || std::find(here.offsets.r, here.offsets.r + r, distance)
+                != here.offsets.r + r)
             continue;
+        bestIsRepeated = bestIsRepeated || distance == best.distance;
         const std::uint32_t length = commonLength(cur, cur - distance, limit);
-        for (std::uint32_t len = kMinMatch; len <= length; ++len)
-            relax(i, distance, len, here.price + matchPrice(r, len));
-        longest = std::max(longest, length);
+        RepeatedOffsets after = here.offsets;
+        after.code(distance, 0);
+        relax(i, distance, r, {firstRepeatLength(here, r), length}, after);
+        longestRepeat = std::max(longestRepeat, length);
     }
-    if (best.length > kMinMatch) {
-        const int slot = slotOf(best.distance + 2);
-        for (std::uint32_t len = kMinMatch + 1; len <= best.length; ++len)
-            relax(i, best.distance, len, here.price + matchPrice(slot, len));
-        longest = std::max(longest, best.length);
+    // Up to the longest repeated match, a repeated offset codes any length for less
+    // than a new distance does.
+    if (best.length > kMinMatch && !bestIsRepeated) {
+        RepeatedOffsets after = here.offsets;
+        after.code(best.distance, 0);
+        relax(i, best.distance, slotOf(best.distance + 2),
+              {std::max<std::uint32_t>(kMinMatch + 1, longestRepeat + 1), best.length}, after);
     }
-    return longest;
 }
 
 void LzxOptimalParser::parseFrame(std::uint64_t frameEnd, std::vector<LzToken> &out)
@@ -188,16 +231,8 @@ void LzxOptimalParser::parseFrame(std::uint64_t frameEnd, std::vector<LzToken> &
                 parsed_ += best.length;
                 break;
             }
-            const std::uint32_t longest = relaxFrom(i, best, limit);
+            relaxFrom(i, best, limit);
             finder_.advance();
-            // The offsets of the nodes whose best step starts here follow from that step.
-            for (std::uint32_t len = kMinMatch; len <= longest; ++len) {
-                Node &n = nodes_[i + len];
-                if (n.length == len) {
-                    n.offsets = nodes_[i].offsets;
-                    n.offsets.code(n.distance, std::uint16_t(len));
-                }
-            }
         }
         if (i == span)
             emitPath(span, out);

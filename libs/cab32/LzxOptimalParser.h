@@ -1,8 +1,10 @@
 // Near-optimal parsing for LZX: within each 32 KiB frame, the cheapest path of literals,
-// matches (every length of the longest match found at a position) and repeated-offset
-// matches, priced with the code lengths of the latest block. Repeated offsets follow
-// the path being priced, so the R0-R2 a match relies on are the ones the reader will
-// hold. A match of niceLength or more is taken at once, which keeps long runs linear.
+// matches (the lengths of the longest match found at a position that no repeated
+// offset codes for less) and repeated-offset matches, priced with the code lengths of
+// the latest block. Repeated offsets follow the path being priced, so the R0-R2 a match
+// relies on are the ones the reader will hold. A match of niceLength or more is taken
+// at once, and a match is not priced again at every position inside it, which keeps
+// long runs linear.
 // No token crosses a frame end. Memory: the match finder plus a few bytes per position
 // of one frame. Not thread-safe; one parser per stream.
 #pragma once
@@ -14,6 +16,7 @@
 #include <array>
 #include <functional>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace cab::lzx {
@@ -50,12 +53,14 @@ private:
     };
 
     void parseFrame(std::uint64_t frameEnd, std::vector<vexel::codec::LzToken> &out);
-    std::uint32_t relaxFrom(std::size_t i, const vexel::codec::LzMatch &best, std::uint32_t limit);
+    void relaxFrom(std::size_t i, const vexel::codec::LzMatch &best, std::uint32_t limit);
     void reach(std::size_t index);
-    void relax(std::size_t from, std::uint32_t distance, std::uint32_t length, std::uint32_t price);
+    void relax(std::size_t from, std::uint32_t distance, int slot,
+               std::pair<std::uint32_t, std::uint32_t> lengths, const RepeatedOffsets &after);
+    void updateLengthTail();
+    static std::uint32_t firstRepeatLength(const Node &here, int r);
     void emitPath(std::size_t to, std::vector<vexel::codec::LzToken> &out);
     std::uint32_t literalPrice(std::uint8_t byte) const { return mainBits_[byte]; }
-    std::uint32_t matchPrice(int slot, std::uint32_t length) const;
 
     vexel::codec::MatchFinder finder_;
     std::uint32_t niceLength_;
@@ -66,6 +71,7 @@ private:
     std::size_t reached_ = 0;    // nodes beyond this one hold stale prices
     std::array<std::uint8_t, kMaxMainTreeSize> mainBits_{};
     std::array<std::uint8_t, kLengthTreeSize> lengthBits_{};
+    std::array<std::uint8_t, kMaxMatch + 1> lengthTail_{}; // length-tree bits by match length
     std::function<bool()> stopRequested_;
     bool stopped_ = false;
 };

@@ -6,8 +6,8 @@
 // binary trees (MatchStructure); either way the finder reports matches of 3 bytes or
 // more. Shorter matches (LZX's 2-byte matches, repeated offsets) are the caller's to
 // look for with current() and history(). Memory: the buffer, 4 (chains) or 8 (trees)
-// bytes per ring position and 4 bytes per hash slot (one more table of them for
-// trees keyed by more than 4 bytes), whatever the stream length.
+// bytes per ring position and 4 bytes per hash slot (about one slot per window byte;
+// trees keyed by more than 4 bytes add 256 KiB at most), whatever the stream length.
 // Not thread-safe; one finder per stream.
 #pragma once
 
@@ -95,6 +95,8 @@ private:
     // Enters the cursor in its tree; returns the longest match met when `wanted`,
     // and appends every longer match met to `all` when given.
     LzMatch treeInsert(bool wanted, std::vector<LzMatch> *all);
+    // Asks the cache for the tree roots of positions a little ahead of the cursor.
+    void prefetchAhead() const;
     // Asks the cache for tree node `pos` and its bytes from `at` on.
     void prefetchNode(std::int32_t pos, std::uint32_t at) const;
     void insert(std::size_t pos);
@@ -103,6 +105,7 @@ private:
 
     MatchFinderParams params_;
     std::uint32_t hashBits_;
+    std::uint32_t hash4Bits_; // of head4_
     std::vector<std::uint8_t> buffer_; // capacity_ bytes, and padding for 8-byte reads
     std::size_t capacity_;
     std::uint32_t ring_;              // power of two above maxDistance

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <random>
+#include <unordered_map>
 
 using namespace vexel::codec;
 using vexel::codec::test::expandTokens;
@@ -160,6 +163,60 @@ TEST(MatchFinder, UnboundedTreeSearchFindsTheLongestMatchOfTheTreeKeyOrMore)
                 finder.advance();
             }
         }
+    }
+}
+
+TEST(MatchFinder, TwoMegabyteWindowKeyedByEightBytesFindsLongestMatchesFarBack)
+{
+    // A 2 MiB window has more tree slots than 4-byte short-match slots, and its roots are
+    // fetched ahead of the cursor (up to the end of the input). Mixed data after 600 KiB of
+    // noise, its pieces repeated from far back: every match of 8 bytes or more is the
+    // longest there is, every shorter one is real.
+    const std::uint32_t window = 1u << 21;
+    std::mt19937 rng(21);
+    std::vector<std::uint8_t> s(600 * 1024);
+    for (auto &b : s)
+        b = static_cast<std::uint8_t>(rng());
+    const std::size_t noise = s.size();
+    const auto mixed = mixedData(12000, 3);
+    for (std::size_t at = 0; at < mixed.size(); at += 3000) {
+        s.insert(s.end(), mixed.begin() + std::ptrdiff_t(at), mixed.begin() + std::ptrdiff_t(at + 3000));
+        const std::size_t from = rng() % (noise - 500); // a piece of the noise, far back
+        s.insert(s.end(), s.begin() + std::ptrdiff_t(from), s.begin() + std::ptrdiff_t(from + 400));
+    }
+    MatchFinderParams p{window, window - 3, 257, 1u << 30, 257, MatchStructure::BinaryTree};
+    p.treeHashBytes = 8;
+    MatchFinder finder(p);
+    std::size_t appended = 0;
+    // Every position by its first 8 bytes: a match of 8 or more starts with them.
+    std::unordered_map<std::uint64_t, std::vector<std::size_t>> byKey;
+    auto keyAt = [&s](std::size_t pos) {
+        std::uint64_t k = 0;
+        std::memcpy(&k, s.data() + pos, 8);
+        return k;
+    };
+    std::vector<LzMatch> all;
+    for (std::size_t pos = 0; pos < s.size(); ++pos, finder.advance()) {
+        while (appended < s.size() && finder.available() < 300)
+            appended += finder.append({s.data() + appended, std::min<std::size_t>(65536, s.size() - appended)});
+        const LzMatch m = pos < noise ? finder.findAndInsert() : finder.findAllAndInsert(all);
+        const std::size_t limit = std::min<std::size_t>(257, s.size() - pos);
+        if (limit < 8)
+            break;
+        auto &same = byKey[keyAt(pos)];
+        if (pos >= noise) {
+            std::uint32_t longest = 0;
+            for (const std::size_t q : same)
+                longest = std::max(longest, matchAt(s, pos, pos - q, limit));
+            const auto where = ::testing::Message() << "at " << pos;
+            if (longest >= 8)
+                ASSERT_EQ(m.length, longest) << where;
+            else
+                ASSERT_LT(m.length, 8u) << where;
+            for (const LzMatch &each : all)
+                ASSERT_EQ(matchAt(s, pos, each.distance, limit), each.length) << where;
+        }
+        same.push_back(pos);
     }
 }
 
