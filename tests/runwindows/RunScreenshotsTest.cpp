@@ -86,8 +86,11 @@ private slots:
         bool libraryShot = false, commandLineShot = false, resultShot = false;
         int overallAtEnd = -1;
         std::vector<ResultChart::Bar> charted;
+        // Every 10 ms: often enough to catch each moment (the library works for seconds,
+        // the command-line stand-in for 1.5 s), where a zero interval would keep the event
+        // loop spinning and take a core from the libraries all run long.
         QTimer probe;
-        probe.setInterval(0);
+        probe.setInterval(10);
         QObject::connect(&probe, &QTimer::timeout, [&] {
             const int value = f.bar("FormatBar")->value();
             if (!libraryShot && f.control.CurrentFormat == "CAB" && value > 200 && value < 900
