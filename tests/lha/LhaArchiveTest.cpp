@@ -14,8 +14,8 @@
 
 using namespace vexel::testsupport;
 using vexel::test::buildLhaCorpus;
-using vexel::test::kStopTestBytes;
 using vexel::test::writeMixedData;
+using vexel::test::writeStopTestData;
 
 namespace {
 
@@ -263,7 +263,7 @@ TEST(LhaArchiveCancel, CallbackAnsweringZeroStopsWithinTwoSecondsAndLeavesNoArch
 {
     LoadedLibrary lib("unlha32.so");
     TempFolder work;
-    writeMixedData(work.path() + "in/big.bin", kStopTestBytes);
+    writeStopTestData(work.path() + "in/big.bin");
     const std::string archive = work.path() + "krytmp.lzh";
     stopAt = 0;
     startAt = Clock::now().time_since_epoch().count();

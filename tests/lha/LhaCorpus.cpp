@@ -62,4 +62,15 @@ void writeMixedData(const std::string &path, std::size_t size)
     testsupport::writeFile(path, data);
 }
 
+void writeStopTestData(const std::string &path)
+{
+    const std::string tile = bytes(codec::test::mixedData(2u << 20, 1));
+    std::string data;
+    data.reserve(20u << 20);
+    while (data.size() < (20u << 20))
+        data += tile;
+    data.resize(20u << 20);
+    testsupport::writeFile(path, data);
+}
+
 } // namespace vexel::test
