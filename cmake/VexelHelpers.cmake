@@ -23,18 +23,26 @@ function(vexel_remember_labels target)
   endforeach()
 endfunction()
 
-# vexel_gtest(<target> sources... LIBS libs... [LABELS labels...]): a GoogleTest
-# executable run by CTest.
+# vexel_gtest(<target> sources... LIBS libs... [LABELS labels...] [UNLABELLED filter]):
+# a GoogleTest executable run by CTest. The tests matching the GoogleTest filter given
+# as UNLABELLED get none of the labels (say, big inputs that a sanitizer step would
+# take minutes over); their names are listed in <target>_UNLABELLED_TESTS.
 function(vexel_gtest target)
-  cmake_parse_arguments(ARG "" "" "LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "UNLABELLED" "LIBS;LABELS" ${ARGN})
   add_executable(${target} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${target} PRIVATE GTest::gtest GTest::gtest_main ${ARG_LIBS})
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   set(properties ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  set(filter "")
+  if(ARG_UNLABELLED)
+    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 TEST_FILTER "${ARG_UNLABELLED}"
+      TEST_LIST ${target}_UNLABELLED_TESTS PROPERTIES ${properties})
+    set(filter TEST_FILTER "-${ARG_UNLABELLED}")
+  endif()
   if(ARG_LABELS)
     list(APPEND properties LABELS "${ARG_LABELS}")
   endif()
-  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
+  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 ${filter} PROPERTIES ${properties})
   vexel_remember_labels(${target} ${ARG_LABELS})
 endfunction()
 

@@ -48,16 +48,27 @@ void buildLhaCorpus(const std::string &folder)
     testsupport::writeFile((root / std::string(206, 'n').append(".txt")).string(), "low byte");
 }
 
-void writeTwentyMegabytes(const std::string &path)
+void writeMixedData(const std::string &path, std::size_t size)
 {
     std::string data;
-    data.reserve(20u << 20);
+    data.reserve(size + 903000);
     std::uint32_t seed = 1;
-    while (data.size() < (20u << 20)) {
+    while (data.size() < size) {
         data += bytes(codec::test::mixedData(900000, seed++));
         for (std::size_t distance : {8192u, 32768u, 65536u})
             data += data.substr(data.size() - distance, 1000);
     }
+    data.resize(size);
+    testsupport::writeFile(path, data);
+}
+
+void writeStopTestData(const std::string &path)
+{
+    const std::string tile = bytes(codec::test::mixedData(2u << 20, 1));
+    std::string data;
+    data.reserve(20u << 20);
+    while (data.size() < (20u << 20))
+        data += tile;
     data.resize(20u << 20);
     testsupport::writeFile(path, data);
 }

@@ -43,7 +43,7 @@ void LhaStatusWindowTest::closingTheStatusWindowStopsAndLeavesNoArchive()
     LoadedLibrary lib("unlha32.so");
     QVERIFY2(lib.loaded(), lib.error().c_str());
     TempFolder work;
-    vexel::test::writeTwentyMegabytes(work.path() + "in/big.bin");
+    vexel::test::writeStopTestData(work.path() + "in/big.bin");
 
     bool seen = false;
     QElapsedTimer sinceClose;

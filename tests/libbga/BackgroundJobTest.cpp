@@ -73,8 +73,10 @@ Bytes compressAll(PayloadEncoder &encoder, const Bytes &data, std::size_t chunk)
 
 TEST(BackgroundJob, Bzip2OnItsOwnThreadWritesTheSameBytesAsOnTheCaller)
 {
-    const Bytes data = mixedData(2'500'000); // three blocks at level 9, the last one partial
+    // Three blocks at each level (100,000 bytes each at level 1, 900,000 at level 9),
+    // the last one partial.
     for (const int level : {1, 9}) {
+        const Bytes data = mixedData(std::size_t(level) * 280'000);
         auto direct = makeBzip2Encoder(level);
         auto background = makeBzip2Encoder(level, [] { return false; });
         const Bytes a = compressAll(*direct, data, 256 * 1024);

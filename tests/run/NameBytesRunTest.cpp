@@ -20,6 +20,7 @@ namespace vexel {
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::python3;
 using testsupport::runCommand;
 using testsupport::shellQuote;
 using testsupport::writeFile;
@@ -174,8 +175,9 @@ TEST_F(NameBytesRun, ZipFlagsOnlyValidUtf8AndKeepsTheOtherBytes)
         "    data = b'' if i.is_dir() else zipfile.ZipFile(sys.argv[1]).read(i)\n"
         "    print(int(utf8), raw.rstrip(b'/').hex(), data.hex() if not i.is_dir() else '-')\n";
     std::string listing;
-    ASSERT_EQ(runCommand("python3 -c " + shellQuote(script) + " " + shellQuote(archive), &listing),
-              0)
+    ASSERT_EQ(
+        runCommand(python3() + " -c " + shellQuote(script) + " " + shellQuote(archive), &listing),
+        0)
         << listing;
     // Keyed by the raw name's hex: the archive keeps the walk's order, not the map's.
     std::map<std::string, std::string> lines, wanted;

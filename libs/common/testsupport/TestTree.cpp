@@ -126,8 +126,10 @@ void buildTree(const std::string &folder, const TreeOptions &options)
         writeFile((root / "emoji 😀.txt").string(), "smile");
     }
     if (options.bigFile) {
-        std::string big = textBytes(12 * 1000 * 1000, 13) + randomBytes(8 * 1000 * 1000, 17);
-        writeFile((root / "big" / "twenty megabytes.bin").string(), big);
+        // Sixteen reads of 256 KiB and dozens of compressor blocks: what a big file
+        // does to a library shows at this size already.
+        std::string big = textBytes(2400 * 1000, 13) + randomBytes(1600 * 1000, 17);
+        writeFile((root / "big" / "four megabytes.bin").string(), big);
     }
 }
 
@@ -175,6 +177,11 @@ std::string shellQuote(const std::string &text)
             quoted += c;
     }
     return quoted + "'";
+}
+
+std::string python3()
+{
+    return ::access("/usr/bin/python3", X_OK) == 0 ? "/usr/bin/python3" : "python3";
 }
 
 int runCommand(const std::string &command, std::string *output)

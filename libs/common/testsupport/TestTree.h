@@ -23,7 +23,7 @@ private:
 };
 
 struct TreeOptions {
-    bool bigFile = false;      // a 20 MB file (generated, partly compressible)
+    bool bigFile = false;      // a 4 MB file (generated, partly compressible)
     bool nonCp932Names = true; // names that CP932 cannot hold (accented Latin, emoji)
 };
 
@@ -51,6 +51,10 @@ bool fileExists(const std::string &path);
 std::string shellQuote(const std::string &text);
 // Runs a shell command with its output discarded (or into `output`); returns the exit status.
 int runCommand(const std::string &command, std::string *output = nullptr);
+// The Python the test dependencies install (Debian's python3), called by its path: a
+// python3 found first on PATH may be a version manager's wrapper script, which costs
+// a good part of a second at every call.
+std::string python3();
 
 // Runs `work` without root's right to read every file: as is when the test is not root,
 // else in a child process as the user "nobody" (folders the child must reach need to be
