@@ -239,3 +239,53 @@ TEST(LhEncoder, AStopDropsTheBlocksNotWrittenYet)
     enc.drainTo(out);
     EXPECT_EQ(out.size(), beforeStop);
 }
+
+// With an output sink the stream goes out a block at a time as it is coded, the same
+// bytes as drainTo() would give: a pair's output is never held whole.
+TEST(LhEncoder, OutputSinkGetsTheSameStreamABlockAtATime)
+{
+    std::mt19937 rng(12);
+    auto data = mixedData(3u << 20, 12);
+    for (std::size_t i = 1u << 20; i < (2u << 20); ++i)
+        data[i] = static_cast<std::uint8_t>(rng()); // a MiB that does not shrink
+    for (LhMethod m : {LhMethod::Lh5, LhMethod::Lh7}) {
+        std::vector<std::uint8_t> streamed;
+        std::size_t largest = 0, pieces = 0;
+        LhEncoderOptions options;
+        options.output = [&](std::span<const std::uint8_t> bytes) {
+            streamed.insert(streamed.end(), bytes.begin(), bytes.end());
+            largest = std::max(largest, bytes.size());
+            ++pieces;
+            return true;
+        };
+        const auto leftOver = compress(m, data, options, 100000);
+        EXPECT_TRUE(leftOver.empty());
+        EXPECT_EQ(streamed, compress(m, data));
+        // A block of 65535 literals and its tables, not a pair's 1 MiB.
+        EXPECT_LT(largest, std::size_t{80000}) << lhMethodInfo(m).id;
+        EXPECT_GT(pieces, 20u); // the random MiB alone makes 16 blocks
+    }
+}
+
+// A sink that refuses the bytes (the archive is full, or the data does not shrink)
+// drops the stream: nothing more is coded or handed over, finish() included, and the
+// parse is not waited for.
+TEST(LhEncoder, ARefusedOutputDropsTheStream)
+{
+    const auto data = mixedData(4u << 20, 13);
+    int calls = 0;
+    LhEncoderOptions options;
+    options.output = [&calls](std::span<const std::uint8_t>) { return ++calls < 2; };
+    LhEncoder enc(LhMethod::Lh7, options);
+    std::size_t at = 0;
+    for (; at < data.size() && calls < 2; at += 65536)
+        enc.write({data.data() + at, 65536});
+    EXPECT_EQ(calls, 2);
+    EXPECT_LT(at, data.size());
+    enc.write({data.data() + at, data.size() - at});
+    enc.finish();
+    std::vector<std::uint8_t> out;
+    enc.drainTo(out);
+    EXPECT_EQ(calls, 2);
+    EXPECT_TRUE(out.empty());
+}
