@@ -131,6 +131,7 @@ void LhEncoder::startParse()
     // The jobs read parsing_ and history_, which stay untouched until awaitParse().
     std::swap(parsing_, pending_);
     pending_.clear();
+    pending_.reserve(kChunk * kChunksAtOnce); // once: grown piece by piece it would splinter
     const std::size_t dictionary = std::size_t{1} << method_.dictBits;
     const LzOptimalParams params = parserParams(method_, options_, !pricesLearned_);
     const std::span<const std::uint8_t> all(parsing_);
@@ -162,12 +163,20 @@ void LhEncoder::awaitParse()
     prices_ = jobs_.back().prices;
     pricesLearned_ = true;
     jobs_.clear();
-    // Keep the last dictionary's worth of input as the next chunk's history.
-    const std::size_t dictionary = std::size_t{1} << method_.dictBits;
-    history_.insert(history_.end(), parsing_.begin(), parsing_.end());
-    if (history_.size() > dictionary)
-        history_.erase(history_.begin(), history_.end() - static_cast<std::ptrdiff_t>(dictionary));
+    keepHistory();
     parsing_.clear();
+}
+
+// Keeps the last dictionary's worth of input as the next chunk's history. Only that
+// much is copied: history_ never grows past a dictionary, whatever was parsed.
+void LhEncoder::keepHistory()
+{
+    const std::size_t dictionary = std::size_t{1} << method_.dictBits;
+    const std::size_t fromParsed = std::min(parsing_.size(), dictionary);
+    const std::size_t kept = std::min(history_.size(), dictionary - fromParsed);
+    history_.erase(history_.begin(), history_.end() - static_cast<std::ptrdiff_t>(kept));
+    history_.insert(history_.end(), parsing_.end() - static_cast<std::ptrdiff_t>(fromParsed),
+                    parsing_.end());
 }
 
 void LhEncoder::writeSplit(std::span<const LzToken> tokens, int levels)

@@ -73,6 +73,7 @@ private:
     void startParse();
     // Waits for the parse in flight, if any, and queues its tokens.
     void awaitParse();
+    void keepHistory();
     void writeBlocks(bool final);
     // Codes tokens_ as the next block(s); false when the stream was dropped instead.
     bool writeBlock();

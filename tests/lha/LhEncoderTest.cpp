@@ -137,6 +137,25 @@ TEST(LhEncoder, ChunksSeeTheDictionaryBeforeThem)
     expectRoundTrip(LhMethod::Lh7, data);
 }
 
+// The same across a pair's end, where the history is what was kept of the pair before:
+// a repeat of the pair's last 65,000 bytes, nearly a dictionary back, is all matches.
+TEST(LhEncoder, APairSeesTheDictionaryOfThePairBefore)
+{
+    std::mt19937 rng(7);
+    std::vector<std::uint8_t> data(std::size_t{1} << 20);
+    for (auto &b : data)
+        b = static_cast<std::uint8_t>(rng());
+    const std::vector<std::uint8_t> tail(data.end() - 65000, data.end());
+    data.insert(data.end(), tail.begin(), tail.end());
+    for (const std::size_t piece : {std::size_t{1} << 20, std::size_t{4099}}) {
+        // The random MiB costs about 1,100 bytes over its size; the repeat a few more.
+        // A history short by 1,000 bytes would cost as many again.
+        const auto packed = compress(LhMethod::Lh7, data, {}, piece);
+        EXPECT_LT(packed.size(), (std::size_t{1} << 20) + 1600);
+    }
+    expectRoundTrip(LhMethod::Lh7, data);
+}
+
 TEST(LhEncoder, SeveralRoundsOfChunksJoinSeamlessly)
 {
     const auto data = mixedData(2600000, 31);
