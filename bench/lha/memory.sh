@@ -69,7 +69,7 @@ for input in $inputs; do
     "$(stat -c %s "$work/$input.bin")" "$(stat -c %s "$work/m.lzh")" "$rss" "$secs" | tee -a "$results"
   rm "$work/$input.bin"
 done
-awk '/peak RSS/ { c = $1; sub(/[0-9]+$/, "", c); k = $8
+awk '$3 == "bytes" { c = $1; sub(/[0-9]+$/, "", c); k = $8
                   if (!(c in lo) || k < lo[c]) lo[c] = k; if (k > hi[c]) hi[c] = k }
      END { for (c in lo) printf "%-7s spread %.2f (%d .. %d KiB)\n", c, hi[c] / lo[c], lo[c], hi[c] }' "$results" |
   sort | tee -a "$results"
