@@ -106,6 +106,9 @@ void LhEncoder::write(std::span<const std::uint8_t> data)
             awaitParse();
             startParse();
             writeBlocks(false);
+            // The pair just written lent its literals from here; now it takes new input.
+            pending_.clear();
+            pending_.reserve(kChunk * kChunksAtOnce); // once: grown piece by piece it would splinter
         }
     }
 }
@@ -116,6 +119,7 @@ void LhEncoder::finish()
         return;
     awaitParse();
     startParse();
+    writeBlocks(false);
     awaitParse();
     writeBlocks(true);
     if (abandoned_.load())
@@ -129,9 +133,8 @@ void LhEncoder::startParse()
     if (pending_.empty())
         return;
     // The jobs read parsing_ and history_, which stay untouched until awaitParse().
+    // pending_ now holds the pair parsed before, whose blocks are still to be coded.
     std::swap(parsing_, pending_);
-    pending_.clear();
-    pending_.reserve(kChunk * kChunksAtOnce); // once: grown piece by piece it would splinter
     const std::size_t dictionary = std::size_t{1} << method_.dictBits;
     const LzOptimalParams params = parserParams(method_, options_, !pricesLearned_);
     const std::span<const std::uint8_t> all(parsing_);
@@ -159,12 +162,11 @@ void LhEncoder::awaitParse()
     if (jobs_.empty())
         return;
     for (ChunkJob &job : jobs_)
-        parsed_.push_back(std::move(job.commands));
+        parsed_.push_back({std::move(job.commands), job.data});
     prices_ = jobs_.back().prices;
     pricesLearned_ = true;
     jobs_.clear();
     keepHistory();
-    parsing_.clear();
 }
 
 // Keeps the last dictionary's worth of input as the next chunk's history. Only that
@@ -247,16 +249,20 @@ bool LhEncoder::writeBlock()
 
 // Blocks are cut every blockTokens_ commands of the stream, whichever chunks they
 // come from; each is unpacked into tokens_, so no more than a block is unpacked at once.
+// The literals come from the chunks' input, which stays untouched until this is done.
 void LhEncoder::writeBlocks(bool final)
 {
+    if (abandoned_.load())
+        return; // a dropped stream codes nothing more, whatever its parse left behind
     tokens_.reserve(blockTokens_);
-    for (LhPackedCommands &chunk : parsed_) {
-        for (std::size_t at = 0; at < chunk.byteSize();) {
-            at = chunk.unpack(at, blockTokens_, tokens_);
+    for (ParsedChunk &chunk : parsed_) {
+        LhPackedCommands::Cursor cursor;
+        for (bool more = true; more;) {
+            more = chunk.commands.unpack(cursor, blockTokens_, chunk.input, tokens_);
             if (tokens_.size() == blockTokens_ && !writeBlock())
                 return;
         }
-        spare_.push_back(std::move(chunk));
+        spare_.push_back(std::move(chunk.commands));
     }
     parsed_.clear();
     if (final && !tokens_.empty())

@@ -5,10 +5,10 @@
 // cost-based parser of the codec kit. The pair is parsed in the background while
 // the caller reads the next pair and the blocks of the previous one are written.
 // The output does not depend on how the input is cut into write() calls. Memory is
-// bounded by four chunks of input (two being parsed, two being read), two parsers, the
-// commands of two pairs packed at about a byte per input byte (LhPackedCommands, room
-// reserved once), one block's commands and, without an output sink, a pair's output,
-// whatever the stream length or content. The output ends on a byte
+// bounded by four chunks of input (two being parsed, two being read or coded), two
+// parsers, the commands of two pairs packed without their literals (LhPackedCommands,
+// room reserved once), one block's commands and, without an output sink, a pair's
+// output, whatever the stream length or content. The output ends on a byte
 // boundary with zero padding; its length is the member's packed size.
 // Not thread-safe; one encoder per member.
 #pragma once
@@ -94,12 +94,18 @@ private:
     bool pricesLearned_ = false;
     std::vector<std::uint8_t> history_; // the input just before parsing_, up to a dictionary
     std::vector<std::uint8_t> parsing_; // input being parsed, up to two chunks
-    std::vector<std::uint8_t> pending_; // input not parsed yet, up to two chunks
+    // Input not parsed yet, up to two chunks; for a while after a pair's parse has
+    // started, the pair before it, whose blocks are being coded.
+    std::vector<std::uint8_t> pending_;
     std::vector<ChunkJob> jobs_;        // the parse of parsing_, one job per chunk
     std::vector<std::thread> workers_;
     std::atomic<bool> abandoned_{false}; // the jobs stop early: the stream is dropped
     std::uint32_t blockTokens_;
-    std::vector<LhPackedCommands> parsed_; // the commands of parsed chunks, in order, not written yet
+    struct ParsedChunk {
+        LhPackedCommands commands;
+        std::span<const std::uint8_t> input; // where the literals are: in parsing_ or pending_
+    };
+    std::vector<ParsedChunk> parsed_;     // the commands of parsed chunks, in order, not written yet
     std::vector<LhPackedCommands> spare_;  // emptied command stores, kept for the next chunks
     // A segment's commands as a job's parser hands them over, before they are packed.
     std::array<std::vector<LzToken>, kChunksAtOnce> segments_;
