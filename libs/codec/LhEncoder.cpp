@@ -108,7 +108,8 @@ void LhEncoder::write(std::span<const std::uint8_t> data)
             writeBlocks(false);
             // The pair just written lent its literals from here; now it takes new input.
             pending_.clear();
-            pending_.reserve(kChunk * kChunksAtOnce); // once: grown piece by piece it would splinter
+            pending_.reserve(kChunk
+                             * kChunksAtOnce); // once: grown piece by piece it would splinter
         }
     }
 }

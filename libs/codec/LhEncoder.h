@@ -97,7 +97,7 @@ private:
     // Input not parsed yet, up to two chunks; for a while after a pair's parse has
     // started, the pair before it, whose blocks are being coded.
     std::vector<std::uint8_t> pending_;
-    std::vector<ChunkJob> jobs_;        // the parse of parsing_, one job per chunk
+    std::vector<ChunkJob> jobs_; // the parse of parsing_, one job per chunk
     std::vector<std::thread> workers_;
     std::atomic<bool> abandoned_{false}; // the jobs stop early: the stream is dropped
     std::uint32_t blockTokens_;
@@ -105,8 +105,8 @@ private:
         LhPackedCommands commands;
         std::span<const std::uint8_t> input; // where the literals are: in parsing_ or pending_
     };
-    std::vector<ParsedChunk> parsed_;     // the commands of parsed chunks, in order, not written yet
-    std::vector<LhPackedCommands> spare_;  // emptied command stores, kept for the next chunks
+    std::vector<ParsedChunk> parsed_; // the commands of parsed chunks, in order, not written yet
+    std::vector<LhPackedCommands> spare_; // emptied command stores, kept for the next chunks
     // A segment's commands as a job's parser hands them over, before they are packed.
     std::array<std::vector<LzToken>, kChunksAtOnce> segments_;
     std::vector<LzToken> tokens_; // the start of the next block, fewer than blockTokens_

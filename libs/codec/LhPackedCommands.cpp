@@ -8,7 +8,7 @@ namespace vexel::codec {
 
 namespace {
 
-constexpr std::uint8_t kMatch = 0x80;   // first byte of a match; below: a run of literals
+constexpr std::uint8_t kMatch = 0x80;      // first byte of a match; below: a run of literals
 constexpr std::uint8_t kLongestRun = 0x7F; // a run byte counts 1 + its value literals
 constexpr std::uint32_t kMaxDistance = 1u << 16;
 
@@ -40,7 +40,8 @@ void LhPackedCommands::append(std::span<const LzToken> tokens)
             throw std::invalid_argument("a match outside the -lhN- limits");
         const std::uint32_t d = t.distance - 1;
         const std::uint8_t match[4] = {kMatch, static_cast<std::uint8_t>(t.value - lh::kMinMatch),
-                                       static_cast<std::uint8_t>(d), static_cast<std::uint8_t>(d >> 8)};
+                                       static_cast<std::uint8_t>(d),
+                                       static_cast<std::uint8_t>(d >> 8)};
         bytes_.insert(bytes_.end(), match, match + 4);
         runOpen_ = false;
     }
