@@ -106,10 +106,10 @@ void LhEncoder::write(std::span<const std::uint8_t> data)
             awaitParse();
             startParse();
             writeBlocks(false);
-            // The pair just written lent its literals from here; now it takes new input.
+            // The pair just written lent its literals from here; now it takes new input,
+            // its room made at once (grown piece by piece it would splinter the heap).
             pending_.clear();
-            pending_.reserve(kChunk
-                             * kChunksAtOnce); // once: grown piece by piece it would splinter
+            pending_.reserve(kChunk * kChunksAtOnce);
         }
     }
 }
