@@ -6,7 +6,7 @@ build="cmake g++ make ninja-build pkg-config qt6-base-dev qt6-base-dev-tools lib
   libarchive-dev zlib1g-dev libbz2-dev fonts-noto-cjk"
 test="$build libgtest-dev libgmock-dev unzip 7zip lhasa liblhasa-dev libmspack-dev python3
   cabextract gzip bzip2 xauth dpkg-dev desktop-file-utils appstream man-db mold"
-bench="$test zip xz-utils gcab jlha-utils time"
+bench="$test zip xz-utils gcab jlha-utils time valgrind heaptrack"
 package="$build dpkg-dev"
 case "${1:-build}" in
   build) wanted=$build ;;

@@ -24,7 +24,6 @@ constexpr int kSplitLevels = 3;
 // Each thread parses a chunk; a pair takes well under a second, so a stop request
 // is seen in time. Chunk ends cut matches, which costs a few bytes per chunk.
 constexpr std::size_t kChunk = std::size_t{1} << 19;
-constexpr std::size_t kChunksAtOnce = 2;
 // A job looks whether the stream was dropped after each piece of this size (a few
 // milliseconds of work, tens on a busy machine where the job gets a fraction of a
 // core), so a stopped run is not held up by a background parse.
@@ -48,12 +47,15 @@ LzOptimalParams parserParams(const LhMethodInfo &m, const LhEncoderOptions &o, b
 
 } // namespace
 
-// One chunk's parse: its own parser and its own copy of the prices.
+// One chunk's parse: its own parser and its own copy of the prices. The parser hands
+// over a segment's commands at a time; they are packed at once, so no more than a
+// segment is ever held unpacked.
 struct LhEncoder::ChunkJob {
     std::span<const std::uint8_t> history;
     std::span<const std::uint8_t> data;
     LhPriceModel prices;
-    std::vector<LzToken> tokens;
+    LhPackedCommands commands;
+    std::vector<LzToken> *segment;
 
     void run(const LzOptimalParams &params, const std::atomic<bool> &abandoned,
              const std::function<bool()> &stopRequested)
@@ -63,9 +65,17 @@ struct LhEncoder::ChunkJob {
         for (std::size_t at = 0; at < data.size(); at += kFeedPiece) {
             if (abandoned.load(std::memory_order_relaxed) || (stopRequested && stopRequested()))
                 return;
-            parser.feed(data.subspan(at, std::min(kFeedPiece, data.size() - at)), tokens);
+            parser.feed(data.subspan(at, std::min(kFeedPiece, data.size() - at)), *segment);
+            pack();
         }
-        parser.finish(tokens);
+        parser.finish(*segment);
+        pack();
+    }
+
+    void pack()
+    {
+        commands.append(*segment);
+        segment->clear();
     }
 };
 
@@ -96,6 +106,10 @@ void LhEncoder::write(std::span<const std::uint8_t> data)
             awaitParse();
             startParse();
             writeBlocks(false);
+            // The pair just written lent its literals from here; now it takes new input,
+            // its room made at once (grown piece by piece it would splinter the heap).
+            pending_.clear();
+            pending_.reserve(kChunk * kChunksAtOnce);
         }
     }
 }
@@ -106,11 +120,13 @@ void LhEncoder::finish()
         return;
     awaitParse();
     startParse();
+    writeBlocks(false);
     awaitParse();
     writeBlocks(true);
     if (abandoned_.load())
         return; // a dropped stream gets not even its last partial byte
     bits_.alignToUnit();
+    passOutput();
 }
 
 void LhEncoder::startParse()
@@ -118,20 +134,22 @@ void LhEncoder::startParse()
     if (pending_.empty())
         return;
     // The jobs read parsing_ and history_, which stay untouched until awaitParse().
+    // pending_ now holds the pair parsed before, whose blocks are still to be coded.
     std::swap(parsing_, pending_);
-    pending_.clear();
     const std::size_t dictionary = std::size_t{1} << method_.dictBits;
+    const LzOptimalParams params = parserParams(method_, options_, !pricesLearned_);
     const std::span<const std::uint8_t> all(parsing_);
     for (std::size_t at = 0; at < all.size(); at += kChunk) {
         const auto history = at == 0
             ? std::span<const std::uint8_t>(history_)
             : all.subspan(at - std::min(at, dictionary), std::min(at, dictionary));
         const auto data = all.subspan(at, std::min(kChunk, all.size() - at));
-        // Reserved here, on this thread, for the most commands the chunk can give (one
-        // per byte): a job never grows it, so no thread's heap grows with the stream.
-        jobs_.push_back({history, data, prices_, takeTokenBuffer(data.size())});
+        // Room is made here, on this thread, for the most the chunk and a segment can
+        // give: a job never grows them, so no thread's heap grows with the stream.
+        std::vector<LzToken> &segment = segments_[jobs_.size()];
+        segment.reserve(params.segmentSize + params.finder.maxMatch);
+        jobs_.push_back({history, data, prices_, takeCommandStore(data.size()), &segment});
     }
-    const LzOptimalParams params = parserParams(method_, options_, !pricesLearned_);
     for (ChunkJob &job : jobs_)
         workers_.emplace_back(
             [&job, params, this] { job.run(params, abandoned_, options_.stopRequested); });
@@ -145,16 +163,23 @@ void LhEncoder::awaitParse()
     if (jobs_.empty())
         return;
     for (ChunkJob &job : jobs_)
-        parsed_.push_back(std::move(job.tokens));
+        parsed_.push_back({std::move(job.commands), job.data});
     prices_ = jobs_.back().prices;
     pricesLearned_ = true;
     jobs_.clear();
-    // Keep the last dictionary's worth of input as the next chunk's history.
+    keepHistory();
+}
+
+// Keeps the last dictionary's worth of input as the next chunk's history. Only that
+// much is copied: history_ never grows past a dictionary, whatever was parsed.
+void LhEncoder::keepHistory()
+{
     const std::size_t dictionary = std::size_t{1} << method_.dictBits;
-    history_.insert(history_.end(), parsing_.begin(), parsing_.end());
-    if (history_.size() > dictionary)
-        history_.erase(history_.begin(), history_.end() - static_cast<std::ptrdiff_t>(dictionary));
-    parsing_.clear();
+    const std::size_t fromParsed = std::min(parsing_.size(), dictionary);
+    const std::size_t kept = std::min(history_.size(), dictionary - fromParsed);
+    history_.erase(history_.begin(), history_.end() - static_cast<std::ptrdiff_t>(kept));
+    history_.insert(history_.end(), parsing_.end() - static_cast<std::ptrdiff_t>(fromParsed),
+                    parsing_.end());
 }
 
 void LhEncoder::writeSplit(std::span<const LzToken> tokens, int levels)
@@ -173,16 +198,22 @@ void LhEncoder::writeSplit(std::span<const LzToken> tokens, int levels)
     writeLhBlock(bits_, tokens, method_);
 }
 
-std::vector<LzToken> LhEncoder::takeTokenBuffer(std::size_t count)
+LhPackedCommands LhEncoder::takeCommandStore(std::size_t inputBytes)
 {
-    std::vector<LzToken> buffer;
+    LhPackedCommands store;
     if (!spare_.empty()) {
-        buffer = std::move(spare_.back());
+        store = std::move(spare_.back());
         spare_.pop_back();
     }
-    buffer.clear();
-    buffer.reserve(count);
-    return buffer;
+    store.reset(inputBytes);
+    return store;
+}
+
+void LhEncoder::drop()
+{
+    abandoned_ = true;
+    parsed_.clear();
+    tokens_.clear();
 }
 
 // The blocks of a pair take a while to code (tens of milliseconds on a busy machine),
@@ -192,39 +223,51 @@ bool LhEncoder::dropOnStop()
 {
     if (!options_.stopRequested || !options_.stopRequested())
         return false;
-    abandoned_ = true;
-    parsed_.clear();
-    tokens_.clear();
+    drop();
     return true;
 }
 
+bool LhEncoder::passOutput()
+{
+    std::vector<std::uint8_t> &bytes = bits_.bytes();
+    if (!options_.output || bytes.empty())
+        return true;
+    const bool taken = options_.output(bytes);
+    bytes.clear();
+    if (!taken)
+        drop();
+    return taken;
+}
+
+bool LhEncoder::writeBlock()
+{
+    if (dropOnStop())
+        return false;
+    writeSplit(tokens_, kSplitLevels);
+    tokens_.clear();
+    return passOutput();
+}
+
 // Blocks are cut every blockTokens_ commands of the stream, whichever chunks they
-// come from; each is gathered in tokens_, so no more than a block is copied at once.
+// come from; each is unpacked into tokens_, so no more than a block is unpacked at once.
+// The literals come from the chunks' input, which stays untouched until this is done.
 void LhEncoder::writeBlocks(bool final)
 {
+    if (abandoned_.load())
+        return; // a dropped stream codes nothing more, whatever its parse left behind
     tokens_.reserve(blockTokens_);
-    for (std::vector<LzToken> &chunk : parsed_) {
-        std::size_t at = 0;
-        while (at < chunk.size()) {
-            const std::size_t n =
-                std::min<std::size_t>(blockTokens_ - tokens_.size(), chunk.size() - at);
-            tokens_.insert(tokens_.end(), chunk.begin() + static_cast<std::ptrdiff_t>(at),
-                           chunk.begin() + static_cast<std::ptrdiff_t>(at + n));
-            at += n;
-            if (tokens_.size() == blockTokens_) {
-                if (dropOnStop())
-                    return;
-                writeSplit(tokens_, kSplitLevels);
-                tokens_.clear();
-            }
+    for (ParsedChunk &chunk : parsed_) {
+        LhPackedCommands::Cursor cursor;
+        for (bool more = true; more;) {
+            more = chunk.commands.unpack(cursor, blockTokens_, chunk.input, tokens_);
+            if (tokens_.size() == blockTokens_ && !writeBlock())
+                return;
         }
-        spare_.push_back(std::move(chunk));
+        spare_.push_back(std::move(chunk.commands));
     }
     parsed_.clear();
-    if (final && !tokens_.empty() && !dropOnStop()) {
-        writeSplit(tokens_, kSplitLevels);
-        tokens_.clear();
-    }
+    if (final && !tokens_.empty())
+        writeBlock();
 }
 
 } // namespace vexel::codec

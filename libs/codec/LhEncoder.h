@@ -5,18 +5,21 @@
 // cost-based parser of the codec kit. The pair is parsed in the background while
 // the caller reads the next pair and the blocks of the previous one are written.
 // The output does not depend on how the input is cut into write() calls. Memory is
-// bounded by four chunks, two parsers, the commands of two pairs (reserved once, a
-// command per byte at most) and one block's, whatever the stream length or content.
-// The output ends on a byte
+// bounded by four chunks of input (two being parsed, two being read or coded), two
+// parsers, the commands of two pairs packed without their literals (LhPackedCommands,
+// room reserved once), one block's commands and, without an output sink, a pair's
+// output, whatever the stream length or content. The output ends on a byte
 // boundary with zero padding; its length is the member's packed size.
 // Not thread-safe; one encoder per member.
 #pragma once
 
 #include "BitWriter.h"
 #include "LhFormat.h"
+#include "LhPackedCommands.h"
 #include "LhPriceModel.h"
 #include "LzParser.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -34,6 +37,10 @@ struct LhEncoderOptions {
     // coded: once it answers true the stream is being dropped, the parse ends early and
     // write() no longer waits for it. Must be thread-safe; empty: never.
     std::function<bool()> stopRequested;
+    // Where the finished bytes go, on the caller's thread during write() and finish(),
+    // a block's worth at a time, so a pair's output is never held whole. Answering
+    // false drops the stream as a stop does. Empty: they wait for drainTo().
+    std::function<bool(std::span<const std::uint8_t>)> output;
 };
 
 class LhEncoder {
@@ -60,16 +67,26 @@ public:
 
 private:
     struct ChunkJob;
+    static constexpr std::size_t kChunksAtOnce = 2; // chunks parsed at once, a thread each
+
     // Starts the parse of pending_ in the background (after awaitParse()).
     void startParse();
     // Waits for the parse in flight, if any, and queues its tokens.
     void awaitParse();
+    void keepHistory();
     void writeBlocks(bool final);
+    // Codes tokens_ as the next block(s); false when the stream was dropped instead.
+    bool writeBlock();
     void writeSplit(std::span<const LzToken> tokens, int levels);
     // Drops the stream when a stop is asked for; true then.
     bool dropOnStop();
-    // An empty command buffer able to hold `count` commands, reused when one is spare.
-    std::vector<LzToken> takeTokenBuffer(std::size_t count);
+    void drop();
+    // Hands the finished bytes to the output sink, if there is one; false when it
+    // refused them (the stream is dropped then).
+    bool passOutput();
+    // An empty command store with room for the commands of `inputBytes` of input,
+    // reused when one is spare.
+    LhPackedCommands takeCommandStore(std::size_t inputBytes);
 
     LhMethodInfo method_;
     LhEncoderOptions options_;
@@ -77,14 +94,21 @@ private:
     bool pricesLearned_ = false;
     std::vector<std::uint8_t> history_; // the input just before parsing_, up to a dictionary
     std::vector<std::uint8_t> parsing_; // input being parsed, up to two chunks
-    std::vector<std::uint8_t> pending_; // input not parsed yet, up to two chunks
-    std::vector<ChunkJob> jobs_;        // the parse of parsing_, one job per chunk
+    // Input not parsed yet, up to two chunks; for a while after a pair's parse has
+    // started, the pair before it, whose blocks are being coded.
+    std::vector<std::uint8_t> pending_;
+    std::vector<ChunkJob> jobs_; // the parse of parsing_, one job per chunk
     std::vector<std::thread> workers_;
     std::atomic<bool> abandoned_{false}; // the jobs stop early: the stream is dropped
     std::uint32_t blockTokens_;
-    std::vector<std::vector<LzToken>>
-        parsed_; // the commands of parsed chunks, in order, not written yet
-    std::vector<std::vector<LzToken>> spare_; // emptied command buffers, kept for the next chunks
+    struct ParsedChunk {
+        LhPackedCommands commands;
+        std::span<const std::uint8_t> input; // where the literals are: in parsing_ or pending_
+    };
+    std::vector<ParsedChunk> parsed_; // the commands of parsed chunks, in order, not written yet
+    std::vector<LhPackedCommands> spare_; // emptied command stores, kept for the next chunks
+    // A segment's commands as a job's parser hands them over, before they are packed.
+    std::array<std::vector<LzToken>, kChunksAtOnce> segments_;
     std::vector<LzToken> tokens_; // the start of the next block, fewer than blockTokens_
     BitWriter bits_;
 };

@@ -7,6 +7,15 @@
 
 namespace vexel::codec {
 
+namespace {
+
+// Matches a segment holds at most, per position of segmentSize: about twice what text
+// gives (2.5 per position at most in 32 KiB segments), so that only unusual data ends
+// its segments early.
+constexpr std::size_t kMatchesPerPosition = 4;
+
+} // namespace
+
 LzOptimalParser::LzOptimalParser(const LzOptimalParams &params, LzPriceModel &model)
     : params_(params), model_(model), learned_(!params.warmUp), finder_(params.finder)
 {
@@ -16,6 +25,13 @@ LzOptimalParser::LzOptimalParser(const LzOptimalParams &params, LzPriceModel &mo
         throw std::invalid_argument("empty segments");
     params_.takeLength = std::clamp(params.takeLength, params.minMatch, params.finder.maxMatch);
     lengthPrices_.assign(params.finder.maxMatch + 1, 0);
+    // Room for the largest segment, made once: vectors grown by doubling leave their
+    // outgrown copies behind in the heap of the thread that parses.
+    const std::size_t positions = std::size_t{params.segmentSize} + params.finder.maxMatch;
+    bytes_.reserve(positions);
+    first_.reserve(positions + 1);
+    steps_.reserve(positions + 1);
+    matches_.reserve(kMatchesPerPosition * std::size_t{params.segmentSize});
     first_.push_back(0);
 }
 
@@ -59,7 +75,11 @@ void LzOptimalParser::collect(bool final, std::vector<LzToken> &out)
            && (final || finder_.available() >= lookahead)) {
         const std::uint8_t byte = *finder_.current();
         const LzMatch longest = finder_.findAllAndInsert(found_);
-        if (longest.length >= params_.takeLength) {
+        const bool taken = longest.length >= params_.takeLength;
+        // A segment rich in matches ends early rather than outgrow its room.
+        if (!bytes_.empty() && matches_.size() + (taken ? 1 : found_.size()) > matches_.capacity())
+            solveSegment(out);
+        if (taken) {
             // Only the long match is offered here, and nothing inside it, so the
             // segment never ends inside it.
             addPosition(byte, {&longest, 1});

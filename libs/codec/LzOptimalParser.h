@@ -7,7 +7,9 @@
 //
 // The format supplies the prices (LzPriceModel); the parser knows nothing of codes.
 // Repeated offsets are not modelled: formats that have them (LZX) use LzParser and
-// its hook. Memory: the MatchFinder, plus about 16 bytes per position of a segment.
+// its hook. Memory: the MatchFinder, plus about 50 bytes per position of a segment
+// (room for four matches a position; a segment with more ends early), reserved at
+// construction whatever the content.
 // Not thread-safe; one parser per stream.
 #pragma once
 

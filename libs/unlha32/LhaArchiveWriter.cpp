@@ -31,44 +31,49 @@ bool putHeader(const LhaEntry &e, kit::ArchiveOutput &out, std::uint64_t at, std
     return out.writeAt(at, header.data(), header.size(), reason);
 }
 
-// Compresses the member's data right after its header. Sets *shrunk to false, with
-// nothing written past the original size, as soon as the packed data reaches the
-// original size: the member is then stored instead.
+// Compresses the member's data right after its header, a block's bytes at a time as
+// the encoder finishes them. Sets *shrunk to false, with nothing written past the
+// original size, as soon as the packed data reaches the original size: the member is
+// then stored instead.
 bool compressData(const kit::Member &m, codec::LhMethod method, kit::ArchiveOutput &out,
                   kit::Progress &progress, LhaEntry &e, bool *shrunk, std::string *reason)
 {
+    std::uint64_t packed = 0;
+    std::string writeError; // why the archive could not take the encoder's bytes
+    *shrunk = true;
     codec::LhEncoderOptions options;
     options.stopRequested = [&progress] { return progress.stopRequested(); };
-    codec::LhEncoder encoder(method, options);
-    Crc16 crc;
-    std::vector<std::uint8_t> pending;
-    std::uint64_t packed = 0;
-    *shrunk = true;
-    auto flush = [&](std::string *why) {
-        if (packed + pending.size() >= m.size) {
+    options.output = [&](std::span<const std::uint8_t> bytes) {
+        if (packed + bytes.size() >= m.size) {
             *shrunk = false;
             return false;
         }
-        if (!out.write(pending.data(), pending.size(), why))
+        if (!out.write(bytes.data(), bytes.size(), &writeError))
             return false;
-        packed += pending.size();
-        pending.clear();
+        packed += bytes.size();
         return true;
+    };
+    codec::LhEncoder encoder(method, options);
+    Crc16 crc;
+    // A refused output drops the stream: the reading stops at once, for a file that
+    // does not shrink (not an error) or with the archive's write error.
+    auto refused = [&](std::string *why) {
+        if (!writeError.empty())
+            *why = writeError;
+        return !*shrunk || !writeError.empty();
     };
     const bool read = kit::readMember(
         m, progress,
         [&](const std::uint8_t *data, std::size_t n, std::string *why) {
             crc.update(data, n);
             encoder.write({data, n});
-            encoder.drainTo(pending);
-            return flush(why);
+            return !refused(why);
         },
         reason);
     if (!read)
         return !*shrunk; // giving up on compression is not an error
     encoder.finish();
-    encoder.drainTo(pending);
-    if (!flush(reason))
+    if (refused(reason))
         return !*shrunk;
     e.method = encoder.method().id;
     e.packedSize = static_cast<std::uint32_t>(packed);

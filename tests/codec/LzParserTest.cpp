@@ -326,8 +326,13 @@ public:
     std::uint32_t literalPrice(std::uint8_t) const override { return 8; }
     std::uint32_t distancePrice(std::uint32_t) const override { return 14; }
     std::uint32_t lengthPrice(std::uint32_t) const override { return 6; }
-    void learn(std::span<const LzToken> tokens) override { learned += tokens.size(); }
+    void learn(std::span<const LzToken> tokens) override
+    {
+        learned += tokens.size();
+        ++lessons;
+    }
     std::size_t learned = 0;
+    std::size_t lessons = 0; // one per segment, and one more for the warm-up
 };
 
 std::vector<LzToken> parseOptimal(const std::vector<std::uint8_t> &data, LzOptimalParams params,
@@ -403,4 +408,29 @@ TEST(LzOptimalParser, LongRunsAreTakenWholeAndStayFast)
     const auto tokens = parseOptimal(run, optimalLike(1u << 16), prices, 1u << 16);
     EXPECT_EQ(expandTokens(tokens), run);
     EXPECT_LT(tokens.size(), (1u << 20) / 200);
+}
+
+// Data with many matches at every position (two letters at random: every short string
+// recurs at many distances) fills a segment's room for matches before its positions
+// run out: the segment ends early, and the tokens still rebuild the input, across
+// pieces of any size.
+TEST(LzOptimalParser, SegmentsRichInMatchesEndEarlyAndStillRebuildTheInput)
+{
+    std::mt19937 rng(14);
+    std::vector<std::uint8_t> data(200000);
+    for (auto &b : data)
+        b = static_cast<std::uint8_t>('a' + rng() % 2);
+    const auto params = optimalLike(1u << 16);
+    const std::size_t fullSegments = data.size() / params.segmentSize;
+    for (std::size_t piece : {std::size_t{1000}, data.size()}) {
+        FlatPrices prices;
+        const auto tokens = parseOptimal(data, params, prices, piece);
+        ASSERT_EQ(expandTokens(tokens), data);
+        EXPECT_GT(prices.lessons, fullSegments + 10);
+    }
+    // Ordinary data keeps its full segments.
+    FlatPrices prices;
+    const auto mixed = mixedData(200000, 15);
+    ASSERT_EQ(expandTokens(parseOptimal(mixed, params, prices, 1000)), mixed);
+    EXPECT_LE(prices.lessons, fullSegments + 2);
 }

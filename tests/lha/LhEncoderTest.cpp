@@ -144,6 +144,25 @@ TEST(LhEncoder, ChunksSeeTheDictionaryBeforeThem)
     expectDecodesTo(LhMethod::Lh7, packed, data);
 }
 
+// The same across a pair's end, where the history is what was kept of the pair before:
+// a repeat of the pair's last 65,000 bytes, nearly a dictionary back, is all matches.
+TEST(LhEncoder, APairSeesTheDictionaryOfThePairBefore)
+{
+    std::mt19937 rng(7);
+    std::vector<std::uint8_t> data(std::size_t{1} << 20);
+    for (auto &b : data)
+        b = static_cast<std::uint8_t>(rng());
+    const std::vector<std::uint8_t> tail(data.end() - 65000, data.end());
+    data.insert(data.end(), tail.begin(), tail.end());
+    for (const std::size_t piece : {std::size_t{1} << 20, std::size_t{4099}}) {
+        // The random MiB costs about 1,100 bytes over its size; the repeat a few more.
+        // A history short by 1,000 bytes would cost as many again.
+        const auto packed = compress(LhMethod::Lh7, data, {}, piece);
+        EXPECT_LT(packed.size(), (std::size_t{1} << 20) + 1600);
+    }
+    expectRoundTrip(LhMethod::Lh7, data);
+}
+
 TEST(LhEncoder, SeveralRoundsOfChunksJoinSeamlessly)
 {
     const auto data = mixedData(2600000, 31);
@@ -245,4 +264,54 @@ TEST(LhEncoder, AStopDropsTheBlocksNotWrittenYet)
     enc.finish();
     enc.drainTo(out);
     EXPECT_EQ(out.size(), beforeStop);
+}
+
+// With an output sink the stream goes out a block at a time as it is coded, the same
+// bytes as drainTo() would give: a pair's output is never held whole.
+TEST(LhEncoder, OutputSinkGetsTheSameStreamABlockAtATime)
+{
+    std::mt19937 rng(12);
+    auto data = mixedData(3u << 20, 12);
+    for (std::size_t i = 1u << 20; i < (2u << 20); ++i)
+        data[i] = static_cast<std::uint8_t>(rng()); // a MiB that does not shrink
+    for (LhMethod m : {LhMethod::Lh5, LhMethod::Lh7}) {
+        std::vector<std::uint8_t> streamed;
+        std::size_t largest = 0, pieces = 0;
+        LhEncoderOptions options;
+        options.output = [&](std::span<const std::uint8_t> bytes) {
+            streamed.insert(streamed.end(), bytes.begin(), bytes.end());
+            largest = std::max(largest, bytes.size());
+            ++pieces;
+            return true;
+        };
+        const auto leftOver = compress(m, data, options, 100000);
+        EXPECT_TRUE(leftOver.empty());
+        EXPECT_EQ(streamed, compress(m, data));
+        // A block of 65535 literals and its tables, not a pair's 1 MiB.
+        EXPECT_LT(largest, std::size_t{80000}) << lhMethodInfo(m).id;
+        EXPECT_GT(pieces, 20u); // the random MiB alone makes 16 blocks
+    }
+}
+
+// A sink that refuses the bytes (the archive is full, or the data does not shrink)
+// drops the stream: nothing more is coded or handed over, finish() included, and the
+// parse is not waited for.
+TEST(LhEncoder, ARefusedOutputDropsTheStream)
+{
+    const auto data = mixedData(4u << 20, 13);
+    int calls = 0;
+    LhEncoderOptions options;
+    options.output = [&calls](std::span<const std::uint8_t>) { return ++calls < 2; };
+    LhEncoder enc(LhMethod::Lh7, options);
+    std::size_t at = 0;
+    for (; at < data.size() && calls < 2; at += 65536)
+        enc.write({data.data() + at, 65536});
+    EXPECT_EQ(calls, 2);
+    EXPECT_LT(at, data.size());
+    enc.write({data.data() + at, data.size() - at});
+    enc.finish();
+    std::vector<std::uint8_t> out;
+    enc.drainTo(out);
+    EXPECT_EQ(calls, 2);
+    EXPECT_TRUE(out.empty());
 }
