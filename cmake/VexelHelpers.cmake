@@ -125,12 +125,12 @@ endfunction()
 
 # vexel_library_code_in_test(sources...): sources of a library compiled into a test
 # program get back the level the libraries are built at: the build type's own (the last
-# -O of its flags), or that of a sanitizer build.
+# -O of its flags), or that of the address sanitizer build.
 function(vexel_library_code_in_test)
   string(TOUPPER "${CMAKE_BUILD_TYPE}" type)
   string(REGEX MATCHALL "-O[^ ]*" levels "${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${type}}")
   list(POP_BACK levels level)
-  if(VEXEL_SANITIZE)
+  if(VEXEL_SANITIZE_OPTIMIZE)
     set(level ${VEXEL_SANITIZE_OPTIMIZE})
   endif()
   if(level AND VEXEL_TEST_CODE_OPTIMIZE)
