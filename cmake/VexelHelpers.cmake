@@ -131,17 +131,36 @@ function(vexel_test_code_options result)
   endif()
 endfunction()
 
-# vexel_library_code_in_test(sources...): sources of a library compiled into a test
-# program get back the level the libraries are built at: the build type's own (the last
-# -O of its flags), or that of a sanitizer build.
-function(vexel_library_code_in_test)
+# The level the libraries are built at, in `result`: the build type's own (the last -O
+# of its flags), or that of the address sanitizer build.
+function(vexel_library_level result)
   string(TOUPPER "${CMAKE_BUILD_TYPE}" type)
   string(REGEX MATCHALL "-O[^ ]*" levels "${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${type}}")
   list(POP_BACK levels level)
-  if(VEXEL_SANITIZE)
+  if(VEXEL_SANITIZE_OPTIMIZE)
     set(level ${VEXEL_SANITIZE_OPTIMIZE})
   endif()
+  set(${result} "${level}" PARENT_SCOPE)
+endfunction()
+
+# vexel_library_code_in_test(sources...): sources of a library compiled into a test
+# program get back the level the libraries are built at.
+function(vexel_library_code_in_test)
+  vexel_library_level(level)
   if(level AND VEXEL_TEST_CODE_OPTIMIZE)
     set_source_files_properties(${ARGN} PROPERTIES COMPILE_OPTIONS "${level}")
+  endif()
+endfunction()
+
+# vexel_test_at_library_level(target): a test program whose own code does heavy work
+# (a brute-force reference, say) is compiled at the libraries' level, so that it does
+# not run many times slower than the code it checks. The definition marks it for the
+# optimisation-level test.
+function(vexel_test_at_library_level target)
+  vexel_library_level(level)
+  if(level AND VEXEL_TEST_CODE_OPTIMIZE)
+    # SHELL: keeps the option even where an equal one came earlier (CMake drops repeats).
+    target_compile_options(${target} PRIVATE "SHELL:${level}")
+    target_compile_definitions(${target} PRIVATE VEXEL_TEST_AT_LIBRARY_LEVEL)
   endif()
 endfunction()

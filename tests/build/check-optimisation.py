@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The build compiles test code at the test level and everything else at one level of
 its own: no library or codec is de-optimised by being tested, and no test source pays
-for the libraries' level.
+for the libraries' level unless it is marked as doing heavy work of its own
+(VEXEL_TEST_AT_LIBRARY_LEVEL), and then it is at exactly the libraries' level.
 
 Usage: check-optimisation.py BUILD_DIR SOURCE_DIR TEST_LEVEL (reads the build's
 compile_commands.json)
@@ -53,7 +54,10 @@ for entry in entries:
     if "-c" not in arguments(entry):
         continue  # not a compilation
     level = last_level(entry)
-    if is_test_code(entry):
+    if is_test_code(entry) and "-DVEXEL_TEST_AT_LIBRARY_LEVEL" in arguments(entry):
+        # A test program that does heavy work of its own, at the libraries' level.
+        library_levels.setdefault(level, []).append(relative_output(entry))
+    elif is_test_code(entry):
         tests += 1
         if level != test_level:
             problems.append(f"test code at {level}: {relative_output(entry)}")
