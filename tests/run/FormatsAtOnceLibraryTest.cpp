@@ -17,19 +17,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class FormatsAtOnceLibraries : public ::testing::Test {
+class FormatsAtOnceLibraries : public ::testing::Test, protected RecordedRun {
 protected:
     testsupport::TempFolder root;
     std::string source = root.path() + "src/";
     std::string save = root.path() + "save/";
     std::string tmp = root.path() + "tmp/";
-
-    RecordingHost host;
-    RunSettings settings;
-    RunRequest request;
-    RunControl control;
-    RunState state;
-    RunContext ctx{host, settings, request, control, state};
 
     void SetUp() override
     {

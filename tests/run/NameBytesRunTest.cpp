@@ -57,20 +57,13 @@ std::string hex(const std::string &bytes)
     return out.str();
 }
 
-class NameBytesRun : public ::testing::Test {
+class NameBytesRun : public ::testing::Test, protected RecordedRun {
 protected:
     testsupport::TempFolder root;
     // The base folder too: its bytes, a blank and quotes travel through the command line.
     std::string source = root.path() + "src \xff\"q\"/";
     std::string save = root.path() + "save/";
     std::string tmp = root.path() + "tmp/";
-
-    RecordingHost host;
-    RunSettings settings;
-    RunRequest request;
-    RunControl control;
-    RunState state;
-    RunContext ctx{host, settings, request, control, state};
 
     // The tree every format must give back: the files of the list with their exact name
     // bytes, and the linked tree as the link rule has it (links followed under their

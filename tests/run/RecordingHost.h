@@ -2,7 +2,9 @@
 // output name and records everything the run asks of it, in order.
 #pragma once
 
+#include "run/RunContext.h"
 #include "run/RunHost.h"
+#include "run/RunState.h"
 
 #include <functional>
 #include <string>
@@ -55,6 +57,17 @@ public:
         details.push_back(reason);
     }
     void runProgressModal() override {}
+};
+
+// Everything a run core call needs, wired together: a fixture derives from it (beside
+// ::testing::Test) to get the parts under their usual names.
+struct RecordedRun {
+    RecordingHost host;
+    RunSettings settings;
+    RunRequest request;
+    RunControl control;
+    RunState state;
+    RunContext ctx{host, settings, request, control, state};
 };
 
 } // namespace vexel

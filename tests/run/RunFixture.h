@@ -19,7 +19,7 @@
 
 namespace vexel {
 
-class RunFixture : public ::testing::Test {
+class RunFixture : public ::testing::Test, protected RecordedRun {
 protected:
     QTemporaryDir root;
     std::string top = root.path().toStdString() + "/";
@@ -28,13 +28,6 @@ protected:
     std::string source = top + "src dir/";
     std::string save = top + "save/";
     std::string log = top + "fake.log";
-
-    RecordingHost host;
-    RunSettings settings;
-    RunRequest request;
-    RunControl control;
-    RunState state;
-    RunContext ctx{host, settings, request, control, state};
 
     void SetUp() override
     {
