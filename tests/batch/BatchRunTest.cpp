@@ -241,6 +241,20 @@ bool eventually(Predicate predicate, std::chrono::milliseconds limit)
     return true;
 }
 
+// Interrupts the run and checks that it ends abandoned within `bound`: exit status 130
+// and the run's message on standard error.
+ChildResult interruptAndExpectAbandoned(VexelChild &child, std::chrono::seconds bound)
+{
+    const auto sent = std::chrono::steady_clock::now();
+    child.signal(SIGINT);
+    const ChildResult result = child.wait(10s);
+    const auto took = std::chrono::steady_clock::now() - sent;
+    EXPECT_EQ(result.status, 130) << result.err;
+    EXPECT_LT(took, bound);
+    EXPECT_NE(result.err.find("vexel: 処理を中止しました\n"), std::string::npos) << result.err;
+    return result;
+}
+
 TEST_F(BatchRun, InterruptDuringALongLzxRunStopsItAndLeavesNothing)
 {
     writeFile(source + "big/large.txt", corpusText(24 << 20, 9));
@@ -252,13 +266,7 @@ TEST_F(BatchRun, InterruptDuringALongLzxRunStopsItAndLeavesNothing)
     ASSERT_TRUE(
         eventually([&] { return child.errSoFar().find("1/1 ") != std::string::npos; }, 30s));
     std::this_thread::sleep_for(300ms);
-    const auto sent = std::chrono::steady_clock::now();
-    child.signal(SIGINT);
-    const ChildResult result = child.wait(10s);
-    const auto took = std::chrono::steady_clock::now() - sent;
-    EXPECT_EQ(result.status, 130) << result.err;
-    EXPECT_LT(took, 2s);
-    EXPECT_NE(result.err.find("vexel: 処理を中止しました\n"), std::string::npos) << result.err;
+    const ChildResult result = interruptAndExpectAbandoned(child, 2s);
     EXPECT_TRUE(result.out.empty());
     EXPECT_TRUE(namesIn(save).empty());
     EXPECT_TRUE(namesIn(tmp).empty());
@@ -281,12 +289,7 @@ TEST_F(BatchRun, InterruptEndsALibraryThatCannotHearIt)
     ASSERT_TRUE(
         eventually([&] { return child.errSoFar().find("1/1 ") != std::string::npos; }, 30s));
     std::this_thread::sleep_for(200ms);
-    const auto sent = std::chrono::steady_clock::now();
-    child.signal(SIGINT);
-    const ChildResult result = child.wait(10s);
-    EXPECT_EQ(result.status, 130) << result.err;
-    EXPECT_LT(std::chrono::steady_clock::now() - sent, 3s);
-    EXPECT_NE(result.err.find("vexel: 処理を中止しました\n"), std::string::npos) << result.err;
+    interruptAndExpectAbandoned(child, 3s);
     EXPECT_TRUE(namesIn(save).empty());
     EXPECT_TRUE(namesIn(tmp).empty());
 }
@@ -347,12 +350,7 @@ TEST_F(BatchRun, InterruptStopsEveryFormatRunningAtOnce)
     ASSERT_TRUE(child.started());
     ASSERT_TRUE(eventually(
         [&] { return processMentions(tmp) && fakes::readFakeLog(log).size() == 3; }, 30s));
-    const auto sent = std::chrono::steady_clock::now();
-    child.signal(SIGINT);
-    const ChildResult result = child.wait(10s);
-    EXPECT_EQ(result.status, 130) << result.err;
-    EXPECT_LT(std::chrono::steady_clock::now() - sent, 3s);
-    EXPECT_NE(result.err.find("vexel: 処理を中止しました\n"), std::string::npos) << result.err;
+    interruptAndExpectAbandoned(child, 3s);
     EXPECT_TRUE(eventually([&] { return !processMentions(tmp); }, 5s)) << "an archiver lives on";
     EXPECT_TRUE(namesIn(save).empty());
     EXPECT_TRUE(namesIn(tmp).empty());
