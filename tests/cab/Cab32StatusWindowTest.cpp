@@ -6,7 +6,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
-#include <QtTest>
+#include <QTest>
 
 using namespace cabtest;
 

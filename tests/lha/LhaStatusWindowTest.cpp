@@ -8,7 +8,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
-#include <QtTest>
+#include <QTest>
 
 using namespace vexel::testsupport;
 

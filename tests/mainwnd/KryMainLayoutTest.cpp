@@ -20,7 +20,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 using namespace vexel;
 

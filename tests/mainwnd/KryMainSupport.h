@@ -15,7 +15,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QtTest>
+#include <QTest>
 
 #include <functional>
 

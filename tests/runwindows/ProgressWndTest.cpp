@@ -9,7 +9,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
-#include <QtTest>
+#include <QTest>
 
 using namespace vexel;
 using vexel::test::ModalAnswerer;

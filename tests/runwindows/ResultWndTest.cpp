@@ -10,7 +10,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QtTest>
+#include <QTest>
+#include <QTimer>
 
 using namespace vexel;
 

@@ -14,7 +14,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 using namespace vexel;
 

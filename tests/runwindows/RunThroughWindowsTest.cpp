@@ -16,7 +16,7 @@
 #include <QProgressBar>
 #include <QSet>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 #include <functional>
 

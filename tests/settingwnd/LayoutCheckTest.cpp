@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <QtTest>
+#include <QTest>
 
 using namespace vexel;
 

@@ -19,7 +19,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QtTest>
+#include <QTest>
 
 #include <functional>
 
