@@ -15,9 +15,13 @@ case "${1:-build}" in
   package) wanted=$package ;;
   *) echo "usage: $0 build|test|bench|package" >&2; exit 2 ;;
 esac
+# One query for all of them: the test command runs this on every start.
+# shellcheck disable=SC2086
+installed=$(dpkg-query -W -f='${Package} ${Status}\n' $wanted 2>/dev/null |
+  awk '$NF == "installed" && $(NF-1) == "ok" { print $1 }')
 missing=""
 for p in $wanted; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+  echo "$installed" | grep -qx "$p" || missing="$missing $p"
 done
 [ -z "$missing" ] && exit 0
 SUDO=""
