@@ -294,8 +294,9 @@ TEST(MatchFinder, PositionsLeftOutOfTheTreesKeepTheTreesExact)
             starts.add(pos);
             inTree[pos] = true;
             const auto where = ::testing::Message() << "key " << keyBytes << " at " << pos;
-            if (longestInTree >= keyBytes)
+            if (longestInTree >= keyBytes) {
                 ASSERT_GE(m.length, longestInTree) << where;
+            }
             ASSERT_LE(m.length, longest) << where;
             for (const LzMatch &each : all)
                 ASSERT_EQ(matchAt(s, pos, each.distance, limit), each.length) << where;
