@@ -1,8 +1,8 @@
 // cab32.so end to end: cabinets written through the C entry point must pass the
 // reference tools and extract bit-exactly, for MSZIP and LZX at several windows.
+#include "../support/SanitizerScale.h"
 #include "CabTestSupport.h"
 #include "LoadedLibrary.h"
-#include "../support/SanitizerScale.h"
 
 #include <gtest/gtest.h>
 

@@ -159,7 +159,8 @@ public:
 private:
     std::uint32_t keyAt(std::size_t pos) const
     {
-        return std::uint32_t{s_[pos]} | std::uint32_t{s_[pos + 1]} << 8 | std::uint32_t{s_[pos + 2]} << 16;
+        return std::uint32_t{s_[pos]} | std::uint32_t{s_[pos + 1]} << 8
+            | std::uint32_t{s_[pos + 2]} << 16;
     }
 
     const std::vector<std::uint8_t> &s_;

@@ -1,7 +1,7 @@
 #include "codec/LhEncoder.h"
 #include "../codec/CodecTestSupport.h"
-#include "LhasaDecode.h"
 #include "../support/SanitizerScale.h"
+#include "LhasaDecode.h"
 
 #include <gtest/gtest.h>
 
@@ -319,7 +319,8 @@ TEST(LhEncoder, OutputSinkGetsTheSameStreamABlockAtATime)
 TEST(LhEncoder, ARefusedOutputDropsTheStream)
 {
     // The first blocks go out once the second pair is read in, at 2 MiB.
-    const auto data = mixedData(sanitizerScaled<std::size_t>(4u << 20, (2u << 20) + (256u << 10)), 13);
+    const auto data =
+        mixedData(sanitizerScaled<std::size_t>(4u << 20, (2u << 20) + (256u << 10)), 13);
     int calls = 0;
     LhEncoderOptions options;
     options.output = [&calls](std::span<const std::uint8_t>) { return ++calls < 2; };

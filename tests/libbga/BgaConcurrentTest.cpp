@@ -2,10 +2,10 @@
 // each thread registers its own callback just before its call, both calls work at the
 // same time, and each call's progress reaches its own callback only. Also run under
 // ThreadSanitizer (label "tsan").
+#include "../support/SanitizerScale.h"
 #include "BgaReader.h"
 #include "LoadedLibrary.h"
 #include "TestTree.h"
-#include "../support/SanitizerScale.h"
 
 #include <gtest/gtest.h>
 
