@@ -128,6 +128,45 @@ std::uint32_t matchAt(const std::vector<std::uint8_t> &s, std::size_t pos, std::
     return len;
 }
 
+// The earlier positions of `s` by their first three bytes, for a reference search that
+// looks only where a match can be: the finder reports none shorter than three bytes, so
+// where no earlier position shares three, the longest match that counts is none.
+class ThreeByteStarts {
+public:
+    explicit ThreeByteStarts(const std::vector<std::uint8_t> &s) : s_(s) {}
+
+    // Calls `f(q)` for each position q entered before `pos`, at most `window` back,
+    // whose first three bytes are those at `pos`.
+    template <typename F>
+    void forEachWithin(std::size_t pos, std::size_t window, F f) const
+    {
+        if (pos + 3 > s_.size())
+            return;
+        const auto it = byKey_.find(keyAt(pos));
+        if (it == byKey_.end())
+            return;
+        for (auto q = it->second.rbegin(); q != it->second.rend() && pos - *q <= window; ++q)
+            f(*q);
+    }
+
+    // Enters `pos`; positions are entered in ascending order.
+    void add(std::size_t pos)
+    {
+        if (pos + 3 <= s_.size())
+            byKey_[keyAt(pos)].push_back(pos);
+    }
+
+private:
+    std::uint32_t keyAt(std::size_t pos) const
+    {
+        return std::uint32_t{s_[pos]} | std::uint32_t{s_[pos + 1]} << 8
+            | std::uint32_t{s_[pos + 2]} << 16;
+    }
+
+    const std::vector<std::uint8_t> &s_;
+    std::unordered_map<std::uint32_t, std::vector<std::size_t>> byKey_;
+};
+
 TEST(MatchFinder, UnboundedTreeSearchFindsTheLongestMatchOfTheTreeKeyOrMore)
 {
     const std::uint32_t window = 4096;
@@ -138,13 +177,16 @@ TEST(MatchFinder, UnboundedTreeSearchFindsTheLongestMatchOfTheTreeKeyOrMore)
             p.treeHashBytes = keyBytes;
             MatchFinder finder(p);
             finder.append(s);
+            ThreeByteStarts starts(s);
             std::vector<LzMatch> all;
             for (std::size_t pos = 0; pos < s.size(); ++pos) {
                 const LzMatch m = finder.findAllAndInsert(all);
                 const std::size_t limit = std::min<std::size_t>(256, s.size() - pos);
                 std::uint32_t longest = 0;
-                for (std::size_t d = 1; d <= std::min<std::size_t>(pos, window); ++d)
-                    longest = std::max(longest, matchAt(s, pos, d, limit));
+                starts.forEachWithin(pos, window, [&](std::size_t q) {
+                    longest = std::max(longest, matchAt(s, pos, pos - q, limit));
+                });
+                starts.add(pos);
                 const auto where = ::testing::Message()
                     << "key " << keyBytes << " seed " << seed << " at " << pos;
                 // Matches as long as the tree key come from the tree and are exact;
@@ -232,26 +274,30 @@ TEST(MatchFinder, PositionsLeftOutOfTheTreesKeepTheTreesExact)
         p.treeHashBytes = keyBytes;
         MatchFinder finder(p);
         finder.append(s);
+        ThreeByteStarts starts(s);
         std::vector<bool> inTree(s.size(), false);
         std::vector<LzMatch> all;
         for (std::size_t pos = 0; pos < s.size(); ++pos, finder.advance()) {
             if (pos % 100 >= 70) {
                 finder.insertShortOnly();
+                starts.add(pos);
                 continue;
             }
             const LzMatch m = finder.findAllAndInsert(all);
             const std::size_t limit = std::min<std::size_t>(256, s.size() - pos);
             std::uint32_t longestInTree = 0, longest = 0;
-            for (std::size_t d = 1; d <= std::min<std::size_t>(pos, window); ++d) {
-                const std::uint32_t len = matchAt(s, pos, d, limit);
+            starts.forEachWithin(pos, window, [&](std::size_t q) {
+                const std::uint32_t len = matchAt(s, pos, pos - q, limit);
                 longest = std::max(longest, len);
-                if (inTree[pos - d])
+                if (inTree[q])
                     longestInTree = std::max(longestInTree, len);
-            }
+            });
+            starts.add(pos);
             inTree[pos] = true;
             const auto where = ::testing::Message() << "key " << keyBytes << " at " << pos;
-            if (longestInTree >= keyBytes)
+            if (longestInTree >= keyBytes) {
                 ASSERT_GE(m.length, longestInTree) << where;
+            }
             ASSERT_LE(m.length, longest) << where;
             for (const LzMatch &each : all)
                 ASSERT_EQ(matchAt(s, pos, each.distance, limit), each.length) << where;

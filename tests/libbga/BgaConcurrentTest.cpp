@@ -2,6 +2,7 @@
 // each thread registers its own callback just before its call, both calls work at the
 // same time, and each call's progress reaches its own callback only. Also run under
 // ThreadSanitizer (label "tsan").
+#include "../support/SanitizerScale.h"
 #include "BgaReader.h"
 #include "LoadedLibrary.h"
 #include "TestTree.h"
@@ -61,8 +62,11 @@ TEST(BgaConcurrent, GzaAndBzaAtOnceEachReachTheirOwnCallback)
     fs::create_directories(base + "small");
     fs::create_directories(base + "large");
     writeFile(base + "small/a.txt", std::string(300'000, 'a'));
+    // Long enough that the BZA call is still at work while the GZA call runs; under a
+    // sanitizer both run many times slower, and a third of it does.
+    const std::size_t largeBytes = vexel::test::sanitizerScaled<std::size_t>(3'000'000, 1'000'000);
     std::string text;
-    for (int i = 0; text.size() < 3'000'000; ++i)
+    for (int i = 0; text.size() < largeBytes; ++i)
         text += "line " + std::to_string(i * 7919 % 100003) + " of the larger input\n";
     writeFile(base + "large/b.txt", text);
 
