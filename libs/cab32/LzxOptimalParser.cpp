@@ -55,6 +55,7 @@ vexel::codec::MatchFinderParams finderParams(int windowBits, std::uint32_t maxCh
     // matches far back in a big window in reasonable time.
     params.structure = vexel::codec::MatchStructure::BinaryTree;
     params.treeHashBytes = treeHashBytes;
+    params.lanes = vexel::codec::MatchFinder::kMaxLanes;
     return params;
 }
 
