@@ -33,8 +33,8 @@ constexpr std::uint32_t kMaxShortHash4Bits = 16;
 inline std::uint32_t MatchFinder::matchLength(std::size_t a, std::size_t b,
                                               std::uint32_t limit) const
 {
-    const std::uint8_t *pa = buffer_.data() + a;
-    const std::uint8_t *pb = buffer_.data() + b;
+    const std::uint8_t *pa = buffer_.get() + a;
+    const std::uint8_t *pb = buffer_.get() + b;
     std::uint32_t n = 0;
     while (n + 8 <= limit) {
         std::uint64_t x, y;
@@ -71,13 +71,16 @@ MatchFinder::MatchFinder(const MatchFinderParams &params) : params_(params)
     hashBits_ = hashBitsFor(w);
     hash4Bits_ = std::min(hashBits_, kMaxShortHash4Bits);
     capacity_ = std::max<std::size_t>(4 * std::size_t{ring_}, 1u << 18);
-    buffer_.resize(capacity_ + 8);
+    buffer_.reset(static_cast<std::uint8_t *>(std::malloc(capacity_ + 8)));
     head_.assign(std::size_t{1} << hashBits_, kNone);
     head3_.assign(std::size_t{1} << kShortHashBits, kNone);
     if (params.structure == MatchStructure::BinaryTree && params.treeHashBytes > kHashBytes)
         head4_.assign(std::size_t{1} << hash4Bits_, kNone);
-    links_.assign(params.structure == MatchStructure::HashChains ? ring_ : 2 * std::size_t{ring_},
-                  kNone);
+    linkCount_ = params.structure == MatchStructure::HashChains ? ring_ : 2 * std::size_t{ring_};
+    links_.reset(static_cast<std::int32_t *>(std::calloc(linkCount_, sizeof(std::int32_t))));
+    if (!buffer_ || !links_)
+        throw std::bad_alloc();
+    std::memset(buffer_.get(), 0, 8); // the padding after end_
 }
 
 std::uint32_t MatchFinder::history() const
@@ -91,8 +94,9 @@ std::size_t MatchFinder::append(std::span<const std::uint8_t> input)
         slide();
     const std::size_t n = std::min(input.size(), capacity_ - end_);
     if (n != 0)
-        std::memcpy(buffer_.data() + end_, input.data(), n);
+        std::memcpy(buffer_.get() + end_, input.data(), n);
     end_ += n;
+    std::memset(buffer_.get() + end_, 0, 8); // hashes and prefetches read a little past end_
     return n;
 }
 
@@ -106,7 +110,7 @@ void MatchFinder::slide()
     const std::size_t shift = (cursor_ - w) / w * w;
     if (shift == 0)
         return;
-    std::memmove(buffer_.data(), buffer_.data() + shift, end_ - shift);
+    std::memmove(buffer_.get(), buffer_.get() + shift, end_ - shift);
     cursor_ -= shift;
     end_ -= shift;
     const auto s = static_cast<std::int32_t>(shift);
@@ -114,7 +118,7 @@ void MatchFinder::slide()
     std::for_each(head_.begin(), head_.end(), rebase);
     std::for_each(head3_.begin(), head3_.end(), rebase);
     std::for_each(head4_.begin(), head4_.end(), rebase);
-    std::for_each(links_.begin(), links_.end(), rebase);
+    std::for_each(links_.get(), links_.get() + linkCount_, rebase);
     aheadStart_ = aheadStart_ >= shift ? aheadStart_ - shift : 0;
     aheadEnd_ = aheadEnd_ >= shift ? aheadEnd_ - shift : 0;
 }
@@ -122,7 +126,7 @@ void MatchFinder::slide()
 inline std::uint32_t MatchFinder::hashAt(std::size_t pos) const
 {
     std::uint32_t v;
-    std::memcpy(&v, buffer_.data() + pos, 4);
+    std::memcpy(&v, buffer_.get() + pos, 4);
     return (v * 2654435761u) >> (32 - hashBits_);
 }
 
@@ -130,7 +134,7 @@ inline std::uint32_t MatchFinder::hash3At(std::size_t pos, std::uint32_t bits) c
 {
     // The buffer's padding makes the 4-byte read safe; only three bytes count.
     std::uint32_t v;
-    std::memcpy(&v, buffer_.data() + pos, 4);
+    std::memcpy(&v, buffer_.get() + pos, 4);
     return ((v << 8) * 2654435761u) >> (32 - bits);
 }
 
@@ -140,7 +144,7 @@ inline std::uint32_t MatchFinder::treeHashAt(std::size_t pos) const
         return hashAt(pos);
     // The buffer's padding makes the 8-byte read safe; only the hashed bytes count.
     std::uint64_t v;
-    std::memcpy(&v, buffer_.data() + pos, 8);
+    std::memcpy(&v, buffer_.get() + pos, 8);
     v <<= 64 - 8 * params_.treeHashBytes;
     return static_cast<std::uint32_t>((v * 0x9E3779B97F4A7C15ull) >> (64 - hashBits_));
 }
@@ -202,7 +206,7 @@ inline LzMatch MatchFinder::shortMatches(std::size_t pos, std::uint32_t limit, b
     // Any position sharing 4 bytes shares 3 too, so this one is no closer: it counts
     // only when it is longer, and it is the same position when that shares 4 bytes.
     std::uint32_t v;
-    std::memcpy(&v, buffer_.data() + pos, 4);
+    std::memcpy(&v, buffer_.get() + pos, 4);
     const std::uint32_t h4 = (v * 2654435761u) >> (32 - hash4Bits_);
     if (wanted && best.length < kHashBytes) {
         const LzMatch m = shortMatch(pos, head4_[h4], limit, nullptr);
@@ -223,7 +227,7 @@ LzMatch MatchFinder::chainFindAndInsert(std::vector<LzMatch> *all)
     if (limit < kShortBytes)
         return best;
     const std::size_t cur = cursor_;
-    const std::uint8_t *data = buffer_.data();
+    const std::uint8_t *data = buffer_.get();
     // The newest position with the same 3 bytes gives the short matches ...
     best = shortMatch(cur, head3_[hash3At(cur, kShortHashBits)], limit, all);
     std::uint32_t bestLen = std::max(best.length, kShortBytes - 1);
@@ -274,7 +278,7 @@ LzMatch MatchFinder::findAllAndInsert(std::vector<LzMatch> &matches)
         return;
     const auto p = static_cast<std::size_t>(pos);
     __builtin_prefetch(&links_[2 * (p & (ring_ - 1))]);
-    __builtin_prefetch(buffer_.data() + p + at);
+    __builtin_prefetch(buffer_.get() + p + at);
 }
 
 // The tree root of a position is a random read in a table of megabytes, and so are the
@@ -292,7 +296,7 @@ LzMatch MatchFinder::findAllAndInsert(std::vector<LzMatch> &matches)
         prefetchNode(head_[treeHashAt(pos + kRootAhead)], 0);
         const std::int32_t recent = head3_[hash3At(pos + kRootAhead, kShortHashBits)];
         if (recent >= 0)
-            __builtin_prefetch(buffer_.data() + recent);
+            __builtin_prefetch(buffer_.get() + recent);
     }
 }
 
@@ -336,7 +340,7 @@ inline void MatchFinder::beginWalk(TreeWalk &walk, std::size_t pos, bool wanted,
         return;
     }
     --w.steps;
-    const std::uint8_t *data = buffer_.data();
+    const std::uint8_t *data = buffer_.get();
     std::int32_t *node = &links_[2 * (static_cast<std::size_t>(cand) & (ring_ - 1))];
     std::uint32_t len = std::min(w.smallerLen, w.largerLen);
     // The walk is a chain of cache misses, one node after the other: fetching both

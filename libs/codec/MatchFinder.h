@@ -13,6 +13,8 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -71,7 +73,7 @@ public:
     // Bytes from the cursor to the end of the input appended so far.
     std::uint32_t available() const { return static_cast<std::uint32_t>(end_ - cursor_); }
     // The byte at the cursor; history() bytes before it may be read too.
-    const std::uint8_t *current() const { return buffer_.data() + cursor_; }
+    const std::uint8_t *current() const { return buffer_.get() + cursor_; }
     std::uint32_t history() const;
 
     // The longest match at the cursor (the closest of equal length), at most
@@ -144,15 +146,25 @@ private:
     MatchFinderParams params_;
     std::uint32_t hashBits_;
     std::uint32_t hash4Bits_; // of head4_
-    std::vector<std::uint8_t> buffer_; // capacity_ bytes, and padding for 8-byte reads
+    // Big tables come from calloc/malloc, not from a vector that writes every byte
+    // first: the pages a short stream never reaches are never mapped (a 2 MiB window's
+    // tables are tens of megabytes; filling them cost a quarter of the time of 1 MiB).
+    struct FreeMemory {
+        void operator()(void *p) const { std::free(p); }
+    };
+    template <typename T> using Table = std::unique_ptr<T[], FreeMemory>;
+    // capacity_ bytes, and padding for 8-byte reads, kept zero just after end_
+    Table<std::uint8_t> buffer_;
     std::size_t capacity_;
     std::uint32_t ring_;              // power of two above maxDistance
     std::vector<std::int32_t> head_;  // chains: newest per 4-byte hash; tree: root per 4-byte hash
     std::vector<std::int32_t> head3_; // newest position per 3-byte hash
     std::vector<std::int32_t> head4_; // newest position per 4-byte hash, when trees hash more
     // Chains: the previous position with the same hash; tree: the two children.
-    // Indexed by position modulo the ring.
-    std::vector<std::int32_t> links_;
+    // Indexed by position modulo the ring. Starts zero, not kNone: a slot is read only
+    // once its position has been entered, which writes it (slide() rebases the rest).
+    Table<std::int32_t> links_;
+    std::size_t linkCount_;
     std::size_t cursor_ = 0;
     std::size_t end_ = 0;
     // Positions searched ahead by treeInsertLanes(): [aheadStart_, aheadEnd_), their
