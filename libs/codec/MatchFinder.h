@@ -60,7 +60,7 @@ struct MatchFinderParams {
 
 class MatchFinder {
 public:
-    static constexpr std::uint32_t kMaxLanes = 8;
+    static constexpr std::uint32_t kMaxLanes = 16;
 
     // Throws std::invalid_argument for parameters outside the ranges above.
     explicit MatchFinder(const MatchFinderParams &params);
@@ -83,7 +83,8 @@ public:
     // Like findAndInsert(), and fills `matches` with the matches met, each longer
     // than the one before, so every length up to the longest has a distance.
     // Returns the longest.
-    // Searches one position at a time, whatever `lanes` says.
+    // Searches one position at a time, whatever `lanes` says; throws std::logic_error
+    // at a position findAndInsert has searched ahead already (do not mix the two).
     LzMatch findAllAndInsert(std::vector<LzMatch> &matches);
     // Moves the cursor one byte on, without entering anything (use after findAndInsert).
     void advance() { ++cursor_; }
