@@ -34,12 +34,15 @@ LzxEncoder::~LzxEncoder() = default;
 
 std::uint16_t LzxEncoder::method() const { return lzxMethod(options_.windowBits); }
 
+// Longer tree keys make smaller trees (fewer steps per search); matches shorter than
+// the key then come only from the newest positions sharing 3 and 4 bytes, which small
+// windows feel most (see Options::treeHashBytes).
 std::uint32_t LzxEncoder::treeHashBytes() const
 {
-    constexpr int kLongKeyWindowBits = 20;
+    constexpr int kLongKeyWindowBits = 18;
     if (options_.treeHashBytes != 0)
         return options_.treeHashBytes;
-    return options_.windowBits >= kLongKeyWindowBits ? 8 : 4;
+    return options_.windowBits >= kLongKeyWindowBits ? 8 : 6;
 }
 
 void LzxEncoder::beginFolder(FrameSink sink)

@@ -33,8 +33,8 @@ constexpr std::uint32_t kMaxShortHash4Bits = 16;
 inline std::uint32_t MatchFinder::matchLength(std::size_t a, std::size_t b,
                                               std::uint32_t limit) const
 {
-    const std::uint8_t *pa = buffer_.data() + a;
-    const std::uint8_t *pb = buffer_.data() + b;
+    const std::uint8_t *pa = buffer_.get() + a;
+    const std::uint8_t *pb = buffer_.get() + b;
     std::uint32_t n = 0;
     while (n + 8 <= limit) {
         std::uint64_t x, y;
@@ -60,20 +60,27 @@ MatchFinder::MatchFinder(const MatchFinderParams &params) : params_(params)
         throw std::invalid_argument("longest match out of range");
     if (params.treeHashBytes < kHashBytes || params.treeHashBytes > 8)
         throw std::invalid_argument("tree hash length out of range");
+    if (params.lanes > kMaxLanes)
+        throw std::invalid_argument("too many search lanes");
     if (params_.maxChain == 0)
         params_.maxChain = 1;
+    if (params_.lanes == 0)
+        params_.lanes = 1;
     // The ring must hold positions maxDistance back, beside the cursor's own slot.
     ring_ = std::bit_ceil(params.maxDistance + 1);
     hashBits_ = hashBitsFor(w);
     hash4Bits_ = std::min(hashBits_, kMaxShortHash4Bits);
     capacity_ = std::max<std::size_t>(4 * std::size_t{ring_}, 1u << 18);
-    buffer_.resize(capacity_ + 8);
+    buffer_.reset(static_cast<std::uint8_t *>(std::malloc(capacity_ + 8)));
     head_.assign(std::size_t{1} << hashBits_, kNone);
     head3_.assign(std::size_t{1} << kShortHashBits, kNone);
     if (params.structure == MatchStructure::BinaryTree && params.treeHashBytes > kHashBytes)
         head4_.assign(std::size_t{1} << hash4Bits_, kNone);
-    links_.assign(params.structure == MatchStructure::HashChains ? ring_ : 2 * std::size_t{ring_},
-                  kNone);
+    linkCount_ = params.structure == MatchStructure::HashChains ? ring_ : 2 * std::size_t{ring_};
+    links_.reset(static_cast<std::int32_t *>(std::calloc(linkCount_, sizeof(std::int32_t))));
+    if (!buffer_ || !links_)
+        throw std::bad_alloc();
+    std::memset(buffer_.get(), 0, 8); // the padding after end_
 }
 
 std::uint32_t MatchFinder::history() const
@@ -87,8 +94,9 @@ std::size_t MatchFinder::append(std::span<const std::uint8_t> input)
         slide();
     const std::size_t n = std::min(input.size(), capacity_ - end_);
     if (n != 0)
-        std::memcpy(buffer_.data() + end_, input.data(), n);
+        std::memcpy(buffer_.get() + end_, input.data(), n);
     end_ += n;
+    std::memset(buffer_.get() + end_, 0, 8); // hashes and prefetches read a little past end_
     return n;
 }
 
@@ -102,7 +110,7 @@ void MatchFinder::slide()
     const std::size_t shift = (cursor_ - w) / w * w;
     if (shift == 0)
         return;
-    std::memmove(buffer_.data(), buffer_.data() + shift, end_ - shift);
+    std::memmove(buffer_.get(), buffer_.get() + shift, end_ - shift);
     cursor_ -= shift;
     end_ -= shift;
     const auto s = static_cast<std::int32_t>(shift);
@@ -110,13 +118,15 @@ void MatchFinder::slide()
     std::for_each(head_.begin(), head_.end(), rebase);
     std::for_each(head3_.begin(), head3_.end(), rebase);
     std::for_each(head4_.begin(), head4_.end(), rebase);
-    std::for_each(links_.begin(), links_.end(), rebase);
+    std::for_each(links_.get(), links_.get() + linkCount_, rebase);
+    aheadStart_ = aheadStart_ >= shift ? aheadStart_ - shift : 0;
+    aheadEnd_ = aheadEnd_ >= shift ? aheadEnd_ - shift : 0;
 }
 
 inline std::uint32_t MatchFinder::hashAt(std::size_t pos) const
 {
     std::uint32_t v;
-    std::memcpy(&v, buffer_.data() + pos, 4);
+    std::memcpy(&v, buffer_.get() + pos, 4);
     return (v * 2654435761u) >> (32 - hashBits_);
 }
 
@@ -124,7 +134,7 @@ inline std::uint32_t MatchFinder::hash3At(std::size_t pos, std::uint32_t bits) c
 {
     // The buffer's padding makes the 4-byte read safe; only three bytes count.
     std::uint32_t v;
-    std::memcpy(&v, buffer_.data() + pos, 4);
+    std::memcpy(&v, buffer_.get() + pos, 4);
     return ((v << 8) * 2654435761u) >> (32 - bits);
 }
 
@@ -134,7 +144,7 @@ inline std::uint32_t MatchFinder::treeHashAt(std::size_t pos) const
         return hashAt(pos);
     // The buffer's padding makes the 8-byte read safe; only the hashed bytes count.
     std::uint64_t v;
-    std::memcpy(&v, buffer_.data() + pos, 8);
+    std::memcpy(&v, buffer_.get() + pos, 8);
     v <<= 64 - 8 * params_.treeHashBytes;
     return static_cast<std::uint32_t>((v * 0x9E3779B97F4A7C15ull) >> (64 - hashBits_));
 }
@@ -153,54 +163,60 @@ void MatchFinder::insert(std::size_t pos)
 
 LzMatch MatchFinder::findAndInsert()
 {
+    if (params_.structure == MatchStructure::BinaryTree && params_.lanes > 1) {
+        if (cursor_ >= end_)
+            return {};
+        if (cursor_ < aheadStart_ || cursor_ >= aheadEnd_)
+            treeInsertLanes();
+        return ahead_[cursor_ - aheadStart_];
+    }
     if (params_.structure == MatchStructure::BinaryTree)
         return treeInsert(true, nullptr);
     return chainFindAndInsert(nullptr);
 }
 
-inline LzMatch MatchFinder::shortMatch(std::int32_t recent, std::uint32_t limit,
+inline LzMatch MatchFinder::shortMatch(std::size_t pos, std::int32_t recent, std::uint32_t limit,
                                        std::vector<LzMatch> *all) const
 {
     LzMatch m;
-    if (recent == kNone || cursor_ - static_cast<std::size_t>(recent) > params_.maxDistance)
+    if (recent == kNone || pos - static_cast<std::size_t>(recent) > params_.maxDistance)
         return m;
     // Most candidates of a hashed slot that differ do so in the first bytes.
-    if (buffer_[static_cast<std::size_t>(recent)] != buffer_[cursor_])
+    if (buffer_[static_cast<std::size_t>(recent)] != buffer_[pos])
         return m;
-    const std::uint32_t len = matchLength(static_cast<std::size_t>(recent), cursor_, limit);
+    const std::uint32_t len = matchLength(static_cast<std::size_t>(recent), pos, limit);
     if (len < kShortBytes)
         return m;
-    m = {len, static_cast<std::uint32_t>(cursor_ - static_cast<std::size_t>(recent))};
+    m = {len, static_cast<std::uint32_t>(pos - static_cast<std::size_t>(recent))};
     if (all)
         all->push_back(m);
     return m;
 }
 
-inline LzMatch MatchFinder::shortMatches(std::uint32_t limit, bool wanted,
+inline LzMatch MatchFinder::shortMatches(std::size_t pos, std::uint32_t limit, bool wanted,
                                          std::vector<LzMatch> *all)
 {
-    const std::size_t cur = cursor_;
-    const std::uint32_t h3 = hash3At(cur, kShortHashBits);
+    const std::uint32_t h3 = hash3At(pos, kShortHashBits);
     LzMatch best;
     if (wanted)
-        best = shortMatch(head3_[h3], limit, all);
-    head3_[h3] = static_cast<std::int32_t>(cur);
+        best = shortMatch(pos, head3_[h3], limit, all);
+    head3_[h3] = static_cast<std::int32_t>(pos);
     if (head4_.empty() || limit < kHashBytes)
         return best;
     // Any position sharing 4 bytes shares 3 too, so this one is no closer: it counts
     // only when it is longer, and it is the same position when that shares 4 bytes.
     std::uint32_t v;
-    std::memcpy(&v, buffer_.data() + cur, 4);
+    std::memcpy(&v, buffer_.get() + pos, 4);
     const std::uint32_t h4 = (v * 2654435761u) >> (32 - hash4Bits_);
     if (wanted && best.length < kHashBytes) {
-        const LzMatch m = shortMatch(head4_[h4], limit, nullptr);
+        const LzMatch m = shortMatch(pos, head4_[h4], limit, nullptr);
         if (m.length > best.length) {
             best = m;
             if (all)
                 all->push_back(m);
         }
     }
-    head4_[h4] = static_cast<std::int32_t>(cur);
+    head4_[h4] = static_cast<std::int32_t>(pos);
     return best;
 }
 
@@ -211,9 +227,9 @@ LzMatch MatchFinder::chainFindAndInsert(std::vector<LzMatch> *all)
     if (limit < kShortBytes)
         return best;
     const std::size_t cur = cursor_;
-    const std::uint8_t *data = buffer_.data();
+    const std::uint8_t *data = buffer_.get();
     // The newest position with the same 3 bytes gives the short matches ...
-    best = shortMatch(head3_[hash3At(cur, kShortHashBits)], limit, all);
+    best = shortMatch(cur, head3_[hash3At(cur, kShortHashBits)], limit, all);
     std::uint32_t bestLen = std::max(best.length, kShortBytes - 1);
     // ... and the chain of positions with the same 4 bytes the longer ones: far
     // fewer candidates than a 3-byte chain on text, where "the " and "e t" abound.
@@ -245,6 +261,8 @@ LzMatch MatchFinder::chainFindAndInsert(std::vector<LzMatch> *all)
 LzMatch MatchFinder::findAllAndInsert(std::vector<LzMatch> &matches)
 {
     matches.clear();
+    if (cursor_ < aheadEnd_)
+        throw std::logic_error("the cursor was searched ahead already");
     if (params_.structure == MatchStructure::BinaryTree)
         return treeInsert(true, &matches);
     return chainFindAndInsert(&matches);
@@ -260,112 +278,181 @@ LzMatch MatchFinder::findAllAndInsert(std::vector<LzMatch> &matches)
         return;
     const auto p = static_cast<std::size_t>(pos);
     __builtin_prefetch(&links_[2 * (p & (ring_ - 1))]);
-    __builtin_prefetch(buffer_.data() + p + at);
+    __builtin_prefetch(buffer_.get() + p + at);
 }
 
 // The tree root of a position is a random read in a table of megabytes, and so are the
 // root's node and bytes and the bytes of the newest position sharing 3 bytes: fetched a
 // few positions ahead, they are in the cache by the time the search starts there,
 // instead of three misses at the start of every search.
-[[gnu::always_inline]] inline void MatchFinder::prefetchAhead() const
+[[gnu::always_inline]] inline void MatchFinder::prefetchAhead(std::size_t pos) const
 {
     constexpr std::size_t kHeadAhead = 16; // positions ahead whose root slot is fetched
     constexpr std::size_t kRootAhead = 8;  // ... and whose root node and bytes are
     // treeHashAt() reads 8 bytes; the buffer's padding covers those past end_.
-    if (cursor_ + kHeadAhead < end_)
-        __builtin_prefetch(&head_[treeHashAt(cursor_ + kHeadAhead)]);
-    if (cursor_ + kRootAhead < end_) {
-        prefetchNode(head_[treeHashAt(cursor_ + kRootAhead)], 0);
-        const std::int32_t recent = head3_[hash3At(cursor_ + kRootAhead, kShortHashBits)];
+    if (pos + kHeadAhead < end_)
+        __builtin_prefetch(&head_[treeHashAt(pos + kHeadAhead)]);
+    if (pos + kRootAhead < end_) {
+        prefetchNode(head_[treeHashAt(pos + kRootAhead)], 0);
+        const std::int32_t recent = head3_[hash3At(pos + kRootAhead, kShortHashBits)];
         if (recent >= 0)
-            __builtin_prefetch(buffer_.data() + recent);
+            __builtin_prefetch(buffer_.get() + recent);
     }
 }
 
-LzMatch MatchFinder::treeInsert(bool wanted, std::vector<LzMatch> *all)
+// The positions sharing a hash of their first treeHashBytes form a binary search tree
+// ordered by the bytes that follow them, newest at the root. Walking down from the root
+// to place a position visits exactly the candidates that share the longest prefixes with
+// it, and re-links the tree around the position as its new root. Shorter matches come
+// from the newest positions sharing 3 and 4 bytes.
+inline void MatchFinder::beginWalk(TreeWalk &walk, std::size_t pos, bool wanted,
+                                   std::vector<LzMatch> *all)
 {
-    // The positions sharing a hash of their first treeHashBytes form a binary search
-    // tree ordered by the bytes that follow them, newest at the root. Walking down
-    // from the root to place the cursor visits exactly the candidates that share the
-    // longest prefixes with it, and re-links the tree around the cursor as its new
-    // root. Shorter matches come from the newest positions sharing 3 and 4 bytes.
-    LzMatch best;
-    const std::uint32_t limit = std::min(params_.maxMatch, available());
-    if (limit < kShortBytes)
-        return best;
-    const std::size_t cur = cursor_;
-    const std::uint8_t *data = buffer_.data();
-    prefetchAhead();
-    best = shortMatches(limit, wanted, all);
-    std::uint32_t bestLen = std::max(best.length, kShortBytes - 1);
-    if (limit < params_.treeHashBytes)
-        return best;
-    const std::uint32_t lenLimit = std::min(limit, params_.niceLength);
-    const std::uint32_t h = treeHashAt(cur);
-    std::int32_t cand = head_[h];
-    head_[h] = static_cast<std::int32_t>(cur);
-    std::int32_t *smallerSlot = &links_[2 * (cur & (ring_ - 1))];    // takes the next smaller node
-    std::int32_t *largerSlot = &links_[2 * (cur & (ring_ - 1)) + 1]; // takes the next larger node
-    std::uint32_t smallerLen = 0, largerLen = 0; // prefix shared with every node on that side
-    // Candidates older than this are out of reach; kNone is below it too.
-    const std::int64_t oldest =
-        std::max<std::int64_t>(0, static_cast<std::int64_t>(cur) - params_.maxDistance);
-    for (std::uint32_t steps = params_.maxChain;; --steps) {
-        if (cand < oldest || steps == 0) {
-            *smallerSlot = *largerSlot = kNone;
-            break;
-        }
-        std::int32_t *node = &links_[2 * (static_cast<std::size_t>(cand) & (ring_ - 1))];
-        std::uint32_t len = std::min(smallerLen, largerLen);
-        // The walk is a chain of cache misses, one node after the other: fetching both
-        // children while this candidate is compared overlaps the next step's misses.
-        prefetchNode(node[0], len);
-        prefetchNode(node[1], len);
-        len += matchLength(static_cast<std::size_t>(cand) + len, cur + len, lenLimit - len);
-        if (len > bestLen) {
-            bestLen = len;
-            best = {len, static_cast<std::uint32_t>(cur - static_cast<std::size_t>(cand))};
-            if (all)
-                all->push_back(best);
-        }
-        if (len == lenLimit) {
-            // The candidate equals the cursor as far as the tree looks: the cursor
-            // takes its place, with its subtrees.
-            *smallerSlot = node[0];
-            *largerSlot = node[1];
-            break;
-        }
-        if (data[cand + len] < data[cur + len]) {
-            *smallerSlot = cand;
-            smallerSlot = &node[1];
-            cand = node[1];
-            smallerLen = len;
-        } else {
-            *largerSlot = cand;
-            largerSlot = &node[0];
-            cand = node[0];
-            largerLen = len;
-        }
+    walk.cur = pos;
+    walk.done = true;
+    walk.best = {};
+    walk.limit = std::min<std::uint32_t>(params_.maxMatch, static_cast<std::uint32_t>(end_ - pos));
+    walk.lenLimit = std::min(walk.limit, params_.niceLength); // nothing to grow when no walk
+    if (walk.limit < kShortBytes)
+        return;
+    prefetchAhead(pos);
+    walk.best = shortMatches(pos, walk.limit, wanted, all);
+    walk.bestLen = std::max(walk.best.length, kShortBytes - 1);
+    if (walk.limit < params_.treeHashBytes)
+        return;
+    walk.done = false;
+    const std::uint32_t h = treeHashAt(pos);
+    walk.cand = head_[h];
+    head_[h] = static_cast<std::int32_t>(pos);
+    walk.smallerSlot = &links_[2 * (pos & (ring_ - 1))];
+    walk.largerSlot = walk.smallerSlot + 1;
+    walk.smallerLen = walk.largerLen = 0;
+    walk.steps = params_.maxChain;
+    walk.oldest = std::max<std::int64_t>(0, static_cast<std::int64_t>(pos) - params_.maxDistance);
+}
+
+[[gnu::always_inline]] inline void MatchFinder::walkStep(TreeWalk &w, std::vector<LzMatch> *all)
+{
+    const std::int32_t cand = w.cand;
+    if (cand < w.oldest || w.steps == 0) { // kNone is below oldest too
+        *w.smallerSlot = *w.largerSlot = kNone;
+        w.done = true;
+        return;
     }
-    if (wanted && best.length == lenLimit && lenLimit < limit) {
-        best.length +=
-            matchLength(cur - best.distance + lenLimit, cur + lenLimit, limit - lenLimit);
+    --w.steps;
+    const std::uint8_t *data = buffer_.get();
+    std::int32_t *node = &links_[2 * (static_cast<std::size_t>(cand) & (ring_ - 1))];
+    std::uint32_t len = std::min(w.smallerLen, w.largerLen);
+    // The walk is a chain of cache misses, one node after the other: fetching both
+    // children while this candidate is compared overlaps the next step's misses.
+    prefetchNode(node[0], len);
+    prefetchNode(node[1], len);
+    len += matchLength(static_cast<std::size_t>(cand) + len, w.cur + len, w.lenLimit - len);
+    if (len > w.bestLen) {
+        w.bestLen = len;
+        w.best = {len, static_cast<std::uint32_t>(w.cur - static_cast<std::size_t>(cand))};
+        if (all)
+            all->push_back(w.best);
+    }
+    if (len == w.lenLimit) {
+        // The candidate equals the position as far as the tree looks: the position
+        // takes its place, with its subtrees.
+        *w.smallerSlot = node[0];
+        *w.largerSlot = node[1];
+        w.done = true;
+        return;
+    }
+    if (data[cand + len] < data[w.cur + len]) {
+        *w.smallerSlot = cand;
+        w.smallerSlot = &node[1];
+        w.cand = node[1];
+        w.smallerLen = len;
+    } else {
+        *w.largerSlot = cand;
+        w.largerSlot = &node[0];
+        w.cand = node[0];
+        w.largerLen = len;
+    }
+}
+
+inline LzMatch MatchFinder::endWalk(TreeWalk &w, bool wanted, std::vector<LzMatch> *all) const
+{
+    LzMatch best = w.best;
+    if (wanted && best.length == w.lenLimit && w.lenLimit < w.limit) {
+        best.length += matchLength(w.cur - best.distance + w.lenLimit, w.cur + w.lenLimit,
+                                   w.limit - w.lenLimit);
         if (all)
             all->back() = best;
     }
     return best;
 }
 
+LzMatch MatchFinder::treeInsert(bool wanted, std::vector<LzMatch> *all)
+{
+    TreeWalk walk;
+    beginWalk(walk, cursor_, wanted, all);
+    while (!walk.done)
+        walkStep(walk, all);
+    return endWalk(walk, wanted, all);
+}
+
+void MatchFinder::treeInsertLanes()
+{
+    // The walks of positions in one tree depend on each other (each re-links the tree
+    // the next walks), those in different trees do not: the lanes take the cursor and
+    // the positions after it up to the first whose tree is already taken. Positions
+    // after the cursor join only with a full match of bytes after them, so that their
+    // matches are those a search at the time the cursor gets there would find.
+    std::array<TreeWalk, kMaxLanes> walks;
+    std::array<std::uint32_t, kMaxLanes> trees{};
+    std::uint32_t lanes = 0;
+    for (std::size_t pos = cursor_; lanes < params_.lanes && pos < end_; ++pos, ++lanes) {
+        if (lanes != 0) {
+            if (end_ - pos <= params_.maxMatch)
+                break;
+            trees[lanes] = treeHashAt(pos);
+            if (std::find(trees.begin(), trees.begin() + lanes, trees[lanes]) !=
+                trees.begin() + lanes)
+                break;
+        } else if (end_ - pos >= params_.treeHashBytes) {
+            trees[0] = treeHashAt(pos);
+        }
+        beginWalk(walks[lanes], pos, true, nullptr);
+    }
+    // A position entered ahead takes the ring slot of the position a ring before it,
+    // which the walks of the positions before it could still reach when the ring is
+    // hardly longer than the largest distance (LZX's windows): the batch's walks stop
+    // short of those few farthest positions.
+    const auto reused = static_cast<std::int64_t>(cursor_ + lanes) - std::int64_t{ring_};
+    for (std::uint32_t i = 0; i < lanes; ++i)
+        walks[i].oldest = std::max(walks[i].oldest, reused);
+    for (bool busy = true; busy;) {
+        busy = false;
+        for (std::uint32_t i = 0; i < lanes; ++i) {
+            if (!walks[i].done) {
+                walkStep(walks[i], nullptr);
+                busy = true;
+            }
+        }
+    }
+    for (std::uint32_t i = 0; i < lanes; ++i)
+        ahead_[i] = endWalk(walks[i], true, nullptr);
+    aheadStart_ = cursor_;
+    aheadEnd_ = cursor_ + lanes;
+}
+
 void MatchFinder::insertShortOnly()
 {
-    if (available() >= kHashBytes)
-        shortMatches(kHashBytes, false, nullptr);
+    if (cursor_ >= aheadEnd_ && available() >= kHashBytes)
+        shortMatches(cursor_, kHashBytes, false, nullptr);
 }
 
 void MatchFinder::skip(std::uint32_t count)
 {
     for (std::uint32_t i = 0; i < count && cursor_ < end_; ++i) {
-        if (params_.structure == MatchStructure::BinaryTree)
+        if (cursor_ < aheadEnd_)
+            ; // searched ahead and entered already
+        else if (params_.structure == MatchStructure::BinaryTree)
             treeInsert(false, nullptr);
         else
             insert(cursor_);

@@ -11,7 +11,10 @@
 // Not thread-safe; one finder per stream.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -44,10 +47,21 @@ struct MatchFinderParams {
     // (fewer steps per search on text, where common 4-byte strings abound) and
     // matches shorter than this come from the newest position sharing 3 and 4 bytes.
     std::uint32_t treeHashBytes = 4;
+    // Tree searches run side by side, 1 .. kMaxLanes (trees only, findAndInsert only).
+    // A walk is a chain of cache misses, one node after the other; the walks of the
+    // next few positions, in different trees, overlap theirs. Their positions enter
+    // the trees before the cursor gets there, where a single search would have left
+    // them out (insertShortOnly, skip): the trees hold a few more positions, never
+    // fewer. Matches are those a single search finds, but for the last (lanes - 1)
+    // distances of a ring (the power of two above maxDistance) that maxDistance nearly
+    // fills: the positions entered ahead take those positions' slots.
+    std::uint32_t lanes = 1;
 };
 
 class MatchFinder {
 public:
+    static constexpr std::uint32_t kMaxLanes = 16;
+
     // Throws std::invalid_argument for parameters outside the ranges above.
     explicit MatchFinder(const MatchFinderParams &params);
 
@@ -59,7 +73,7 @@ public:
     // Bytes from the cursor to the end of the input appended so far.
     std::uint32_t available() const { return static_cast<std::uint32_t>(end_ - cursor_); }
     // The byte at the cursor; history() bytes before it may be read too.
-    const std::uint8_t *current() const { return buffer_.data() + cursor_; }
+    const std::uint8_t *current() const { return buffer_.get() + cursor_; }
     std::uint32_t history() const;
 
     // The longest match at the cursor (the closest of equal length), at most
@@ -69,6 +83,8 @@ public:
     // Like findAndInsert(), and fills `matches` with the matches met, each longer
     // than the one before, so every length up to the longest has a distance.
     // Returns the longest.
+    // Searches one position at a time, whatever `lanes` says; throws std::logic_error
+    // at a position findAndInsert has searched ahead already (do not mix the two).
     LzMatch findAllAndInsert(std::vector<LzMatch> &matches);
     // Moves the cursor one byte on, without entering anything (use after findAndInsert).
     void advance() { ++cursor_; }
@@ -83,20 +99,45 @@ public:
     const MatchFinderParams &params() const { return params_; }
 
 private:
+    // One tree search in progress: where it stands in the tree, and what it has found.
+    struct TreeWalk {
+        std::size_t cur = 0;            // the position searched and entered
+        std::int32_t cand = -1;         // the node to compare next
+        std::int32_t *smallerSlot = nullptr; // takes the next smaller node
+        std::int32_t *largerSlot = nullptr;  // takes the next larger node
+        std::uint32_t smallerLen = 0, largerLen = 0; // prefix shared with every node on that side
+        std::uint32_t bestLen = 0, lenLimit = 0, limit = 0, steps = 0;
+        std::int64_t oldest = 0; // candidates older than this are out of reach
+        LzMatch best;
+        bool done = false;
+    };
+
     std::uint32_t hashAt(std::size_t pos) const;
     std::uint32_t hash3At(std::size_t pos, std::uint32_t bits) const;
     std::uint32_t treeHashAt(std::size_t pos) const;
     // The newest positions sharing 3 and 4 bytes with the cursor give its short
     // matches, appended to `all` when longer than the one before; enters the cursor.
-    LzMatch shortMatches(std::uint32_t limit, bool wanted, std::vector<LzMatch> *all);
-    // The match at `recent` (the newest position with the cursor's 3 bytes), if any.
-    LzMatch shortMatch(std::int32_t recent, std::uint32_t limit, std::vector<LzMatch> *all) const;
+    LzMatch shortMatches(std::size_t pos, std::uint32_t limit, bool wanted,
+                         std::vector<LzMatch> *all);
+    // The match at `recent` (the newest position with the bytes at `pos`), if any.
+    LzMatch shortMatch(std::size_t pos, std::int32_t recent, std::uint32_t limit,
+                       std::vector<LzMatch> *all) const;
     LzMatch chainFindAndInsert(std::vector<LzMatch> *all);
     // Enters the cursor in its tree; returns the longest match met when `wanted`,
     // and appends every longer match met to `all` when given.
     LzMatch treeInsert(bool wanted, std::vector<LzMatch> *all);
-    // Asks the cache for the tree roots of positions a little ahead of the cursor.
-    void prefetchAhead() const;
+    // Searches the cursor and the next positions in other trees side by side, enters
+    // them all, and keeps their matches in ahead_.
+    void treeInsertLanes();
+    // Finds the short matches at `pos` and sets `walk` up to enter `pos` in its tree
+    // (`walk.done` when there is no tree to walk).
+    void beginWalk(TreeWalk &walk, std::size_t pos, bool wanted, std::vector<LzMatch> *all);
+    // One node of the walk.
+    void walkStep(TreeWalk &walk, std::vector<LzMatch> *all);
+    // The walk's longest match, grown past niceLength when `wanted`.
+    LzMatch endWalk(TreeWalk &walk, bool wanted, std::vector<LzMatch> *all) const;
+    // Asks the cache for the tree roots of positions a little ahead of `pos`.
+    void prefetchAhead(std::size_t pos) const;
     // Asks the cache for tree node `pos` and its bytes from `at` on.
     void prefetchNode(std::int32_t pos, std::uint32_t at) const;
     void insert(std::size_t pos);
@@ -106,17 +147,32 @@ private:
     MatchFinderParams params_;
     std::uint32_t hashBits_;
     std::uint32_t hash4Bits_; // of head4_
-    std::vector<std::uint8_t> buffer_; // capacity_ bytes, and padding for 8-byte reads
+    // Big tables come from calloc/malloc, not from a vector that writes every byte
+    // first: the pages a short stream never reaches are never mapped (a 2 MiB window's
+    // tables are tens of megabytes; filling them cost a quarter of the time of 1 MiB).
+    struct FreeMemory {
+        void operator()(void *p) const { std::free(p); }
+    };
+    template <typename T> using Table = std::unique_ptr<T[], FreeMemory>;
+    // capacity_ bytes, and padding for 8-byte reads, kept zero just after end_
+    Table<std::uint8_t> buffer_;
     std::size_t capacity_;
     std::uint32_t ring_;              // power of two above maxDistance
     std::vector<std::int32_t> head_;  // chains: newest per 4-byte hash; tree: root per 4-byte hash
     std::vector<std::int32_t> head3_; // newest position per 3-byte hash
     std::vector<std::int32_t> head4_; // newest position per 4-byte hash, when trees hash more
     // Chains: the previous position with the same hash; tree: the two children.
-    // Indexed by position modulo the ring.
-    std::vector<std::int32_t> links_;
+    // Indexed by position modulo the ring. Starts zero, not kNone: a slot is read only
+    // once its position has been entered, which writes it (slide() rebases the rest).
+    Table<std::int32_t> links_;
+    std::size_t linkCount_;
     std::size_t cursor_ = 0;
     std::size_t end_ = 0;
+    // Positions searched ahead by treeInsertLanes(): [aheadStart_, aheadEnd_), their
+    // matches in ahead_; they are in the trees and short-match hashes already.
+    std::size_t aheadStart_ = 0;
+    std::size_t aheadEnd_ = 0;
+    std::array<LzMatch, kMaxLanes> ahead_{};
 };
 
 } // namespace vexel::codec

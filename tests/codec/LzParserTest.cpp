@@ -305,6 +305,124 @@ TEST(MatchFinder, PositionsLeftOutOfTheTreesKeepTheTreesExact)
     }
 }
 
+// Finders that differ only in their search lanes, over `s` appended in uneven pieces,
+// so that the lanes meet the end of the bytes appended so far and the buffer slides.
+struct LanePair {
+    LanePair(const std::vector<std::uint8_t> &s, MatchFinderParams p, std::uint32_t lanes)
+        : data(s), single(p), side(withLanes(p, lanes))
+    {
+    }
+    static MatchFinderParams withLanes(MatchFinderParams p, std::uint32_t lanes)
+    {
+        p.lanes = lanes;
+        return p;
+    }
+    // Keeps both finders fed up to a little past `pos`, piece sizes varying.
+    void feed(std::size_t pos)
+    {
+        while (appended < data.size() && appended < pos + 200 + (pos * 7919) % 900) {
+            const std::size_t n = std::min<std::size_t>(1 + (appended * 31) % 5000, data.size() - appended);
+            const std::span piece(data.data() + appended, n);
+            const std::size_t a = single.append(piece), b = side.append(piece);
+            ASSERT_EQ(a, b);
+            if (a == 0)
+                break;
+            appended += a;
+        }
+    }
+    const std::vector<std::uint8_t> &data;
+    MatchFinder single, side;
+    std::size_t appended = 0;
+};
+
+TEST(MatchFinder, SearchesSideBySideFindWhatOneAtATimeFinds)
+{
+    // Past 256 KiB the buffer slides; 8-byte keys take the 4-byte short-match table too.
+    // Where the largest distance nearly fills the ring (as in LZX), the positions entered
+    // ahead reuse the slots of the farthest ones: matches that far are given up, the
+    // rest must be the same.
+    for (const std::uint32_t keyBytes : {4u, 8u}) {
+        for (const std::uint32_t lanes : {2u, MatchFinder::kMaxLanes}) {
+            for (const std::uint32_t reach : {4000u, 4093u}) {
+            auto s = mixedData(300000, lanes + keyBytes);
+            s.insert(s.end(), s.begin() + 1000, s.begin() + 1003); // ends in a short match
+            MatchFinderParams p{4096, reach, 257, 48, 128, MatchStructure::BinaryTree};
+            p.treeHashBytes = keyBytes;
+            LanePair pair(s, p, lanes);
+            for (std::size_t pos = 0; pos < s.size(); ++pos) {
+                pair.feed(pos);
+                const LzMatch one = pair.single.findAndInsert();
+                const LzMatch many = pair.side.findAndInsert();
+                const auto where = ::testing::Message() << "key " << keyBytes << " lanes "
+                                                        << lanes << " reach " << reach << " at " << pos;
+                if (reach + lanes <= 4096 || one.distance + lanes <= 4096) {
+                    ASSERT_EQ(many.length, one.length) << where;
+                    ASSERT_EQ(many.distance, one.distance) << where;
+                }
+                if (many.length != 0) {
+                    ASSERT_GE(many.distance, 1u) << where;
+                    ASSERT_LE(many.distance, reach) << where;
+                    ASSERT_EQ(matchAt(s, pos, many.distance, std::min<std::size_t>(257, s.size() - pos)),
+                              many.length) << where;
+                }
+                pair.single.advance();
+                pair.side.advance();
+            }
+            }
+        }
+    }
+}
+
+TEST(MatchFinder, SearchesAheadOverStretchesLeftOutKeepTheTreesExact)
+{
+    // Stretches left out of the trees (insertShortOnly, the inside of long matches) may
+    // have been searched and entered ahead already: the side-by-side finder then holds
+    // those positions too, so its matches are real and, from the tree key on, at least
+    // as long as the longest among the positions a one-at-a-time finder enters.
+    const std::uint32_t window = 4096;
+    for (const std::uint32_t keyBytes : {4u, 6u}) {
+        const auto s = mixedData(20000, 40 + keyBytes);
+        MatchFinderParams p{window, window, 256, 1u << 30, 256, MatchStructure::BinaryTree};
+        p.treeHashBytes = keyBytes;
+        p.lanes = MatchFinder::kMaxLanes;
+        MatchFinder finder(p);
+        std::vector<bool> entered(s.size(), false); // by a finder searching one at a time
+        std::size_t appended = 0;
+        for (std::size_t pos = 0; pos < s.size(); ++pos, finder.advance()) {
+            while (appended < s.size() && appended < pos + 300 + (pos * 7919) % 700)
+                appended += finder.append({s.data() + appended,
+                                           std::min<std::size_t>(1 + appended % 3000, s.size() - appended)});
+            if (pos % 100 >= 70 || pos % 37 == 5) {
+                finder.insertShortOnly();
+                continue;
+            }
+            if (pos % 53 == 11) { // skip() enters what the lanes have not, and moves on;
+                finder.skip(1);   // the position after it is left out altogether
+                entered[pos++] = true;
+                continue;
+            }
+            const LzMatch m = finder.findAndInsert();
+            const std::size_t limit = std::min<std::size_t>(256, s.size() - pos);
+            std::uint32_t longestEntered = 0, longest = 0;
+            for (std::size_t d = 1; d <= std::min<std::size_t>(pos, window); ++d) {
+                const std::uint32_t len = matchAt(s, pos, d, limit);
+                longest = std::max(longest, len);
+                if (entered[pos - d])
+                    longestEntered = std::max(longestEntered, len);
+            }
+            entered[pos] = true;
+            const auto where = ::testing::Message() << "key " << keyBytes << " at " << pos;
+            if (m.length != 0) {
+                ASSERT_EQ(matchAt(s, pos, m.distance, limit), m.length) << where;
+            }
+            if (longestEntered >= keyBytes) {
+                ASSERT_GE(m.length, longestEntered) << where;
+            }
+            ASSERT_LE(m.length, longest) << where;
+        }
+    }
+}
+
 TEST(LzParser, ShortFarMatchesBecomeLiterals)
 {
     auto params = lhaLike(1u << 16);
