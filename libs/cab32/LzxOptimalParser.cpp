@@ -1,10 +1,9 @@
 #include "LzxOptimalParser.h"
 
 #include "CabFormat.h"
+#include "codec/CommonPrefix.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
 #include <limits>
 
 namespace cab::lzx {
@@ -22,24 +21,6 @@ constexpr std::uint32_t kUnreached = std::numeric_limits<std::uint32_t>::max();
 // A frame takes tens of milliseconds to parse on a busy machine (text, the largest
 // window); a stop is looked at eight times per frame.
 constexpr std::size_t kStopCheckPositions = 4096;
-
-// Repeated offsets inside long matches compare up to 257 bytes per position: eight at
-// a time.
-std::uint32_t commonLength(const std::uint8_t *a, const std::uint8_t *b, std::uint32_t limit)
-{
-    std::uint32_t n = 0;
-    while (n + 8 <= limit) {
-        std::uint64_t x, y;
-        std::memcpy(&x, a + n, 8);
-        std::memcpy(&y, b + n, 8);
-        if (x != y)
-            return n + static_cast<std::uint32_t>(std::countr_zero(x ^ y) / 8);
-        n += 8;
-    }
-    while (n < limit && a[n] == b[n])
-        ++n;
-    return n;
-}
 
 vexel::codec::MatchFinderParams finderParams(int windowBits, std::uint32_t maxChain,
                                              std::uint32_t niceLength, std::uint32_t treeHashBytes)
@@ -191,7 +172,7 @@ void LzxOptimalParser::relaxFrom(std::size_t i, const LzMatch &best, std::uint32
                 != here.offsets.r + r)
             continue;
         bestIsRepeated = bestIsRepeated || distance == best.distance;
-        const std::uint32_t length = commonLength(cur, cur - distance, limit);
+        const std::uint32_t length = vexel::codec::commonPrefixLength(cur, cur - distance, limit);
         RepeatedOffsets after = here.offsets;
         after.code(distance, 0);
         relax(i, distance, r, {firstRepeatLength(here, r), length}, after);

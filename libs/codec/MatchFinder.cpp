@@ -1,5 +1,7 @@
 #include "MatchFinder.h"
 
+#include "CommonPrefix.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -33,20 +35,7 @@ constexpr std::uint32_t kMaxShortHash4Bits = 16;
 inline std::uint32_t MatchFinder::matchLength(std::size_t a, std::size_t b,
                                               std::uint32_t limit) const
 {
-    const std::uint8_t *pa = buffer_.get() + a;
-    const std::uint8_t *pb = buffer_.get() + b;
-    std::uint32_t n = 0;
-    while (n + 8 <= limit) {
-        std::uint64_t x, y;
-        std::memcpy(&x, pa + n, 8);
-        std::memcpy(&y, pb + n, 8);
-        if (x != y)
-            return n + static_cast<std::uint32_t>(std::countr_zero(x ^ y) / 8);
-        n += 8;
-    }
-    while (n < limit && pa[n] == pb[n])
-        ++n;
-    return n;
+    return commonPrefixLength(buffer_.get() + a, buffer_.get() + b, limit);
 }
 
 MatchFinder::MatchFinder(const MatchFinderParams &params) : params_(params)
@@ -123,11 +112,11 @@ void MatchFinder::slide()
     aheadEnd_ = aheadEnd_ >= shift ? aheadEnd_ - shift : 0;
 }
 
-inline std::uint32_t MatchFinder::hashAt(std::size_t pos) const
+inline std::uint32_t MatchFinder::hashAt(std::size_t pos, std::uint32_t bits) const
 {
     std::uint32_t v;
     std::memcpy(&v, buffer_.get() + pos, 4);
-    return (v * 2654435761u) >> (32 - hashBits_);
+    return (v * 2654435761u) >> (32 - bits);
 }
 
 inline std::uint32_t MatchFinder::hash3At(std::size_t pos, std::uint32_t bits) const
@@ -141,7 +130,7 @@ inline std::uint32_t MatchFinder::hash3At(std::size_t pos, std::uint32_t bits) c
 inline std::uint32_t MatchFinder::treeHashAt(std::size_t pos) const
 {
     if (params_.treeHashBytes == kHashBytes)
-        return hashAt(pos);
+        return hashAt(pos, hashBits_);
     // The buffer's padding makes the 8-byte read safe; only the hashed bytes count.
     std::uint64_t v;
     std::memcpy(&v, buffer_.get() + pos, 8);
@@ -156,7 +145,7 @@ void MatchFinder::insert(std::size_t pos)
     head3_[hash3At(pos, kShortHashBits)] = static_cast<std::int32_t>(pos);
     if (end_ - pos < kHashBytes)
         return;
-    const std::uint32_t h = hashAt(pos);
+    const std::uint32_t h = hashAt(pos, hashBits_);
     links_[pos & (ring_ - 1)] = head_[h];
     head_[h] = static_cast<std::int32_t>(pos);
 }
@@ -205,9 +194,7 @@ inline LzMatch MatchFinder::shortMatches(std::size_t pos, std::uint32_t limit, b
         return best;
     // Any position sharing 4 bytes shares 3 too, so this one is no closer: it counts
     // only when it is longer, and it is the same position when that shares 4 bytes.
-    std::uint32_t v;
-    std::memcpy(&v, buffer_.get() + pos, 4);
-    const std::uint32_t h4 = (v * 2654435761u) >> (32 - hash4Bits_);
+    const std::uint32_t h4 = hashAt(pos, hash4Bits_);
     if (wanted && best.length < kHashBytes) {
         const LzMatch m = shortMatch(pos, head4_[h4], limit, nullptr);
         if (m.length > best.length) {
@@ -233,7 +220,8 @@ LzMatch MatchFinder::chainFindAndInsert(std::vector<LzMatch> *all)
     std::uint32_t bestLen = std::max(best.length, kShortBytes - 1);
     // ... and the chain of positions with the same 4 bytes the longer ones: far
     // fewer candidates than a 3-byte chain on text, where "the " and "e t" abound.
-    std::int32_t cand = limit >= kHashBytes && bestLen < limit ? head_[hashAt(cur)] : kNone;
+    std::int32_t cand =
+        limit >= kHashBytes && bestLen < limit ? head_[hashAt(cur, hashBits_)] : kNone;
     for (std::uint32_t steps = params_.maxChain; cand != kNone && steps != 0; --steps) {
         const std::size_t distance = cur - static_cast<std::size_t>(cand);
         if (distance > params_.maxDistance || bestLen >= params_.niceLength)
@@ -450,12 +438,13 @@ void MatchFinder::insertShortOnly()
 void MatchFinder::skip(std::uint32_t count)
 {
     for (std::uint32_t i = 0; i < count && cursor_ < end_; ++i) {
-        if (cursor_ < aheadEnd_)
-            ; // searched ahead and entered already
-        else if (params_.structure == MatchStructure::BinaryTree)
-            treeInsert(false, nullptr);
-        else
-            insert(cursor_);
+        // Positions searched ahead are in their trees already.
+        if (cursor_ >= aheadEnd_) {
+            if (params_.structure == MatchStructure::BinaryTree)
+                treeInsert(false, nullptr);
+            else
+                insert(cursor_);
+        }
         advance();
     }
 }

@@ -112,7 +112,7 @@ private:
         bool done = false;
     };
 
-    std::uint32_t hashAt(std::size_t pos) const;
+    std::uint32_t hashAt(std::size_t pos, std::uint32_t bits) const;
     std::uint32_t hash3At(std::size_t pos, std::uint32_t bits) const;
     std::uint32_t treeHashAt(std::size_t pos) const;
     // The newest positions sharing 3 and 4 bytes with the cursor give its short
