@@ -16,6 +16,21 @@ using vexel::test::sanitizerScaled;
 
 namespace {
 
+// `size` random bytes from `seed`, then again the `count` of them that start at `from`:
+// a copy that only a match reaching that far back can code cheaply.
+std::vector<std::uint8_t> randomThenRepeat(unsigned seed, std::size_t size, std::size_t from,
+                                           std::size_t count)
+{
+    std::mt19937 rng(seed);
+    std::vector<std::uint8_t> data(size);
+    for (auto &b : data)
+        b = static_cast<std::uint8_t>(rng());
+    const std::vector<std::uint8_t> copy(data.begin() + static_cast<std::ptrdiff_t>(from),
+                                         data.begin() + static_cast<std::ptrdiff_t>(from + count));
+    data.insert(data.end(), copy.begin(), copy.end());
+    return data;
+}
+
 std::vector<std::uint8_t> compress(LhMethod method, const std::vector<std::uint8_t> &data,
                                    const LhEncoderOptions &options = {},
                                    std::size_t piece = 1u << 20)
@@ -89,12 +104,7 @@ TEST(LhEncoder, MatchesAtTheFullDictionaryDistance)
 {
     for (LhMethod m : kMethods) {
         const std::size_t dict = std::size_t{1} << lhMethodInfo(m).dictBits;
-        std::mt19937 rng(static_cast<unsigned>(dict));
-        std::vector<std::uint8_t> data(dict);
-        for (auto &b : data)
-            b = static_cast<std::uint8_t>(rng());
-        const std::vector<std::uint8_t> head(data.begin(), data.begin() + 4000);
-        data.insert(data.end(), head.begin(), head.end());
+        const auto data = randomThenRepeat(static_cast<unsigned>(dict), dict, 0, 4000);
         const auto packed = compress(m, data);
         // The repeat is coded as matches, not as 4000 random literals.
         EXPECT_LT(packed.size(), dict + 2000);
@@ -140,12 +150,8 @@ TEST(LhEncoder, ChunksSeeTheDictionaryBeforeThem)
 {
     // Random bytes up to the first chunk end, then a copy of their last 60,000 bytes:
     // the second chunk is all one match into the first, if its parser was primed.
-    std::mt19937 rng(6);
-    std::vector<std::uint8_t> data(std::size_t{1} << 19);
-    for (auto &b : data)
-        b = static_cast<std::uint8_t>(rng());
-    const std::vector<std::uint8_t> tail(data.end() - 60000, data.end());
-    data.insert(data.end(), tail.begin(), tail.end());
+    const std::size_t size = std::size_t{1} << 19;
+    const auto data = randomThenRepeat(6, size, size - 60000, 60000);
     const auto packed = compress(LhMethod::Lh7, data);
     EXPECT_LT(packed.size(), (std::size_t{1} << 19) + 3000);
     expectDecodesTo(LhMethod::Lh7, packed, data);
@@ -155,12 +161,8 @@ TEST(LhEncoder, ChunksSeeTheDictionaryBeforeThem)
 // a repeat of the pair's last 65,000 bytes, nearly a dictionary back, is all matches.
 TEST(LhEncoder, APairSeesTheDictionaryOfThePairBefore)
 {
-    std::mt19937 rng(7);
-    std::vector<std::uint8_t> data(std::size_t{1} << 20);
-    for (auto &b : data)
-        b = static_cast<std::uint8_t>(rng());
-    const std::vector<std::uint8_t> tail(data.end() - 65000, data.end());
-    data.insert(data.end(), tail.begin(), tail.end());
+    const std::size_t size = std::size_t{1} << 20;
+    const auto data = randomThenRepeat(7, size, size - 65000, 65000);
     for (const std::size_t piece : {std::size_t{1} << 20, std::size_t{4099}}) {
         // The random MiB costs about 1,100 bytes over its size; the repeat a few more.
         // A history short by 1,000 bytes would cost as many again.
