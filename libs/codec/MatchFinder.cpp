@@ -60,16 +60,15 @@ MatchFinder::MatchFinder(const MatchFinderParams &params) : params_(params)
     hashBits_ = hashBitsFor(w);
     hash4Bits_ = std::min(hashBits_, kMaxShortHash4Bits);
     capacity_ = std::max<std::size_t>(4 * std::size_t{ring_}, 1u << 18);
-    buffer_.reset(static_cast<std::uint8_t *>(std::malloc(capacity_ + 8)));
-    head_.assign(std::size_t{1} << hashBits_, kNone);
+    buffer_ = makeBigTable<std::uint8_t>(capacity_ + 8);
+    headCount_ = std::size_t{1} << hashBits_;
+    head_ = makeBigTable<std::int32_t>(headCount_);
+    std::fill(head_.get(), head_.get() + headCount_, kNone);
     head3_.assign(std::size_t{1} << kShortHashBits, kNone);
     if (params.structure == MatchStructure::BinaryTree && params.treeHashBytes > kHashBytes)
         head4_.assign(std::size_t{1} << hash4Bits_, kNone);
     linkCount_ = params.structure == MatchStructure::HashChains ? ring_ : 2 * std::size_t{ring_};
-    links_.reset(static_cast<std::int32_t *>(std::calloc(linkCount_, sizeof(std::int32_t))));
-    if (!buffer_ || !links_)
-        throw std::bad_alloc();
-    std::memset(buffer_.get(), 0, 8); // the padding after end_
+    links_ = makeBigTable<std::int32_t>(linkCount_);
 }
 
 std::uint32_t MatchFinder::history() const
@@ -104,7 +103,7 @@ void MatchFinder::slide()
     end_ -= shift;
     const auto s = static_cast<std::int32_t>(shift);
     auto rebase = [s](std::int32_t &p) { p = p >= s ? p - s : kNone; };
-    std::for_each(head_.begin(), head_.end(), rebase);
+    std::for_each(head_.get(), head_.get() + headCount_, rebase);
     std::for_each(head3_.begin(), head3_.end(), rebase);
     std::for_each(head4_.begin(), head4_.end(), rebase);
     std::for_each(links_.get(), links_.get() + linkCount_, rebase);

@@ -11,6 +11,8 @@
 // Not thread-safe; one finder per stream.
 #pragma once
 
+#include "BigTable.h"
+
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -147,18 +149,17 @@ private:
     MatchFinderParams params_;
     std::uint32_t hashBits_;
     std::uint32_t hash4Bits_; // of head4_
-    // Big tables come from calloc/malloc, not from a vector that writes every byte
-    // first: the pages a short stream never reaches are never mapped (a 2 MiB window's
-    // tables are tens of megabytes; filling them cost a quarter of the time of 1 MiB).
-    struct FreeMemory {
-        void operator()(void *p) const { std::free(p); }
-    };
-    template <typename T> using Table = std::unique_ptr<T[], FreeMemory>;
+    // Big tables are mapped zeroed (BigTable.h), not taken from a vector that writes
+    // every byte first: the pages a short stream never reaches are never mapped (a
+    // 2 MiB window's tables are tens of megabytes; filling them cost a quarter of the
+    // time of 1 MiB).
+    template <typename T> using Table = BigTable<T>;
     // capacity_ bytes, and padding for 8-byte reads, kept zero just after end_
     Table<std::uint8_t> buffer_;
     std::size_t capacity_;
     std::uint32_t ring_;              // power of two above maxDistance
-    std::vector<std::int32_t> head_;  // chains: newest per 4-byte hash; tree: root per 4-byte hash
+    Table<std::int32_t> head_;        // chains: newest per 4-byte hash; tree: root per 4-byte hash
+    std::size_t headCount_;
     std::vector<std::int32_t> head3_; // newest position per 3-byte hash
     std::vector<std::int32_t> head4_; // newest position per 4-byte hash, when trees hash more
     // Chains: the previous position with the same hash; tree: the two children.
