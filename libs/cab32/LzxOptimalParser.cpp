@@ -114,17 +114,25 @@ void LzxOptimalParser::relax(std::size_t from, std::uint32_t distance, int slot,
     reach(from + last);
     const std::uint32_t base = nodes_[from].price + slotExtraBits(slot);
     const std::uint8_t *headers = &mainBits_[std::size_t(kNumChars + slot * kLengthHeaders)];
-    for (std::uint32_t len = first; len <= last; ++len) {
-        const int header = std::min<int>(int(len) - kMinMatch, kLengthHeaders - 1);
-        const std::uint32_t price = base + headers[header] + lengthTail_[len];
-        Node &to = nodes_[from + len];
-        if (price < to.price) {
-            to.price = price;
-            to.distance = distance;
-            to.length = std::uint16_t(len);
-            to.offsets = after;
+    Node *to = &nodes_[from];
+    auto take = [&](std::uint32_t len, std::uint32_t price) {
+        Node &n = to[len];
+        if (price < n.price) {
+            n.price = price;
+            n.distance = distance;
+            n.length = std::uint16_t(len);
+            n.offsets = after;
         }
-    }
+    };
+    // Short lengths are told by the main symbol alone; from the last header on, the
+    // header is the same and the length tree tells the rest.
+    constexpr std::uint32_t kLastHeaderLength = kMinMatch + kLengthHeaders - 1;
+    std::uint32_t len = first;
+    for (; len <= last && len < kLastHeaderLength; ++len)
+        take(len, base + headers[len - kMinMatch]);
+    const std::uint32_t longBase = base + headers[kLengthHeaders - 1];
+    for (; len <= last; ++len)
+        take(len, longBase + lengthTail_[len]);
 }
 
 // Walks the best path back from node `to`, emits its steps in order and makes node
@@ -166,17 +174,26 @@ void LzxOptimalParser::relaxFrom(std::size_t i, const LzMatch &best, std::uint32
         nodes_[i + 1] = Node{here.price + literalPrice(*cur), *cur, 0, here.offsets};
     std::uint32_t longestRepeat = 0;
     bool bestIsRepeated = false;
+    const std::uint32_t history = finder_.history();
     for (int r = 0; r < kRepeatSlots && limit >= kMinMatch; ++r) {
         const std::uint32_t distance = here.offsets.r[r];
-        if (distance > finder_.history() || std::find(here.offsets.r, here.offsets.r + r, distance)
+        if (distance > history || std::find(here.offsets.r, here.offsets.r + r, distance)
                 != here.offsets.r + r)
             continue;
         bestIsRepeated = bestIsRepeated || distance == best.distance;
+        // Most repeated offsets fail on the first two bytes: no match there (shorter
+        // than two bytes, it would price nothing).
+        if (cur[0] != cur[0 - std::ptrdiff_t(distance)] || cur[1] != cur[1 - std::ptrdiff_t(distance)])
+            continue;
         const std::uint32_t length = vexel::codec::commonPrefixLength(cur, cur - distance, limit);
-        RepeatedOffsets after = here.offsets;
-        after.code(distance, 0);
-        relax(i, distance, r, {firstRepeatLength(here, r), length}, after);
         longestRepeat = std::max(longestRepeat, length);
+        const std::uint32_t first = firstRepeatLength(here, r);
+        if (first > length)
+            continue;
+        // A repeated offset moves to R0 (RepeatedOffsets::code).
+        RepeatedOffsets after = here.offsets;
+        std::swap(after.r[0], after.r[r]);
+        relax(i, distance, r, {first, length}, after);
     }
     // Up to the longest repeated match, a repeated offset codes any length for less
     // than a new distance does.
