@@ -53,6 +53,12 @@ void LzxEncoder::beginFolder(FrameSink sink)
     parser_->setStopCheck(options_.stopRequested);
     tokens_.clear();
     pending_.clear();
+    // The first parse waits for the x86 decision's MiB: room for it (and a frame of
+    // lookahead) from the start instead of growing by copies. Pages not yet written
+    // are not mapped, so a small folder costs no more.
+    constexpr std::size_t kFirstParse = (kE8DecisionFrames + 1) * std::size_t{kFrameSize};
+    pending_.reserve(kFirstParse);
+    tokens_.reserve(kFirstParse);
     frameSizes_.clear();
     blockStart_ = tokenEnd_ = 0;
     frameIndex_ = 0;
@@ -154,27 +160,26 @@ void LzxEncoder::encodeReadyBlocks(bool final)
     }
 }
 
-void LzxEncoder::appendPiece(std::vector<LzxItem> &items, std::uint64_t pos, std::uint32_t distance,
-                             std::uint32_t length)
+void LzxEncoder::appendPiece(std::uint64_t pos, std::uint32_t distance, std::uint32_t length)
 {
     if (length == 1) // a match cut down to one byte is sent as that byte
-        items.push_back({0, pending_[pos - blockStart_], 0});
+        items_.push_back({0, pending_[pos - blockStart_], 0});
     else
-        items.push_back(offsets_.code(distance, std::uint16_t(length)));
+        items_.push_back(offsets_.code(distance, std::uint16_t(length)));
 }
 
 // The block's tokens as items, with matches cut at frame ends (readers want every
 // match to end inside its frame); a match reaching past the block leaves its rest
 // as the first token of the next block.
-std::vector<LzxItem> LzxEncoder::takeBlockItems(std::uint64_t blockEnd)
+void LzxEncoder::takeBlockItems(std::uint64_t blockEnd)
 {
-    std::vector<LzxItem> items;
+    items_.clear();
     std::uint64_t pos = blockStart_;
     std::size_t used = 0;
     for (; used < tokens_.size() && pos < blockEnd; ++used) {
         const LzToken &t = tokens_[used];
         if (t.isLiteral()) {
-            items.push_back({0, std::uint8_t(t.value), 0});
+            items_.push_back({0, std::uint8_t(t.value), 0});
             ++pos;
             continue;
         }
@@ -183,7 +188,7 @@ std::vector<LzxItem> LzxEncoder::takeBlockItems(std::uint64_t blockEnd)
             const std::uint64_t frameEnd = (pos / kFrameSize + 1) * kFrameSize;
             const std::uint32_t piece =
                 std::uint32_t(std::min<std::uint64_t>(left, frameEnd - pos));
-            appendPiece(items, pos, t.distance, piece);
+            appendPiece(pos, t.distance, piece);
             pos += piece;
             left -= piece;
         }
@@ -194,7 +199,6 @@ std::vector<LzxItem> LzxEncoder::takeBlockItems(std::uint64_t blockEnd)
         }
     }
     tokens_.erase(tokens_.begin(), tokens_.begin() + std::ptrdiff_t(used));
-    return items;
 }
 
 BitWriter LzxEncoder::newFrameWriter()
@@ -215,10 +219,10 @@ void LzxEncoder::encodeBlock(std::uint32_t frameCount)
     const RepeatedOffsets offsetsBefore = offsets_;
     const TreeLengths treesBefore = trees_;
 
-    const std::vector<LzxItem> items = takeBlockItems(blockStart_ + blockBytes);
+    takeBlockItems(blockStart_ + blockBytes);
     BitWriter out = newFrameWriter();
     FramePayloads frames =
-        writeCompressedBlock(out, items, sizes, mainTreeSize(options_.windowBits), trees_);
+        writeCompressedBlock(out, items_, sizes, mainTreeSize(options_.windowBits), trees_);
 
     std::size_t packed = 0;
     bool fits = true;

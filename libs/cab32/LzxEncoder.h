@@ -50,9 +50,9 @@ private:
     void decideE8();
     void translateAndParse(std::size_t at, std::uint32_t firstFrame);
     void encodeReadyBlocks(bool final);
-    std::vector<lzx::LzxItem> takeBlockItems(std::uint64_t blockEnd);
-    void appendPiece(std::vector<lzx::LzxItem> &items, std::uint64_t pos, std::uint32_t distance,
-                     std::uint32_t length);
+    // Fills items_.
+    void takeBlockItems(std::uint64_t blockEnd);
+    void appendPiece(std::uint64_t pos, std::uint32_t distance, std::uint32_t length);
     void encodeBlock(std::uint32_t frameCount);
     vexel::codec::BitWriter newFrameWriter();
 
@@ -63,6 +63,10 @@ private:
         tokens_;                        // parsed, not yet coded; the first starts at blockStart_
     std::vector<std::uint8_t> pending_; // the (translated) stream from blockStart_ on
     std::vector<std::uint32_t> frameSizes_; // frames from blockStart_ on
+    // The block being coded. Kept from block to block, like tokens_ and pending_: a
+    // vector of a megabyte made anew for every block is mapped anew, page fault by
+    // page fault.
+    std::vector<lzx::LzxItem> items_;
     std::uint64_t blockStart_ = 0;
     std::uint64_t tokenEnd_ = 0;   // stream position the tokens reach
     std::uint32_t frameIndex_ = 0; // frames received in this folder
