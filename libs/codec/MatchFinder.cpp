@@ -390,7 +390,7 @@ void MatchFinder::treeInsertLanes()
     // the positions after it up to the first whose tree is already taken. Positions
     // after the cursor join only with a full match of bytes after them, so that their
     // matches are those a search at the time the cursor gets there would find.
-    std::array<TreeWalk, kMaxLanes> walks;
+    std::array<TreeWalk, kMaxLanes> &walks = walks_; // beginWalk() sets every field it reads
     std::array<std::uint32_t, kMaxLanes> trees{};
     std::uint32_t lanes = 0;
     for (std::size_t pos = cursor_; lanes < params_.lanes && pos < end_; ++pos, ++lanes) {

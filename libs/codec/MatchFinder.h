@@ -174,6 +174,9 @@ private:
     std::size_t aheadStart_ = 0;
     std::size_t aheadEnd_ = 0;
     std::array<LzMatch, kMaxLanes> ahead_{};
+    // The walks of treeInsertLanes(), kept here: set up afresh per position, they
+    // need no clearing per batch (which cost as much as a tenth of a walk).
+    std::array<TreeWalk, kMaxLanes> walks_{};
 };
 
 } // namespace vexel::codec
