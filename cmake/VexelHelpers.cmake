@@ -46,17 +46,34 @@ function(vexel_gtest target)
   vexel_remember_labels(${target} ${ARG_LABELS})
 endfunction()
 
-# vexel_qtest(<target> sources... LIBS libs... [LABELS labels...]): a Qt Test
-# executable run offscreen.
+# vexel_qtest(<target> sources... LIBS libs... [LABELS labels...] [TESTS <test> <class> ...]):
+# a program of Qt Test classes run offscreen. Each source registers its class with
+# VEXEL_QTEST_CLASS (tests/support/QtTestClasses.h); the shared main runs the class its
+# first argument names. TESTS pairs a CTest test name with the class it runs, so that
+# CTest runs the classes side by side and reports each by name; without TESTS one test
+# named <target> runs every class.
 function(vexel_qtest target)
-  cmake_parse_arguments(ARG "" "" "LIBS;LABELS" ${ARGN})
-  add_executable(${target} ${ARG_UNPARSED_ARGUMENTS})
-  target_link_libraries(${target} PRIVATE Qt6::Test ${ARG_LIBS})
+  cmake_parse_arguments(ARG "" "" "LIBS;LABELS;TESTS" ${ARGN})
+  add_executable(${target} ${ARG_UNPARSED_ARGUMENTS}
+    ${CMAKE_SOURCE_DIR}/tests/support/QtTestMain.cpp)
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${target} PRIVATE Qt6::Test Qt6::Widgets ${ARG_LIBS})
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  add_test(NAME ${target} COMMAND ${target})
-  set_tests_properties(${target} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  set(names "")
+  if(ARG_TESTS)
+    set(tests ${ARG_TESTS})
+    while(tests)
+      list(POP_FRONT tests name class)
+      add_test(NAME ${name} COMMAND ${target} ${class})
+      list(APPEND names ${name})
+    endwhile()
+  else()
+    add_test(NAME ${target} COMMAND ${target})
+    set(names ${target})
+  endif()
+  set_tests_properties(${names} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
   if(ARG_LABELS)
-    set_tests_properties(${target} PROPERTIES LABELS "${ARG_LABELS}")
+    set_tests_properties(${names} PROPERTIES LABELS "${ARG_LABELS}")
   endif()
   vexel_remember_labels(${target} ${ARG_LABELS})
 endfunction()

@@ -2,6 +2,7 @@
 // the title the host looks for, and close() on it stops the work without a cabinet.
 #include "CabTestSupport.h"
 #include "LoadedLibrary.h"
+#include "tests/support/QtTestClasses.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -46,5 +47,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(Cab32StatusWindowTest)
+VEXEL_QTEST_CLASS(Cab32StatusWindowTest)
 #include "Cab32StatusWindowTest.moc"

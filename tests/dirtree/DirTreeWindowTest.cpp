@@ -3,6 +3,7 @@
 #include "CountingFolderSource.h"
 #include "dirtree/TreeKeys.h"
 #include "dirtree/cDTree.h"
+#include "tests/support/QtTestClasses.h"
 
 #include <QApplication>
 #include <QDir>
@@ -466,5 +467,5 @@ void DirTreeWindowTest::aTreeWidgetDeletedFirstLeavesTheTreeInert()
     QCOMPARE(f.tree->Path(), f.root + "b/");
 }
 
-QTEST_MAIN(DirTreeWindowTest)
+VEXEL_QTEST_CLASS(DirTreeWindowTest)
 #include "DirTreeWindowTest.moc"

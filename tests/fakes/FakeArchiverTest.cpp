@@ -37,7 +37,7 @@ std::unique_ptr<ArchiverLibrary> loadFake(const std::string &designName, const s
 QApplication &application()
 {
     static int argc = 1;
-    static char name[] = "fakes_tests";
+    static char name[] = "archivers_tests";
     static char *argv[] = {name, nullptr};
     static auto *app = new QApplication(argc, argv);
     return *app;

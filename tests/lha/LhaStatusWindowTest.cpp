@@ -3,6 +3,7 @@
 #include "LhaCorpus.h"
 #include "LoadedLibrary.h"
 #include "TestTree.h"
+#include "tests/support/QtTestClasses.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -85,5 +86,5 @@ void LhaStatusWindowTest::noWindowWithTheDisplaySwitchOff()
     QVERIFY(fileExists(work.path() + "krytmp.lzh"));
 }
 
-QTEST_MAIN(LhaStatusWindowTest)
+VEXEL_QTEST_CLASS(LhaStatusWindowTest)
 #include "LhaStatusWindowTest.moc"

@@ -6,6 +6,7 @@
 #include "mainwnd/KryMain.h"
 
 #include "AllArchiversAvailable.h"
+#include "tests/support/QtTestClasses.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -214,5 +215,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(KryMainLayoutTest)
+VEXEL_QTEST_CLASS(KryMainLayoutTest)
 #include "KryMainLayoutTest.moc"

@@ -8,6 +8,7 @@
 
 #include "KryMainSupport.h"
 #include "ModalAnswerer.h"
+#include "tests/support/QtTestClasses.h"
 
 #include <QLineEdit>
 #include <QProcess>
@@ -208,5 +209,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(KryMainRunTest)
+VEXEL_QTEST_CLASS(KryMainRunTest)
 #include "KryMainRunTest.moc"

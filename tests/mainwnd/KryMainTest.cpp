@@ -8,6 +8,7 @@
 #include "AllArchiversAvailable.h"
 #include "KryMainSupport.h"
 #include "ModalAnswerer.h"
+#include "tests/support/QtTestClasses.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -473,5 +474,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(KryMainTest)
+VEXEL_QTEST_CLASS(KryMainTest)
 #include "KryMainTest.moc"

@@ -4,6 +4,7 @@
 
 #include "ModalAnswerer.h"
 #include "ProgressWindowParts.h"
+#include "tests/support/QtTestClasses.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -335,5 +336,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ProgressWndTest)
+VEXEL_QTEST_CLASS(ProgressWndTest)
 #include "ProgressWndTest.moc"

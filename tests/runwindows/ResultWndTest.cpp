@@ -3,6 +3,7 @@
 #include "run/windows/ResultWnd.h"
 
 #include "run/RunReport.h"
+#include "tests/support/QtTestClasses.h"
 
 #include <QDesktopServices>
 #include <QUrl>
@@ -182,5 +183,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ResultWndTest)
+VEXEL_QTEST_CLASS(ResultWndTest)
 #include "ResultWndTest.moc"

@@ -9,6 +9,7 @@
 #include "AllArchiversAvailable.h"
 #include "ModalAnswerer.h"
 #include "ProgressWindowParts.h"
+#include "tests/support/QtTestClasses.h"
 
 #include <QDir>
 #include <QFile>
@@ -138,5 +139,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(RunScreenshotsTest)
+VEXEL_QTEST_CLASS(RunScreenshotsTest)
 #include "RunScreenshotsTest.moc"

@@ -9,6 +9,7 @@
 
 #include "ModalAnswerer.h"
 #include "ProgressWindowParts.h"
+#include "tests/support/QtTestClasses.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -505,5 +506,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(RunThroughWindowsTest)
+VEXEL_QTEST_CLASS(RunThroughWindowsTest)
 #include "RunThroughWindowsTest.moc"

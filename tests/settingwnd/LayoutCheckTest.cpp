@@ -1,6 +1,7 @@
 // The layout check that window tests share (tests/support/LayoutCheck.h) finds what it
 // is meant to find, and only that.
 #include "tests/support/LayoutCheck.h"
+#include "tests/support/QtTestClasses.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -114,5 +115,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(LayoutCheckTest)
+VEXEL_QTEST_CLASS(LayoutCheckTest)
 #include "LayoutCheckTest.moc"

@@ -5,6 +5,7 @@
 #include "config/ProgramVersion.h"
 #include "platform/SearchPath.h"
 #include "tests/support/LayoutCheck.h"
+#include "tests/support/QtTestClasses.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -545,5 +546,5 @@ private:
     }
 };
 
-QTEST_MAIN(SettingWndTest)
+VEXEL_QTEST_CLASS(SettingWndTest)
 #include "SettingWndTest.moc"
