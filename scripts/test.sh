@@ -43,14 +43,8 @@ tsan_build=$background_pid
 failed=""
 (cd build && ctest --output-on-failure -j"$jobs" --timeout 1200) || failed="$failed tests"
 
-export ASAN_OPTIONS=abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-if finish_background build-asan build-asan.log "$asan_build"; then
-  (cd build-asan && ctest --output-on-failure -j"$jobs" --timeout 1200 -L sanitize) ||
-    failed="$failed sanitize-tests"
-else
-  failed="$failed build-asan"
-fi
-
+# The thread build compiles less and is done first: its tests run while the address
+# build, niced, finishes on what they leave idle (built at -j1, it would hold one core).
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 # The big round trips (corpus, 20 MB, many chunk rounds) take minutes under TSan and run
 # no thread that the cancel, callback and chunk-pair tests do not already run.
@@ -59,6 +53,14 @@ if finish_background build-tsan build-tsan.log "$tsan_build"; then
     -E 'Corpus|TwentyMegabytes|SeveralRounds') || failed="$failed tsan-tests"
 else
   failed="$failed build-tsan"
+fi
+
+export ASAN_OPTIONS=abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+if finish_background build-asan build-asan.log "$asan_build"; then
+  (cd build-asan && ctest --output-on-failure -j"$jobs" --timeout 1200 -L sanitize) ||
+    failed="$failed sanitize-tests"
+else
+  failed="$failed build-asan"
 fi
 
 if [ -n "$failed" ]; then
