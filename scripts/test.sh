@@ -3,9 +3,10 @@
 # sanitizer steps, each in a build folder of its own that builds only its tests:
 #   build-asan  VEXEL_SANITIZE=address,undefined  tests labelled "sanitize"
 #   build-tsan  VEXEL_SANITIZE=thread             tests labelled "tsan"
-# The sanitizer folders are built in the background, at low priority, while the main
-# tests run: many of those tests wait (for windows, timers, child programs) and leave a
-# core idle. Each background build writes its own log (build-asan.log, build-tsan.log);
+# The sanitizer folders are configured and built in the background from the start, at
+# the lowest priority, one job each: they take what the main build and the main tests
+# leave idle (a build's serial stretches, tests that wait for windows, timers and child
+# programs). Each background build writes its own log (build-asan.log, build-tsan.log);
 # a failed one fails the script.
 set -eu
 cd "$(dirname "$0")/.."
@@ -24,24 +25,32 @@ lean="-O2 -g1 -DNDEBUG"
 set -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXEL_BUILD_TESTS=ON -DCMAKE_UNITY_BUILD=ON \
   -DCMAKE_UNITY_BUILD_BATCH_SIZE=16 \
   -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$lean" -DCMAKE_C_FLAGS_RELWITHDEBINFO="$lean"
-scripts/build.sh "$@"
-
-# Configured here, in the foreground, so that a configuration error shows at once.
-cmake -S . -B build-asan "$@" -DVEXEL_SANITIZE=address,undefined >/dev/null
-cmake -S . -B build-tsan "$@" -DVEXEL_SANITIZE=thread >/dev/null
 
 . scripts/background.sh
-# Each sanitizer folder builds its label's tests one job at a time, niced, log in
-# <folder>.log.
-start_in_background build-asan.log nice cmake --build build-asan -j1 --target vexel_sanitize_tests
+# sanitizer_build FOLDER SANITIZERS TARGET: configures FOLDER with the build's options and
+# builds TARGET there, one job at a time, at the lowest priority.
+sanitizer_build() {
+  folder=$1 sanitizers=$2 target=$3
+  shift 3
+  nice -n 19 sh -c 'folder=$1 sanitizers=$2 target=$3; shift 3
+    cmake -S . -B "$folder" "$@" -DVEXEL_SANITIZE="$sanitizers" >/dev/null &&
+      cmake --build "$folder" -j1 --target "$target"' \
+    sh "$folder" "$sanitizers" "$target" "$@"
+}
+start_in_background build-asan.log sanitizer_build build-asan address,undefined \
+  vexel_sanitize_tests "$@"
 asan_build=$background_pid
-start_in_background build-tsan.log nice cmake --build build-tsan -j1 --target vexel_tsan_tests
+start_in_background build-tsan.log sanitizer_build build-tsan thread vexel_tsan_tests "$@"
 tsan_build=$background_pid
 
 # A step that fails is remembered, not fatal at once: the background builds are
 # always waited for, so that the script never leaves a build running behind it.
 failed=""
-(cd build && ctest --output-on-failure -j"$jobs" --timeout 1200) || failed="$failed tests"
+if scripts/build.sh "$@"; then
+  (cd build && ctest --output-on-failure -j"$jobs" --timeout 1200) || failed="$failed tests"
+else
+  failed="$failed build"
+fi
 
 # The thread build compiles less and is done first: its tests run while the address
 # build, niced, finishes on what they leave idle (built at -j1, it would hold one core).
