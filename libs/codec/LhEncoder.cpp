@@ -4,6 +4,7 @@
 #include "LzOptimalParser.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <thread>
 
 namespace vexel::codec {
@@ -23,7 +24,8 @@ constexpr std::uint32_t kDefaultBlockTokens = lh::kMaxBlockTokens;
 constexpr int kSplitLevels = 3;
 // Each thread parses a chunk; a pair takes well under a second, so a stop request
 // is seen in time. Chunk ends cut matches, which costs a few bytes per chunk.
-constexpr std::size_t kChunk = std::size_t{1} << 19;
+constexpr std::size_t kDefaultChunk = std::size_t{1} << 19;
+constexpr std::size_t kLargestChunk = std::size_t{1} << 28;
 // A job looks whether the stream was dropped after each piece of this size (a few
 // milliseconds of work, tens on a busy machine where the job gets a fraction of a
 // core), so a stopped run is not held up by a background parse.
@@ -43,6 +45,16 @@ LzOptimalParams parserParams(const LhMethodInfo &m, const LhEncoderOptions &o, b
     p.takeLength = p.finder.niceLength;
     p.warmUp = warmUp;
     return p;
+}
+
+// A chunk's parser is primed with the input before it, which in a pair's second chunk
+// comes from the first: a chunk shorter than the dictionary would leave it short.
+std::size_t chunkSize(const LhMethodInfo &m, std::size_t requested)
+{
+    const std::size_t chunk = requested ? requested : kDefaultChunk;
+    if (chunk < (std::size_t{1} << m.dictBits) || chunk > kLargestChunk)
+        throw std::invalid_argument("an -lhN- chunk holds a dictionary to 256 MiB of input");
+    return chunk;
 }
 
 } // namespace
@@ -81,11 +93,12 @@ struct LhEncoder::ChunkJob {
 
 LhEncoder::LhEncoder(LhMethod method, const LhEncoderOptions &options)
     : method_(lhMethodInfo(method)), options_(options), prices_(method_),
+      chunk_(chunkSize(method_, options.chunkBytes)),
       blockTokens_(std::clamp<std::uint32_t>(
           options.blockTokens ? options.blockTokens : kDefaultBlockTokens, 1, lh::kMaxBlockTokens)),
       bits_(BitPacking::MsbFirstBytes)
 {
-    pending_.reserve(kChunk * kChunksAtOnce);
+    pending_.reserve(chunk_ * kChunksAtOnce);
 }
 
 LhEncoder::~LhEncoder()
@@ -98,18 +111,18 @@ LhEncoder::~LhEncoder()
 void LhEncoder::write(std::span<const std::uint8_t> data)
 {
     while (!data.empty() && !abandoned_.load()) {
-        const std::size_t n = std::min(data.size(), kChunk * kChunksAtOnce - pending_.size());
+        const std::size_t n = std::min(data.size(), chunk_ * kChunksAtOnce - pending_.size());
         pending_.insert(pending_.end(), data.begin(),
                         data.begin() + static_cast<std::ptrdiff_t>(n));
         data = data.subspan(n);
-        if (pending_.size() == kChunk * kChunksAtOnce) {
+        if (pending_.size() == chunk_ * kChunksAtOnce) {
             awaitParse();
             startParse();
             writeBlocks(false);
             // The pair just written lent its literals from here; now it takes new input,
             // its room made at once (grown piece by piece it would splinter the heap).
             pending_.clear();
-            pending_.reserve(kChunk * kChunksAtOnce);
+            pending_.reserve(chunk_ * kChunksAtOnce);
         }
     }
 }
@@ -139,11 +152,11 @@ void LhEncoder::startParse()
     const std::size_t dictionary = std::size_t{1} << method_.dictBits;
     const LzOptimalParams params = parserParams(method_, options_, !pricesLearned_);
     const std::span<const std::uint8_t> all(parsing_);
-    for (std::size_t at = 0; at < all.size(); at += kChunk) {
+    for (std::size_t at = 0; at < all.size(); at += chunk_) {
         const auto history = at == 0
             ? std::span<const std::uint8_t>(history_)
             : all.subspan(at - std::min(at, dictionary), std::min(at, dictionary));
-        const auto data = all.subspan(at, std::min(kChunk, all.size() - at));
+        const auto data = all.subspan(at, std::min(chunk_, all.size() - at));
         // Room is made here, on this thread, for the most the chunk and a segment can
         // give: a job never grows them, so no thread's heap grows with the stream.
         std::vector<LzToken> &segment = segments_[jobs_.size()];

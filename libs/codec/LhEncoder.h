@@ -1,6 +1,6 @@
 // Streaming -lh5- / -lh6- / -lh7- compressor: bytes in, the method's bit stream out.
 //
-// Input is parsed in chunks of 512 KiB, two at a time on two threads (each chunk's
+// Input is parsed in chunks (512 KiB unless the options say otherwise), two at a time on two threads (each chunk's
 // parser is primed with the dictionary's worth of bytes before it), with the
 // cost-based parser of the codec kit. The pair is parsed in the background while
 // the caller reads the next pair and the blocks of the previous one are written.
@@ -21,6 +21,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -33,6 +34,11 @@ struct LhEncoderOptions {
     std::uint32_t maxChain = 0;    // 0: the default search depth (tree steps)
     std::uint32_t blockTokens = 0; // 0: the default block size (<= 65535)
     std::uint32_t niceLength = 0;  // 0: the default; a match this long ends a search
+    // Input parsed per thread; 0: the default 512 KiB. Smaller chunks cut more matches
+    // and give a stop less to wait for. At least the method's dictionary, so that every
+    // chunk's parser is primed with a whole dictionary of the input before it, and at
+    // most 256 MiB; std::invalid_argument otherwise.
+    std::size_t chunkBytes = 0;
     // Polled from the parse threads between pieces of 8 KiB and before each block is
     // coded: once it answers true the stream is being dropped, the parse ends early and
     // write() no longer waits for it. Must be thread-safe; empty: never.
@@ -91,6 +97,7 @@ private:
     LhMethodInfo method_;
     LhEncoderOptions options_;
     LhPriceModel prices_;
+    std::size_t chunk_; // input bytes per chunk
     bool pricesLearned_ = false;
     std::vector<std::uint8_t> history_; // the input just before parsing_, up to a dictionary
     std::vector<std::uint8_t> parsing_; // input being parsed, up to two chunks

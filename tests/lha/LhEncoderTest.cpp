@@ -8,6 +8,7 @@
 #include <atomic>
 #include <bit>
 #include <random>
+#include <stdexcept>
 
 using namespace vexel::codec;
 using vexel::codec::test::mixedData;
@@ -66,6 +67,26 @@ void expectRoundTrip(LhMethod method, const std::vector<std::uint8_t> &data,
 
 const LhMethod kMethods[] = {LhMethod::Lh5, LhMethod::Lh6, LhMethod::Lh7};
 
+// The tests of the encoder's threads take their chunk size from here. The sanitizer
+// builds parse chunks and code blocks an eighth of the default size, and scale their
+// inputs with them, so that a test crosses the same chunk, pair and block ends there
+// as in the normal build, which keeps the default 512 KiB chunks.
+constexpr std::size_t kDefaultChunk = std::size_t{1} << 19;
+constexpr std::size_t kScale = sanitizerScaled<std::size_t>(1, 8);
+constexpr std::size_t kChunk = kDefaultChunk / kScale;
+constexpr std::size_t kPair = 2 * kChunk;
+
+// A size of the normal build, scaled with the chunk.
+constexpr std::size_t scaled(std::size_t normalBytes) { return normalBytes / kScale; }
+
+LhEncoderOptions chunked(LhEncoderOptions options = {})
+{
+    options.chunkBytes = kChunk;
+    if (options.blockTokens == 0)
+        options.blockTokens = static_cast<std::uint32_t>(scaled(lh::kMaxBlockTokens));
+    return options;
+}
+
 } // namespace
 
 TEST(LhEncoder, SmallAndDegenerateInputs)
@@ -112,21 +133,18 @@ TEST(LhEncoder, MatchesAtTheFullDictionaryDistance)
     }
 }
 
-// Blocks across a chunk end. The sanitizer builds take less than a chunk, still several
-// blocks: the threads they look at here (a chunk's parse, started and awaited by
-// finish()) are the same, and two chunks parsed at once are the other tests' input.
+// Blocks across a chunk end, inside the first pair.
 TEST(LhEncoder, ManyBlocksAndPieceSizesGiveTheSameStream)
 {
-    const auto data = mixedData(sanitizerScaled<std::size_t>(700000, 300000), 21);
+    const auto data = mixedData(scaled(700000), 21);
     for (LhMethod m : kMethods) {
-        const auto whole = compress(m, data);
-        EXPECT_EQ(compress(m, data, {}, 777), whole);
+        const auto whole = compress(m, data, chunked());
+        EXPECT_EQ(compress(m, data, chunked(), 777), whole);
         expectDecodesTo(m, whole, data);
     }
     LhEncoderOptions maxBlocks;
     maxBlocks.blockTokens = 65535;
-    expectRoundTrip(LhMethod::Lh7, mixedData(sanitizerScaled<std::size_t>(900000, 300000), 4),
-                    maxBlocks);
+    expectRoundTrip(LhMethod::Lh7, mixedData(scaled(900000), 4), chunked(maxBlocks));
 }
 
 TEST(LhEncoder, CompressesText)
@@ -161,14 +179,14 @@ TEST(LhEncoder, ChunksSeeTheDictionaryBeforeThem)
 // a repeat of the pair's last 65,000 bytes, nearly a dictionary back, is all matches.
 TEST(LhEncoder, APairSeesTheDictionaryOfThePairBefore)
 {
-    const std::size_t size = std::size_t{1} << 20;
-    const auto data = randomThenRepeat(7, size, size - 65000, 65000);
-    for (const std::size_t piece : {std::size_t{1} << 20, std::size_t{4099}}) {
-        // The random MiB costs about 1,100 bytes over its size; the repeat a few more.
-        // A history short by 1,000 bytes would cost as many again.
-        const auto packed = compress(LhMethod::Lh7, data, {}, piece);
-        EXPECT_LT(packed.size(), (std::size_t{1} << 20) + 1600);
-        if (piece == std::size_t{1} << 20)
+    const auto data = randomThenRepeat(7, kPair, kPair - 65000, 65000);
+    for (const std::size_t piece : {kPair, std::size_t{4099}}) {
+        // The random pair costs about 1,100 bytes over its size (the tables of its
+        // blocks); the repeat a few more. A history short by 1,000 bytes would cost as
+        // many again.
+        const auto packed = compress(LhMethod::Lh7, data, chunked(), piece);
+        EXPECT_LT(packed.size(), kPair + 1600);
+        if (piece == kPair)
             expectDecodesTo(LhMethod::Lh7, packed, data);
     }
 }
@@ -217,37 +235,71 @@ TEST(LhEncoder, DroppedMidStreamWaitsForItsBackgroundParse)
     // A stopped run destroys the encoder unfinished, while a chunk pair may still be
     // parsed in the background: the destructor waits for it instead of aborting. Dropped
     // during the first pair's parse, and during a later one's, after blocks were coded
-    // (in the normal build, after one more pair).
-    const std::size_t longest = sanitizerScaled<std::size_t>(3u << 20, 2u << 20);
+    // (after one more pair).
+    const std::size_t longest = 3 * kPair;
     const auto data = mixedData(longest, 8);
-    for (const std::size_t bytes : {std::size_t{1} << 20, longest}) {
-        LhEncoder enc(LhMethod::Lh7);
+    for (const std::size_t bytes : {kPair, longest}) {
+        LhEncoder enc(LhMethod::Lh7, chunked());
         enc.write({data.data(), bytes});
         std::vector<std::uint8_t> out;
         enc.drainTo(out);
     }
     // And a whole stream across a join of chunk pairs still round-trips after that.
-    expectRoundTrip(LhMethod::Lh7, {data.begin(), data.begin() + (1u << 20) + 100000});
+    expectRoundTrip(LhMethod::Lh7,
+                    {data.begin(), data.begin() + static_cast<std::ptrdiff_t>(kPair + scaled(100000))},
+                    chunked());
+}
+
+// A chunk size of the caller's own: the stream still decodes to the input, is the same
+// however the input is cut into write() calls, and is not the default chunks' stream
+// (matches are cut at other places). Chunks down to the dictionary, the smallest taken.
+TEST(LhEncoder, AChunkSizeOfItsOwnGivesOneStreamForAnyWrites)
+{
+    const struct {
+        LhMethod method;
+        std::size_t chunk;
+    } cases[] = {{LhMethod::Lh5, std::size_t{1} << 13}, {LhMethod::Lh7, std::size_t{1} << 16},
+                 {LhMethod::Lh7, 100000}};
+    const auto data = mixedData(5 * (std::size_t{1} << 16) + 4321, 14);
+    for (const auto &c : cases) {
+        LhEncoderOptions options;
+        options.chunkBytes = c.chunk;
+        const auto whole = compress(c.method, data, options);
+        expectDecodesTo(c.method, whole, data);
+        for (const std::size_t piece : {std::size_t{777}, c.chunk, c.chunk * 2 + 1})
+            EXPECT_EQ(compress(c.method, data, options, piece), whole)
+                << lhMethodInfo(c.method).id << " chunk " << c.chunk << " piece " << piece;
+        EXPECT_NE(compress(c.method, data), whole) << lhMethodInfo(c.method).id;
+    }
+    // A chunk shorter than the dictionary would leave its parser without the input
+    // before it; one too large for memory is refused as well.
+    for (const std::size_t wrong : {std::size_t{1} << 15, std::size_t{1} << 30}) {
+        LhEncoderOptions options;
+        options.chunkBytes = wrong;
+        EXPECT_THROW(LhEncoder(LhMethod::Lh7, options), std::invalid_argument) << wrong;
+    }
+    LhEncoderOptions smallest;
+    smallest.chunkBytes = std::size_t{1} << 13;
+    EXPECT_THROW(LhEncoder(LhMethod::Lh6, smallest), std::invalid_argument);
 }
 
 // The background parse asks whether to stop at least every 32 KiB it parses, so a stop
 // is seen within a few milliseconds of work; once told to stop it parses no more.
 TEST(LhEncoder, BackgroundParseAsksToStopEvery32KiB)
 {
-    const auto data = mixedData(1u << 20, 9); // one pair of 512 KiB chunks
+    const auto data = mixedData(kPair, 9); // one pair of chunks
     std::atomic<int> asked{0};
-    LhEncoderOptions going;
+    LhEncoderOptions going = chunked();
     going.stopRequested = [&asked] {
         ++asked;
         return false;
     };
-    // Two chunks, parsed at once; in the sanitizer builds the second is a short one.
-    const std::size_t goingBytes = sanitizerScaled<std::size_t>(data.size(), 576u << 10);
-    expectRoundTrip(LhMethod::Lh5, {data.begin(), data.begin() + goingBytes}, going);
-    EXPECT_GE(asked.load(), static_cast<int>(goingBytes >> 15));
+    // Two chunks, parsed at once.
+    expectRoundTrip(LhMethod::Lh5, data, going);
+    EXPECT_GE(asked.load(), static_cast<int>(data.size() >> 15));
 
     std::atomic<int> askedWhenStopped{0};
-    LhEncoderOptions stopped;
+    LhEncoderOptions stopped = chunked();
     stopped.stopRequested = [&askedWhenStopped] {
         ++askedWhenStopped;
         return true;
@@ -262,9 +314,9 @@ TEST(LhEncoder, BackgroundParseAsksToStopEvery32KiB)
 // with not one more block written, the last one included.
 TEST(LhEncoder, AStopDropsTheBlocksNotWrittenYet)
 {
-    const auto data = mixedData(1u << 20, 10); // one pair of 512 KiB chunks
+    const auto data = mixedData(kPair, 10); // one pair of chunks
     std::atomic<bool> stop{false};
-    LhEncoderOptions options;
+    LhEncoderOptions options = chunked();
     options.stopRequested = [&stop] { return stop.load(); };
     LhEncoder enc(LhMethod::Lh7, options);
     enc.write(data);
@@ -283,14 +335,13 @@ TEST(LhEncoder, AStopDropsTheBlocksNotWrittenYet)
 
 // With an output sink the stream goes out a block at a time as it is coded, the same
 // bytes as drainTo() would give: a pair's output is never held whole. The input spans
-// more than one chunk pair, so blocks go out while the next pair is parsed. The normal
-// build takes three pairs with a random MiB; the sanitizer builds a pair and a bit with
-// a random quarter MiB, whose pair still codes to far more than a block.
+// more than one chunk pair, so blocks go out while the next pair is parsed: three pairs,
+// the second one random.
 TEST(LhEncoder, OutputSinkGetsTheSameStreamABlockAtATime)
 {
-    const std::size_t size = sanitizerScaled<std::size_t>(3u << 20, (1u << 20) + (128u << 10));
-    const std::size_t randomFrom = sanitizerScaled<std::size_t>(1u << 20, 512u << 10);
-    const std::size_t randomBytes = sanitizerScaled<std::size_t>(1u << 20, 256u << 10);
+    const std::size_t size = 3 * kPair;
+    const std::size_t randomFrom = kPair;
+    const std::size_t randomBytes = kPair;
     std::mt19937 rng(12);
     auto data = mixedData(size, 12);
     for (std::size_t i = randomFrom; i < randomFrom + randomBytes; ++i)
@@ -298,7 +349,7 @@ TEST(LhEncoder, OutputSinkGetsTheSameStreamABlockAtATime)
     for (LhMethod m : {LhMethod::Lh5, LhMethod::Lh7}) {
         std::vector<std::uint8_t> streamed;
         std::size_t largest = 0, pieces = 0;
-        LhEncoderOptions options;
+        LhEncoderOptions options = chunked();
         options.output = [&](std::span<const std::uint8_t> bytes) {
             streamed.insert(streamed.end(), bytes.begin(), bytes.end());
             largest = std::max(largest, bytes.size());
@@ -307,11 +358,11 @@ TEST(LhEncoder, OutputSinkGetsTheSameStreamABlockAtATime)
         };
         const auto leftOver = compress(m, data, options, 100000);
         EXPECT_TRUE(leftOver.empty());
-        EXPECT_EQ(streamed, compress(m, data));
-        // A block of 65535 literals and its tables, not a pair's output.
-        EXPECT_LT(largest, std::size_t{80000}) << lhMethodInfo(m).id;
-        // The random stretch alone makes a block per 64 Ki literals.
-        EXPECT_GT(pieces, randomBytes / 65536 + 4) << lhMethodInfo(m).id;
+        EXPECT_EQ(streamed, compress(m, data, chunked()));
+        // A block of literals and its tables, not a pair's output.
+        EXPECT_LT(largest, scaled(80000)) << lhMethodInfo(m).id;
+        // The random stretch alone makes a block per block's worth of literals.
+        EXPECT_GT(pieces, randomBytes / scaled(65536) + 4) << lhMethodInfo(m).id;
     }
 }
 
@@ -320,16 +371,16 @@ TEST(LhEncoder, OutputSinkGetsTheSameStreamABlockAtATime)
 // parse is not waited for.
 TEST(LhEncoder, ARefusedOutputDropsTheStream)
 {
-    // The first blocks go out once the second pair is read in, at 2 MiB.
-    const auto data =
-        mixedData(sanitizerScaled<std::size_t>(4u << 20, (2u << 20) + (256u << 10)), 13);
+    // The first blocks go out once the second pair is read in.
+    const auto data = mixedData(4 * kPair, 13);
+    const std::size_t piece = scaled(65536);
     int calls = 0;
-    LhEncoderOptions options;
+    LhEncoderOptions options = chunked();
     options.output = [&calls](std::span<const std::uint8_t>) { return ++calls < 2; };
     LhEncoder enc(LhMethod::Lh7, options);
     std::size_t at = 0;
-    for (; at < data.size() && calls < 2; at += 65536)
-        enc.write({data.data() + at, 65536});
+    for (; at < data.size() && calls < 2; at += piece)
+        enc.write({data.data() + at, piece});
     EXPECT_EQ(calls, 2);
     EXPECT_LT(at, data.size());
     enc.write({data.data() + at, data.size() - at});
