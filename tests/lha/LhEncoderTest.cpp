@@ -191,18 +191,19 @@ TEST(LhEncoder, APairSeesTheDictionaryOfThePairBefore)
     }
 }
 
+// Two and a half chunk pairs, written whole and in pieces that end anywhere in a chunk.
 TEST(LhEncoder, SeveralRoundsOfChunksJoinSeamlessly)
 {
-    const auto data = mixedData(2600000, 31);
+    const auto data = mixedData(scaled(2600000), 31);
     for (LhMethod m : {LhMethod::Lh5, LhMethod::Lh7}) {
-        const auto whole = compress(m, data);
-        EXPECT_EQ(compress(m, data, {}, 300001), whole);
+        const auto whole = compress(m, data, chunked());
+        EXPECT_EQ(compress(m, data, chunked(), scaled(300001)), whole);
         expectDecodesTo(m, whole, data);
     }
     // Blocks that start and end anywhere inside the chunks and straddle their ends.
     LhEncoderOptions oddBlocks;
     oddBlocks.blockTokens = 1001;
-    expectRoundTrip(LhMethod::Lh7, data, oddBlocks);
+    expectRoundTrip(LhMethod::Lh7, data, chunked(oddBlocks));
 }
 
 TEST(LhPriceModel, PricesByWidthAgreeWithPricePerDistance)
