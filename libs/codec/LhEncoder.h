@@ -1,15 +1,15 @@
 // Streaming -lh5- / -lh6- / -lh7- compressor: bytes in, the method's bit stream out.
 //
-// Input is parsed in chunks (512 KiB unless the options say otherwise), two at a time on two threads (each chunk's
-// parser is primed with the dictionary's worth of bytes before it), with the
-// cost-based parser of the codec kit. The pair is parsed in the background while
-// the caller reads the next pair and the blocks of the previous one are written.
-// The output does not depend on how the input is cut into write() calls. Memory is
-// bounded by four chunks of input (two being parsed, two being read or coded), two
-// parsers, the commands of two pairs packed without their literals (LhPackedCommands,
-// room reserved once), one block's commands and, without an output sink, a pair's
-// output, whatever the stream length or content. The output ends on a byte
-// boundary with zero padding; its length is the member's packed size.
+// Input is parsed in chunks (512 KiB unless the options say otherwise), two at a time
+// on two threads (each chunk's parser is primed with the dictionary's worth of bytes
+// before it), with the cost-based parser of the codec kit. The pair is parsed in the
+// background while the caller reads the next pair and the blocks of the previous one
+// are written. The output does not depend on how the input is cut into write() calls.
+// Memory is bounded by four chunks of input (two being parsed, two being read or
+// coded), two parsers, the commands of two pairs packed without their literals
+// (LhPackedCommands, room reserved once), one block's commands and, without an output
+// sink, a pair's output, whatever the stream length or content. The output ends on a
+// byte boundary with zero padding; its length is the member's packed size.
 // Not thread-safe; one encoder per member.
 #pragma once
 
