@@ -32,10 +32,8 @@ set -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXEL_BUILD_TESTS=ON -DCMAKE_UNITY_BU
 sanitizer_build() {
   folder=$1 sanitizers=$2 target=$3
   shift 3
-  nice -n 19 sh -c 'folder=$1 sanitizers=$2 target=$3; shift 3
-    cmake -S . -B "$folder" "$@" -DVEXEL_SANITIZE="$sanitizers" >/dev/null &&
-      cmake --build "$folder" -j1 --target "$target"' \
-    sh "$folder" "$sanitizers" "$target" "$@"
+  nice -n 19 cmake -S . -B "$folder" "$@" -DVEXEL_SANITIZE="$sanitizers" >/dev/null &&
+    nice -n 19 cmake --build "$folder" -j1 --target "$target"
 }
 start_in_background build-asan.log sanitizer_build build-asan address,undefined \
   vexel_sanitize_tests "$@"
