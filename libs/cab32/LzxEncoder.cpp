@@ -58,7 +58,6 @@ void LzxEncoder::beginFolder(FrameSink sink)
     // are not mapped, so a small folder costs no more.
     constexpr std::size_t kFirstParse = (kE8DecisionFrames + 1) * std::size_t{kFrameSize};
     pending_.reserve(kFirstParse);
-    tokens_.reserve(kFirstParse);
     frameSizes_.clear();
     blockStart_ = tokenEnd_ = 0;
     frameIndex_ = 0;
@@ -103,24 +102,31 @@ void LzxEncoder::translateAndParse(std::size_t at, std::uint32_t firstFrame)
             translateE8Frame(pending_.data() + p,
                              std::min<std::size_t>(kFrameSize, pending_.size() - p),
                              std::uint32_t(frame));
-    const std::size_t before = tokens_.size();
     // A frame at a time: the first parse covers a whole MiB, too long to miss a stop.
-    for (std::size_t p = at; p < pending_.size(); p += kFrameSize) {
+    // Every block is coded as soon as its tokens are in, so that the frames after it
+    // are priced with its code lengths (in the first MiB too, not only after it), and
+    // the tokens waiting stay within a block or two instead of a MiB's worth of fresh
+    // pages. Coding a block drops its bytes from the front of pending_.
+    for (std::uint64_t pos = blockStart_ + at; pos < blockStart_ + pending_.size();) {
         if (options_.stopRequested && options_.stopRequested()) {
             stopped_ = true;
             return;
         }
-        parser_->feed(
-            std::span(pending_).subspan(p, std::min<std::size_t>(kFrameSize, pending_.size() - p)),
-            tokens_);
+        const std::size_t p = std::size_t(pos - blockStart_);
+        const std::size_t size = std::min<std::size_t>(kFrameSize, pending_.size() - p);
+        const std::size_t before = tokens_.size();
+        parser_->feed(std::span(pending_).subspan(p, size), tokens_);
         if (parser_->stopped()) {
             stopped_ = true;
             return;
         }
+        pos += size;
+        for (std::size_t i = before; i < tokens_.size(); ++i)
+            tokenEnd_ += tokens_[i].isLiteral() ? 1 : tokens_[i].value;
+        encodeReadyBlocks(false);
+        if (stopped_)
+            return;
     }
-    for (std::size_t i = before; i < tokens_.size(); ++i)
-        tokenEnd_ += tokens_[i].isLiteral() ? 1 : tokens_[i].value;
-    encodeReadyBlocks(false);
 }
 
 void LzxEncoder::endFolder()
