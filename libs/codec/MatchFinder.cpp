@@ -15,6 +15,10 @@ constexpr std::int32_t kNone = -1;
 constexpr std::uint32_t kShortBytes = 3; // shortest match found
 constexpr std::uint32_t kHashBytes = 4;  // bytes hashed for the chains
 constexpr std::uint32_t kShortHashBits = 14;
+// Sides of a tree walk (MatchFinder::TreeWalk), and the link of a node that leads on
+// from a candidate on that side.
+constexpr std::size_t kLarger = 0;
+constexpr std::size_t kSmaller = 1;
 
 std::uint32_t hashBitsFor(std::uint32_t windowSize)
 {
@@ -311,9 +315,11 @@ inline void MatchFinder::beginWalk(TreeWalk &walk, std::size_t pos, bool wanted,
     const std::uint32_t h = treeHashAt(pos);
     walk.cand = head_[h];
     head_[h] = static_cast<std::int32_t>(pos);
-    walk.smallerSlot = &links_[2 * (pos & (ring_ - 1))];
-    walk.largerSlot = walk.smallerSlot + 1;
-    walk.smallerLen = walk.largerLen = 0;
+    // A node's two links: [0] its larger subtree, [1] its smaller one; the position's
+    // own links start as the slots of the two sides.
+    walk.slot[kSmaller] = &links_[2 * (pos & (ring_ - 1))];
+    walk.slot[kLarger] = walk.slot[kSmaller] + 1;
+    walk.sideLen = {0, 0};
     walk.steps = params_.maxChain;
     walk.oldest = std::max<std::int64_t>(0, static_cast<std::int64_t>(pos) - params_.maxDistance);
 }
@@ -322,14 +328,14 @@ inline void MatchFinder::beginWalk(TreeWalk &walk, std::size_t pos, bool wanted,
 {
     const std::int32_t cand = w.cand;
     if (cand < w.oldest || w.steps == 0) { // kNone is below oldest too
-        *w.smallerSlot = *w.largerSlot = kNone;
+        *w.slot[kSmaller] = *w.slot[kLarger] = kNone;
         w.done = true;
         return;
     }
     --w.steps;
     const std::uint8_t *data = buffer_.get();
     std::int32_t *node = &links_[2 * (static_cast<std::size_t>(cand) & (ring_ - 1))];
-    std::uint32_t len = std::min(w.smallerLen, w.largerLen);
+    std::uint32_t len = std::min(w.sideLen[0], w.sideLen[1]);
     // The walk is a chain of cache misses, one node after the other: fetching both
     // children while this candidate is compared overlaps the next step's misses.
     prefetchNode(node[0], len);
@@ -344,22 +350,18 @@ inline void MatchFinder::beginWalk(TreeWalk &walk, std::size_t pos, bool wanted,
     if (len == w.lenLimit) {
         // The candidate equals the position as far as the tree looks: the position
         // takes its place, with its subtrees.
-        *w.smallerSlot = node[0];
-        *w.largerSlot = node[1];
+        *w.slot[kSmaller] = node[0];
+        *w.slot[kLarger] = node[1];
         w.done = true;
         return;
     }
-    if (data[cand + len] < data[w.cur + len]) {
-        *w.smallerSlot = cand;
-        w.smallerSlot = &node[1];
-        w.cand = node[1];
-        w.smallerLen = len;
-    } else {
-        *w.largerSlot = cand;
-        w.largerSlot = &node[0];
-        w.cand = node[0];
-        w.largerLen = len;
-    }
+    // Which side the candidate lies on is a coin toss to the branch predictor: the
+    // step takes it as an index (a smaller candidate's larger subtree is next).
+    const std::size_t side = data[cand + len] < data[w.cur + len] ? kSmaller : kLarger;
+    *w.slot[side] = cand;
+    w.slot[side] = &node[side];
+    w.cand = node[side];
+    w.sideLen[side] = len;
 }
 
 inline LzMatch MatchFinder::endWalk(TreeWalk &w, bool wanted, std::vector<LzMatch> *all) const

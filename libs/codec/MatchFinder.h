@@ -105,9 +105,11 @@ private:
     struct TreeWalk {
         std::size_t cur = 0;            // the position searched and entered
         std::int32_t cand = -1;         // the node to compare next
-        std::int32_t *smallerSlot = nullptr; // takes the next smaller node
-        std::int32_t *largerSlot = nullptr;  // takes the next larger node
-        std::uint32_t smallerLen = 0, largerLen = 0; // prefix shared with every node on that side
+        // By side, kLarger and kSmaller: the slot that takes the next node on that
+        // side, and the prefix shared with every node on that side. Indexed rather
+        // than named, so that a step picks its side without a branch.
+        std::array<std::int32_t *, 2> slot{};
+        std::array<std::uint32_t, 2> sideLen{};
         std::uint32_t bestLen = 0, lenLimit = 0, limit = 0, steps = 0;
         std::int64_t oldest = 0; // candidates older than this are out of reach
         LzMatch best;
