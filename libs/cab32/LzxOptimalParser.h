@@ -4,7 +4,7 @@
 // the latest block. Repeated offsets follow the path being priced, so the R0-R2 a match
 // relies on are the ones the reader will hold. A match of niceLength or more is taken
 // at once, and a match is not priced again at every position inside it, which keeps
-// long runs linear.
+// long runs linear. Inside a long match, only the positions near its end are searched.
 // No token crosses a frame end. Memory: the match finder plus a few bytes per position
 // of one frame. Not thread-safe; one parser per stream.
 #pragma once

@@ -436,6 +436,14 @@ void MatchFinder::insertShortOnly()
         shortMatches(cursor_, kHashBytes, false, nullptr);
 }
 
+LzMatch MatchFinder::findAheadOrInsertShort()
+{
+    if (cursor_ >= aheadStart_ && cursor_ < aheadEnd_)
+        return ahead_[cursor_ - aheadStart_];
+    insertShortOnly();
+    return {};
+}
+
 void MatchFinder::skip(std::uint32_t count)
 {
     for (std::uint32_t i = 0; i < count && cursor_ < end_; ++i) {

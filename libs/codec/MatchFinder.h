@@ -97,6 +97,10 @@ public:
     // there. Costs a few table writes instead of a walk; later searches cannot find the
     // position itself, only its source.
     void insertShortOnly();
+    // For positions inside a long match, where a search would find little that the
+    // match does not give: the match of a side-by-side search (lanes) that took the
+    // cursor already, else insertShortOnly() and no match. Does not move the cursor.
+    LzMatch findAheadOrInsertShort();
 
     const MatchFinderParams &params() const { return params_; }
 

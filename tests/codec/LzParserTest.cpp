@@ -401,12 +401,25 @@ TEST(MatchFinder, SearchesAheadOverStretchesLeftOutKeepTheTreesExact)
         MatchFinder finder(p);
         std::vector<bool> entered(s.size(), false); // by a finder searching one at a time
         std::size_t appended = 0;
+        std::size_t foundAhead = 0;
         for (std::size_t pos = 0; pos < s.size(); ++pos, finder.advance()) {
             while (appended < s.size() && appended < pos + 300 + (pos * 7919) % 700)
                 appended += finder.append({s.data() + appended,
                                            std::min<std::size_t>(1 + appended % 3000, s.size() - appended)});
             if (pos % 100 >= 70 || pos % 37 == 5) {
-                finder.insertShortOnly();
+                // Inside a long match the LZX parser takes what was searched ahead
+                // already, and leaves the rest out like insertShortOnly().
+                if (pos % 2 == 0) {
+                    const LzMatch m = finder.findAheadOrInsertShort();
+                    if (m.length != 0) {
+                        ++foundAhead;
+                        ASSERT_LE(m.distance, std::min<std::size_t>(pos, window)) << pos;
+                        ASSERT_EQ(matchAt(s, pos, m.distance, std::min<std::size_t>(256, s.size() - pos)),
+                                  m.length) << "key " << keyBytes << " at " << pos;
+                    }
+                } else {
+                    finder.insertShortOnly();
+                }
                 continue;
             }
             if (pos % 53 == 11) { // skip() enters what the lanes have not, and moves on;
@@ -433,6 +446,7 @@ TEST(MatchFinder, SearchesAheadOverStretchesLeftOutKeepTheTreesExact)
             }
             ASSERT_LE(m.length, longest) << where;
         }
+        EXPECT_GT(foundAhead, 100u) << "key " << keyBytes;
     }
 }
 
