@@ -58,6 +58,13 @@ void LzxEncoder::beginFolder(FrameSink sink)
     // are not mapped, so a small folder costs no more.
     constexpr std::size_t kFirstParse = (kE8DecisionFrames + 1) * std::size_t{kFrameSize};
     pending_.reserve(kFirstParse);
+    // A block's items, and the tokens waiting (a block, the frame parsed past it and
+    // the rest of a match cut at its end), never number more than its bytes. Room for
+    // them from the start: grown by doubling, each copy wrote to fresh pages again,
+    // and a page's first write costs microseconds.
+    const std::size_t blockBytes = std::size_t{options_.framesPerBlock} * kFrameSize;
+    items_.reserve(blockBytes);
+    tokens_.reserve(blockBytes + kFrameSize + 1);
     frameSizes_.clear();
     blockStart_ = tokenEnd_ = 0;
     frameIndex_ = 0;
