@@ -43,6 +43,9 @@ vexel::codec::MatchFinderParams finderParams(int windowBits, std::uint32_t maxCh
     // matches far back in a big window in reasonable time.
     params.structure = vexel::codec::MatchStructure::BinaryTree;
     params.treeHashBytes = treeHashBytes;
+    // A new distance is priced from 4 bytes on (relaxFrom): 3-byte matches would
+    // only be looked for and dropped.
+    params.threeByteMatches = false;
     // Side-by-side searches overlap the cache misses of tables larger than the caches
     // (a 2 MiB window: 28 MiB); small windows' tables stay in the cache, and there the
     // lanes' bookkeeping costs more than it saves (2^15: 18% more time, 2^17: 6%).

@@ -68,7 +68,8 @@ MatchFinder::MatchFinder(const MatchFinderParams &params) : params_(params)
     headCount_ = std::size_t{1} << hashBits_;
     head_ = makeBigTable<std::int32_t>(headCount_);
     std::fill(head_.get(), head_.get() + headCount_, kNone);
-    head3_.assign(std::size_t{1} << kShortHashBits, kNone);
+    if (params.structure == MatchStructure::HashChains || params.threeByteMatches)
+        head3_.assign(std::size_t{1} << kShortHashBits, kNone);
     if (params.structure == MatchStructure::BinaryTree && params.treeHashBytes > kHashBytes)
         head4_.assign(std::size_t{1} << hash4Bits_, kNone);
     linkCount_ = params.structure == MatchStructure::HashChains ? ring_ : 2 * std::size_t{ring_};
@@ -188,11 +189,13 @@ inline LzMatch MatchFinder::shortMatch(std::size_t pos, std::int32_t recent, std
 inline LzMatch MatchFinder::shortMatches(std::size_t pos, std::uint32_t limit, bool wanted,
                                          std::vector<LzMatch> *all)
 {
-    const std::uint32_t h3 = hash3At(pos, kShortHashBits);
     LzMatch best;
-    if (wanted)
-        best = shortMatch(pos, head3_[h3], limit, all);
-    head3_[h3] = static_cast<std::int32_t>(pos);
+    if (!head3_.empty()) {
+        const std::uint32_t h3 = hash3At(pos, kShortHashBits);
+        if (wanted)
+            best = shortMatch(pos, head3_[h3], limit, all);
+        head3_[h3] = static_cast<std::int32_t>(pos);
+    }
     if (head4_.empty() || limit < kHashBytes)
         return best;
     // Any position sharing 4 bytes shares 3 too, so this one is no closer: it counts
@@ -200,7 +203,8 @@ inline LzMatch MatchFinder::shortMatches(std::size_t pos, std::uint32_t limit, b
     const std::uint32_t h4 = hashAt(pos, hash4Bits_);
     if (wanted && best.length < kHashBytes) {
         const LzMatch m = shortMatch(pos, head4_[h4], limit, nullptr);
-        if (m.length > best.length) {
+        // A slot shared by another 4-byte string may still give 3 bytes.
+        if (m.length > best.length && (m.length >= kHashBytes || !head3_.empty())) {
             best = m;
             if (all)
                 all->push_back(m);
@@ -273,9 +277,9 @@ LzMatch MatchFinder::findAllAndInsert(std::vector<LzMatch> &matches)
 }
 
 // The tree root of a position is a random read in a table of megabytes, and so are the
-// root's node and bytes and the bytes of the newest position sharing 3 bytes: fetched a
-// few positions ahead, they are in the cache by the time the search starts there,
-// instead of three misses at the start of every search.
+// root's node and bytes and the bytes of the newest position sharing 3 (or, without
+// 3-byte matches, 4) bytes: fetched a few positions ahead, they are in the cache by the
+// time the search starts there, instead of three misses at the start of every search.
 [[gnu::always_inline]] inline void MatchFinder::prefetchAhead(std::size_t pos) const
 {
     constexpr std::size_t kHeadAhead = 16; // positions ahead whose root slot is fetched
@@ -285,7 +289,9 @@ LzMatch MatchFinder::findAllAndInsert(std::vector<LzMatch> &matches)
         __builtin_prefetch(&head_[treeHashAt(pos + kHeadAhead)]);
     if (pos + kRootAhead < end_) {
         prefetchNode(head_[treeHashAt(pos + kRootAhead)], 0);
-        const std::int32_t recent = head3_[hash3At(pos + kRootAhead, kShortHashBits)];
+        const std::int32_t recent = !head3_.empty()
+            ? head3_[hash3At(pos + kRootAhead, kShortHashBits)]
+            : !head4_.empty() ? head4_[hashAt(pos + kRootAhead, hash4Bits_)] : kNone;
         if (recent >= 0)
             __builtin_prefetch(buffer_.get() + recent);
     }

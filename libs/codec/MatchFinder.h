@@ -58,6 +58,11 @@ struct MatchFinderParams {
     // distances of a ring (the power of two above maxDistance) that maxDistance nearly
     // fills: the positions entered ahead take those positions' slots.
     std::uint32_t lanes = 1;
+    // Trees only: whether 3-byte matches are looked for. A caller that never codes a
+    // 3-byte match at a new distance (LZX prices those from 4 bytes on) saves the
+    // 3-byte hash: a table look-up and a comparison per position. Without it, the
+    // shortest matches reported are 4 bytes long.
+    bool threeByteMatches = true;
 };
 
 class MatchFinder {
@@ -166,7 +171,7 @@ private:
     std::uint32_t ring_;              // power of two above maxDistance
     Table<std::int32_t> head_;        // chains: newest per 4-byte hash; tree: root per 4-byte hash
     std::size_t headCount_;
-    std::vector<std::int32_t> head3_; // newest position per 3-byte hash
+    std::vector<std::int32_t> head3_; // newest position per 3-byte hash (empty: none wanted)
     std::vector<std::int32_t> head4_; // newest position per 4-byte hash, when trees hash more
     // Chains: the previous position with the same hash; tree: the two children.
     // Indexed by position modulo the ring. Starts zero, not kNone: a slot is read only

@@ -386,6 +386,43 @@ TEST(MatchFinder, SearchesSideBySideFindWhatOneAtATimeFinds)
     }
 }
 
+TEST(MatchFinder, WithoutThreeByteMatchesEveryMatchHasFourBytesOrMore)
+{
+    // LZX leaves 3-byte matches out: the 4-byte hash alone then gives the matches
+    // shorter than the tree key, and a slot another string shares must not slip a
+    // 3-byte match through. From the key on, the tree still finds the longest.
+    const std::uint32_t window = 4096;
+    for (const std::uint32_t keyBytes : {4u, 8u}) {
+        const auto s = mixedData(sanitizerScaled<std::size_t>(30000, 12000), 70 + keyBytes);
+        MatchFinderParams p{window, window, 256, 1u << 30, 256, MatchStructure::BinaryTree};
+        p.treeHashBytes = keyBytes;
+        p.threeByteMatches = false;
+        MatchFinder finder(p);
+        ASSERT_EQ(finder.append(s), s.size());
+        std::size_t belowKey = 0;
+        for (std::size_t pos = 0; pos < s.size(); ++pos, finder.advance()) {
+            const LzMatch m = finder.findAndInsert();
+            const std::size_t limit = std::min<std::size_t>(256, s.size() - pos);
+            std::uint32_t longest = 0;
+            for (std::size_t d = 1; d <= std::min<std::size_t>(pos, window); ++d)
+                longest = std::max(longest, matchAt(s, pos, d, limit));
+            const auto where = ::testing::Message() << "key " << keyBytes << " at " << pos;
+            if (m.length != 0) {
+                ASSERT_GE(m.length, 4u) << where;
+                ASSERT_LE(m.distance, std::min<std::size_t>(pos, window)) << where;
+                ASSERT_EQ(matchAt(s, pos, m.distance, limit), m.length) << where;
+                belowKey += m.length < keyBytes;
+            }
+            if (longest >= keyBytes) {
+                ASSERT_EQ(m.length, longest) << where;
+            }
+        }
+        if (keyBytes > 4) {
+            EXPECT_GT(belowKey, 100u);
+        }
+    }
+}
+
 TEST(MatchFinder, SearchesAheadOverStretchesLeftOutKeepTheTreesExact)
 {
     // Stretches left out of the trees (insertShortOnly, the inside of long matches) may
