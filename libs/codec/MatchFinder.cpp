@@ -330,6 +330,7 @@ inline void MatchFinder::beginWalk(TreeWalk &walk, std::size_t pos, bool wanted,
     walk.oldest = std::max<std::int64_t>(0, static_cast<std::int64_t>(pos) - params_.maxDistance);
 }
 
+template <MatchFinder::SidePick pick>
 [[gnu::always_inline]] inline void MatchFinder::walkStep(TreeWalk &w, std::vector<LzMatch> *all)
 {
     const std::int32_t cand = w.cand;
@@ -361,9 +362,21 @@ inline void MatchFinder::beginWalk(TreeWalk &walk, std::size_t pos, bool wanted,
         w.done = true;
         return;
     }
-    // Which side the candidate lies on is a coin toss to the branch predictor: the
-    // step takes it as an index (a smaller candidate's larger subtree is next).
-    const std::size_t side = data[cand + len] < data[w.cur + len] ? kSmaller : kLarger;
+    // A smaller candidate's larger subtree is next, and the other way round.
+    const bool smaller = data[cand + len] < data[w.cur + len];
+    if constexpr (pick == SidePick::ByIndex) {
+        takeSide(w, smaller ? kSmaller : kLarger, cand, node, len);
+    } else if (smaller) {
+        takeSide(w, kSmaller, cand, node, len);
+    } else {
+        takeSide(w, kLarger, cand, node, len);
+    }
+}
+
+[[gnu::always_inline]] inline void MatchFinder::takeSide(TreeWalk &w, std::size_t side,
+                                                         std::int32_t cand, std::int32_t *node,
+                                                         std::uint32_t len)
+{
     *w.slot[side] = cand;
     w.slot[side] = &node[side];
     w.cand = node[side];
@@ -387,7 +400,7 @@ LzMatch MatchFinder::treeInsert(bool wanted, std::vector<LzMatch> *all)
     TreeWalk walk;
     beginWalk(walk, cursor_, wanted, all);
     while (!walk.done)
-        walkStep(walk, all);
+        walkStep<SidePick::ByBranch>(walk, all);
     return endWalk(walk, wanted, all);
 }
 
@@ -425,7 +438,7 @@ void MatchFinder::treeInsertLanes()
         busy = false;
         for (std::uint32_t i = 0; i < lanes; ++i) {
             if (!walks[i].done) {
-                walkStep(walks[i], nullptr);
+                walkStep<SidePick::ByIndex>(walks[i], nullptr);
                 busy = true;
             }
         }

@@ -146,7 +146,14 @@ private:
     // (`walk.done` when there is no tree to walk).
     void beginWalk(TreeWalk &walk, std::size_t pos, bool wanted, std::vector<LzMatch> *all);
     // One node of the walk.
-    void walkStep(TreeWalk &walk, std::vector<LzMatch> *all);
+    // How a walk step picks the side a candidate lies on. It is a coin toss to the branch
+    // predictor, yet a lone walk gains by the guess: the next node's load starts before
+    // the compare is done (LHA's -lh7-: 3% less time). Side-by-side walks hide each
+    // other's misses, and there a missed guess costs more than it saves: an index.
+    enum class SidePick { ByBranch, ByIndex };
+    template <SidePick pick> void walkStep(TreeWalk &walk, std::vector<LzMatch> *all);
+    static void takeSide(TreeWalk &walk, std::size_t side, std::int32_t cand, std::int32_t *node,
+                         std::uint32_t len);
     // The walk's longest match, grown past niceLength when `wanted`.
     LzMatch endWalk(TreeWalk &walk, bool wanted, std::vector<LzMatch> *all) const;
     // Asks the cache for the tree roots of positions a little ahead of `pos`.
