@@ -28,6 +28,15 @@ LzParserParams lhaLike(std::uint32_t window, MatchStructure structure = MatchStr
     return p;
 }
 
+// Trees over the whole window whose walks never give up early (a search depth no input
+// reaches), keyed by `keyBytes`: what they find can be checked against brute force.
+MatchFinderParams unboundedTrees(std::uint32_t window, std::uint32_t keyBytes)
+{
+    MatchFinderParams p{window, window, 256, 1u << 30, 256, MatchStructure::BinaryTree};
+    p.treeHashBytes = keyBytes;
+    return p;
+}
+
 std::vector<LzToken> parseInPieces(const std::vector<std::uint8_t> &data,
                                    const LzParserParams &params, std::size_t piece)
 {
@@ -181,8 +190,7 @@ TEST(MatchFinder, UnboundedTreeSearchFindsTheLongestMatchOfTheTreeKeyOrMore)
         for (std::uint32_t seed = 0; seed < 3; ++seed) {
             // Past the window either way: positions fall out of reach.
             const auto s = mixedData(sanitizerScaled<std::size_t>(20000, 9000), seed);
-            MatchFinderParams p{window, window, 256, 1u << 30, 256, MatchStructure::BinaryTree};
-            p.treeHashBytes = keyBytes;
+            MatchFinderParams p = unboundedTrees(window, keyBytes);
             MatchFinder finder(p);
             finder.append(s);
             ThreeByteStarts starts(s);
@@ -278,8 +286,7 @@ TEST(MatchFinder, PositionsLeftOutOfTheTreesKeepTheTreesExact)
     const std::uint32_t window = 4096;
     for (const std::uint32_t keyBytes : {4u, 6u}) {
         const auto s = mixedData(16000, keyBytes);
-        MatchFinderParams p{window, window, 256, 1u << 30, 256, MatchStructure::BinaryTree};
-        p.treeHashBytes = keyBytes;
+        MatchFinderParams p = unboundedTrees(window, keyBytes);
         MatchFinder finder(p);
         finder.append(s);
         ThreeByteStarts starts(s);
@@ -394,8 +401,7 @@ TEST(MatchFinder, WithoutThreeByteMatchesEveryMatchHasFourBytesOrMore)
     const std::uint32_t window = 4096;
     for (const std::uint32_t keyBytes : {4u, 8u}) {
         const auto s = mixedData(sanitizerScaled<std::size_t>(30000, 12000), 70 + keyBytes);
-        MatchFinderParams p{window, window, 256, 1u << 30, 256, MatchStructure::BinaryTree};
-        p.treeHashBytes = keyBytes;
+        MatchFinderParams p = unboundedTrees(window, keyBytes);
         p.threeByteMatches = false;
         MatchFinder finder(p);
         ASSERT_EQ(finder.append(s), s.size());
@@ -432,8 +438,7 @@ TEST(MatchFinder, SearchesAheadOverStretchesLeftOutKeepTheTreesExact)
     const std::uint32_t window = 4096;
     for (const std::uint32_t keyBytes : {4u, 6u}) {
         const auto s = mixedData(sanitizerScaled<std::size_t>(20000, 9000), 40 + keyBytes);
-        MatchFinderParams p{window, window, 256, 1u << 30, 256, MatchStructure::BinaryTree};
-        p.treeHashBytes = keyBytes;
+        MatchFinderParams p = unboundedTrees(window, keyBytes);
         p.lanes = MatchFinder::kMaxLanes;
         MatchFinder finder(p);
         std::vector<bool> entered(s.size(), false); // by a finder searching one at a time
