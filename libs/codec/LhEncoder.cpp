@@ -4,6 +4,7 @@
 #include "LzOptimalParser.h"
 
 #include <algorithm>
+#include <bit>
 #include <stdexcept>
 #include <thread>
 
@@ -31,11 +32,24 @@ constexpr std::size_t kLargestChunk = std::size_t{1} << 28;
 // core), so a stopped run is not held up by a background parse.
 constexpr std::size_t kFeedPiece = std::size_t{1} << 13;
 
-LzOptimalParams parserParams(const LhMethodInfo &m, const LhEncoderOptions &o, bool warmUp)
+// A chunk's finder holds `reach` bytes at most (its history and its data), so no
+// distance reaches further back than that: a window sized to it finds the same
+// matches in smaller tables. With thousands of small files that matters: the tables of
+// the whole dictionary, made and touched for every file, took over half of the time.
+std::uint32_t windowFor(const LhMethodInfo &m, std::size_t reach)
+{
+    constexpr std::size_t kSmallestWindow = std::size_t{1} << 10;
+    const std::size_t dictionary = std::size_t{1} << m.dictBits;
+    return static_cast<std::uint32_t>(
+        std::clamp(std::bit_ceil(std::max<std::size_t>(reach, 1)), kSmallestWindow, dictionary));
+}
+
+LzOptimalParams parserParams(const LhMethodInfo &m, const LhEncoderOptions &o, bool warmUp,
+                             std::size_t reach)
 {
     LzOptimalParams p;
-    p.finder.windowSize = 1u << m.dictBits;
-    p.finder.maxDistance = 1u << m.dictBits;
+    p.finder.windowSize = windowFor(m, reach);
+    p.finder.maxDistance = p.finder.windowSize;
     p.finder.maxMatch = lh::kMaxMatch;
     p.finder.maxChain = o.maxChain ? o.maxChain : kDefaultChain;
     p.finder.niceLength = o.niceLength ? o.niceLength : kDefaultNice;
@@ -65,12 +79,12 @@ std::size_t chunkSize(const LhMethodInfo &m, std::size_t requested)
 struct LhEncoder::ChunkJob {
     std::span<const std::uint8_t> history;
     std::span<const std::uint8_t> data;
+    LzOptimalParams params;
     LhPriceModel prices;
     LhPackedCommands commands;
     std::vector<LzToken> *segment;
 
-    void run(const LzOptimalParams &params, const std::atomic<bool> &abandoned,
-             const std::function<bool()> &stopRequested)
+    void run(const std::atomic<bool> &abandoned, const std::function<bool()> &stopRequested)
     {
         LzOptimalParser parser(params, prices);
         parser.prime(history);
@@ -150,22 +164,22 @@ void LhEncoder::startParse()
     // pending_ now holds the pair parsed before, whose blocks are still to be coded.
     std::swap(parsing_, pending_);
     const std::size_t dictionary = std::size_t{1} << method_.dictBits;
-    const LzOptimalParams params = parserParams(method_, options_, !pricesLearned_);
     const std::span<const std::uint8_t> all(parsing_);
     for (std::size_t at = 0; at < all.size(); at += chunk_) {
         const auto history = at == 0
             ? std::span<const std::uint8_t>(history_)
             : all.subspan(at - std::min(at, dictionary), std::min(at, dictionary));
         const auto data = all.subspan(at, std::min(chunk_, all.size() - at));
+        const LzOptimalParams params =
+            parserParams(method_, options_, !pricesLearned_, history.size() + data.size());
         // Room is made here, on this thread, for the most the chunk and a segment can
         // give: a job never grows them, so no thread's heap grows with the stream.
         std::vector<LzToken> &segment = segments_[jobs_.size()];
         segment.reserve(params.segmentSize + params.finder.maxMatch);
-        jobs_.push_back({history, data, prices_, takeCommandStore(data.size()), &segment});
+        jobs_.push_back({history, data, params, prices_, takeCommandStore(data.size()), &segment});
     }
     for (ChunkJob &job : jobs_)
-        workers_.emplace_back(
-            [&job, params, this] { job.run(params, abandoned_, options_.stopRequested); });
+        workers_.emplace_back([&job, this] { job.run(abandoned_, options_.stopRequested); });
 }
 
 void LhEncoder::awaitParse()

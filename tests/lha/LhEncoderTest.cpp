@@ -133,6 +133,27 @@ TEST(LhEncoder, MatchesAtTheFullDictionaryDistance)
     }
 }
 
+// A stream shorter than the dictionary is searched in a window sized to it: a copy of
+// its first bytes at its end, the farthest back a match can reach, is still found,
+// whichever side of a power of two the stream's length falls.
+TEST(LhEncoder, AShortStreamFindsMatchesBackToItsFirstByte)
+{
+    for (LhMethod m : kMethods) {
+        const std::size_t dict = std::size_t{1} << lhMethodInfo(m).dictBits;
+        for (std::size_t total = 2048; total < dict; total *= 4) {
+            for (std::size_t length : {total - 1, total, total + 1}) {
+                const std::size_t copy = length / 3;
+                const auto data = randomThenRepeat(static_cast<unsigned>(length), length - copy,
+                                                   0, copy);
+                const auto packed = compress(m, data);
+                EXPECT_LT(packed.size(), length - copy + copy / 4)
+                    << lhMethodInfo(m).id << ", " << length << " bytes";
+                expectDecodesTo(m, packed, data);
+            }
+        }
+    }
+}
+
 // Blocks across a chunk end, inside the first pair.
 TEST(LhEncoder, ManyBlocksAndPieceSizesGiveTheSameStream)
 {
