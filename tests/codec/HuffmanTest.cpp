@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <queue>
 #include <random>
 #include <stdexcept>
 
@@ -62,6 +65,53 @@ TEST(Huffman, MatchesUnlimitedHuffmanCostWhenLimitIsLoose)
     const auto limited = limitedCodeLengths(freq, 3);
     EXPECT_EQ(cost(freq, limited), 47u);
     EXPECT_EQ(kraft(limited), std::uint64_t{1} << 32);
+}
+
+// Codes whose unlimited Huffman tree fits the limit are built one way, the others
+// another: at every limit around the unlimited tree's depth the code must be complete,
+// within the limit, and as cheap as the limit allows (the unlimited cost, once the
+// limit reaches that depth; never cheaper, never dearer for a looser limit).
+TEST(Huffman, OptimalAtEveryLimitAroundTheUnlimitedDepth)
+{
+    std::mt19937 rng(11);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<std::uint32_t> freq(2 + rng() % 400);
+        const unsigned spread = 1 + rng() % 20;
+        for (auto &f : freq)
+            f = rng() % 4 == 0 ? 0 : (1u << (rng() % spread)) + rng() % 3;
+        freq[0] = freq[1] = 1;
+        // Unlimited Huffman cost: the sum of the weights of every node made.
+        std::priority_queue<std::uint64_t, std::vector<std::uint64_t>, std::greater<>> queue;
+        for (auto f : freq)
+            if (f)
+                queue.push(f);
+        std::uint64_t unlimitedCost = 0;
+        while (queue.size() > 1) {
+            const std::uint64_t a = queue.top();
+            queue.pop();
+            const std::uint64_t b = queue.top();
+            queue.pop();
+            unlimitedCost += a + b;
+            queue.push(a + b);
+        }
+        const auto loose = limitedCodeLengths(freq, 31);
+        ASSERT_EQ(cost(freq, loose), unlimitedCost) << "round " << round;
+        const unsigned depth = *std::max_element(loose.begin(), loose.end());
+        const auto used = usedSymbolCount(freq);
+        std::uint64_t costBefore = ~std::uint64_t{0};
+        for (unsigned limit = depth + 2; limit-- > 1 && (std::size_t{1} << limit) >= used;) {
+            const auto lengths = limitedCodeLengths(freq, limit);
+            ASSERT_LE(*std::max_element(lengths.begin(), lengths.end()), limit);
+            ASSERT_EQ(kraft(lengths), std::uint64_t{1} << 32) << "limit " << limit;
+            const std::uint64_t bits = cost(freq, lengths);
+            if (limit >= depth)
+                ASSERT_EQ(bits, unlimitedCost) << "round " << round << ", limit " << limit;
+            ASSERT_GE(bits, unlimitedCost);
+            if (costBefore != ~std::uint64_t{0})
+                ASSERT_GE(bits, costBefore) << "a tighter limit gave a cheaper code";
+            costBefore = bits;
+        }
+    }
 }
 
 TEST(Huffman, ZeroAndOneUsedSymbols)
