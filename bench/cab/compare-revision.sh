@@ -4,7 +4,8 @@
 # (as RelWithDebInfo does): the codec kit, the cabinet writer and the tuning driver of
 # each tree. Time is CPU time (user + system) of the driver: on a shared, loaded
 # machine wall time varies by tens of per cent between identical runs, CPU time less.
-#   bench/cab/compare-revision.sh REV [window bits, default 21] [runs, default 1]
+#   bench/cab/compare-revision.sh REV [window bits, default 21] [runs, default 1] [inputs]
+# (inputs: any of mixed1 mixed16 mixed64, default all three)
 # Inputs, the same content mix at every size (so that size and content are told apart):
 #   mixed1, mixed16: 16 KiB / 256 KiB taken at every MiB of the 64 MiB file of
 #                    bench/libs/sets.sh (the corpus joined: text, source, logs,
@@ -19,6 +20,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 rev=${1:?usage: $0 REV [window bits] [runs]}
 bits=${2:-21}
 runs=${3:-1}
+[ $# -gt 3 ] && shift 3 || set -- mixed1 mixed16 mixed64
 corpus=$("$root/bench/corpus.sh")
 out=$(dirname "$corpus")
 big="$out/sets/big/big.bin"
@@ -52,6 +54,7 @@ rm -f "$work/new/cab32/Cab32.cpp" "$work/new/cab32/CabPlan.cpp"
 cp "$root/libs/common/NameBytes.h" "$work/new/common/"
 cp "$root/bench/cab/CabTuneDriver.cpp" "$work/new/driver.cpp"
 compile new
+cc -O2 -o "$work/cputime" "$root/bench/cputime.c"
 
 # sample N: N/64 of every MiB of the 64 MiB file.
 sample() {
@@ -70,12 +73,12 @@ ln -s "$big" "$work/mixed64.bin"
   echo "LZX:$bits, this tree vs $(git -C "$root" rev-parse --short "$rev"), $(date -u '+%Y-%m-%d %H:%M UTC'),"
   echo "$(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg), $runs run(s) each"
 } | tee "$results"
-for input in mixed1 mixed16 mixed64; do
+for input in "$@"; do
   rm -f "$work"/*.times
   i=0
   while [ "$i" -lt "$runs" ]; do
     for side in old new; do
-      /usr/bin/time -f '%U %S' -o "$work/cpu" "$work/$side/driver" "$work/$side.cab" "lzx:$bits" "$work/$input.bin" |
+      "$work/cputime" "$work/cpu" "$work/$side/driver" "$work/$side.cab" "lzx:$bits" "$work/$input.bin" |
         cut -d' ' -f1 >"$work/size"
       printf '%s %s\n' "$(cat "$work/size")" "$(awk '{ print $1 + $2 }' "$work/cpu")" >>"$work/$side.times"
     done
@@ -84,7 +87,7 @@ for input in mixed1 mixed16 mixed64; do
   cabextract -t "$work/new.cab" >/dev/null 2>&1 || { echo "cabextract refuses this tree's $input cabinet" >&2; exit 1; }
   awk -v input="$input" -v bytes="$(stat -L -c %s "$work/$input.bin")" '
     FNR == NR { os = $1; ot += $2; n++; next } { ns = $1; nt += $2 }
-    END { printf "%-8s %9d bytes  old %9d B %7.2fs %5.2f MB/s  new %9d B %7.2fs %5.2f MB/s  size %.4f  cpu time %.3f\n",
+    END { printf "%-8s %9d bytes  old %9d B %8.3fs %5.2f MB/s  new %9d B %8.3fs %5.2f MB/s  size %.4f  cpu time %.3f\n",
                  input, bytes, os, ot / n, bytes / ot * n / 1e6, ns, nt / n, bytes / nt * n / 1e6, ns / os, nt / ot }' \
     "$work/old.times" "$work/new.times" | tee -a "$results"
 done
