@@ -104,11 +104,13 @@ TEST(Huffman, OptimalAtEveryLimitAroundTheUnlimitedDepth)
             ASSERT_LE(*std::max_element(lengths.begin(), lengths.end()), limit);
             ASSERT_EQ(kraft(lengths), std::uint64_t{1} << 32) << "limit " << limit;
             const std::uint64_t bits = cost(freq, lengths);
-            if (limit >= depth)
+            if (limit >= depth) {
                 ASSERT_EQ(bits, unlimitedCost) << "round " << round << ", limit " << limit;
+            }
             ASSERT_GE(bits, unlimitedCost);
-            if (costBefore != ~std::uint64_t{0})
+            if (costBefore != ~std::uint64_t{0}) {
                 ASSERT_GE(bits, costBefore) << "a tighter limit gave a cheaper code";
+            }
             costBefore = bits;
         }
     }

@@ -177,8 +177,9 @@ TEST(LhaHeader, CodePageAndModeOnlyWhereTheyCarrySomething)
             mode = x.type == 0x50 ? &x : mode;
         }
         EXPECT_EQ(codePage != nullptr, c.codePage) << c.name;
-        if (codePage)
+        if (codePage) {
             EXPECT_EQ(codePage->body, std::string("\xE9\xFD\x00\x00", 4)) << c.name;
+        }
         ASSERT_EQ(mode != nullptr, c.mode >= 0) << c.name;
         if (mode) {
             ASSERT_EQ(mode->body.size(), 2u) << c.name;

@@ -76,8 +76,8 @@ TEST(BgaConcurrent, GzaAndBzaAtOnceEachReachTheirOwnCallback)
         int result = -1;
         std::string reason;
     } calls[2] = {
-        {tmp.path() + "krytmp.gza", tmp.path() + "a.lst", "\"small/*.*\"\n", callbackA},
-        {tmp.path() + "krytmp.bza", tmp.path() + "b.lst", "\"large/*.*\"\n", callbackB},
+        {tmp.path() + "krytmp.gza", tmp.path() + "a.lst", "\"small/*.*\"\n", callbackA, -1, {}},
+        {tmp.path() + "krytmp.bza", tmp.path() + "b.lst", "\"large/*.*\"\n", callbackB, -1, {}},
     };
     std::barrier bothRegistered(2);
     auto work = [&](Call &call) {

@@ -117,15 +117,17 @@ TEST_P(ProgressRecordTest, RecordsAreWellFormedAndEndAtTheTotal)
         ASSERT_EQ(s.message, std::uint32_t{KRY_MSG_PROGRESS});
         ASSERT_TRUE(s.hasRecord);
         EXPECT_EQ(s.record.size, sizeof(KryProgress));
-        if (i > 0 && i + 1 < seen.size())
+        if (i > 0 && i + 1 < seen.size()) {
             EXPECT_EQ(s.state, std::uint32_t{KRY_STATE_WORKING});
+        }
         const KryProgress &r = s.record;
         EXPECT_LE(r.bytesDone, r.bytesTotal);
         EXPECT_LE(r.filesDone, r.filesTotal);
         EXPECT_GE(r.bytesDone, lastDone) << "done never decreases";
         EXPECT_GE(r.filesDone, lastFiles);
-        if (total != 0)
+        if (total != 0) {
             EXPECT_EQ(r.bytesTotal, total) << "the total, once known, stays";
+        }
         total = r.bytesTotal;
         lastDone = r.bytesDone;
         lastFiles = r.filesDone;

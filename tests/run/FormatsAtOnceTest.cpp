@@ -181,8 +181,9 @@ TEST_F(FormatsAtOnceRun, FirstFailureStopsTheOthersAndAbandons)
     ASSERT_EQ(host.details.size(), 1u);
     EXPECT_EQ(host.details[0], "GZIP: " VEXEL_FAKE_LIB_DIR "bga32.so: failed on request");
     EXPECT_LT(ended - started, 10s) << "nothing waited for its 60 s of work";
-    if (failedAt != Clock::time_point{})
+    if (failedAt != Clock::time_point{}) {
         EXPECT_LT(ended - failedAt, 3s) << "the others stopped soon after the failure";
+    }
     EXPECT_TRUE(namesIn(save).empty());
     EXPECT_TRUE(namesIn(tmp).empty());
     EXPECT_EQ(state.RunReport, "the previous report");
@@ -236,15 +237,18 @@ TEST_F(FormatsAtOnceRun, TwoCallsIntoOneLibraryKeepTheirOwnProgress)
                 continue;
             // A finished call's last record says 1 until the run takes it off the list;
             // before that each shows only its own records (GZIP 10-20%, BZIP2 70-80%).
-            if (f.format == "GZIP" && f.fraction < 1.0)
+            if (f.format == "GZIP" && f.fraction < 1.0) {
                 EXPECT_LE(f.fraction, 0.2 + 1e-9);
-            if (f.format == "BZIP2" && f.fraction < 1.0)
+            }
+            if (f.format == "BZIP2" && f.fraction < 1.0) {
                 EXPECT_GE(f.fraction, 0.7 - 1e-9);
+            }
             seen.insert(f.format);
         }
-        if (p.running.size() == 2 && p.running[0].known && p.running[1].known)
+        if (p.running.size() == 2 && p.running[0].known && p.running[1].known) {
             EXPECT_NEAR(p.overallFraction, (p.running[0].fraction + p.running[1].fraction) / 2,
                         1e-9);
+        }
     };
     ASSERT_FALSE(RunFormats(ctx)) << (host.details.empty() ? "" : host.details[0]);
     EXPECT_EQ(seen, (std::set<std::string>{"GZIP", "BZIP2"}));
