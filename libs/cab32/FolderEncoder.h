@@ -20,8 +20,10 @@ public:
 
     // The CFFOLDER typeCompress value.
     virtual std::uint16_t method() const = 0;
-    // Starts a new folder: an empty history, and frames go to `sink`.
-    virtual void beginFolder(FrameSink sink) = 0;
+    // Starts a new folder: an empty history, and frames go to `sink`. `expectedBytes`
+    // is what the folder's files measured when listed (0: not known); an encoder may
+    // size its tables to it, but must take whatever the frames then bring.
+    virtual void beginFolder(FrameSink sink, std::uint64_t expectedBytes) = 0;
     // One frame of the folder's stream: kFrameSize bytes except for the folder's last.
     virtual void addFrame(const std::uint8_t *data, std::size_t size) = 0;
     // Flushes every frame not yet handed to the sink.

@@ -45,11 +45,12 @@ std::uint32_t LzxEncoder::treeHashBytes() const
     return options_.windowBits >= kLongKeyWindowBits ? 8 : 6;
 }
 
-void LzxEncoder::beginFolder(FrameSink sink)
+void LzxEncoder::beginFolder(FrameSink sink, std::uint64_t expectedBytes)
 {
     sink_ = std::move(sink);
     parser_ = std::make_unique<LzxOptimalParser>(options_.windowBits, options_.maxChain,
-                                                 options_.niceLength, treeHashBytes());
+                                                 options_.niceLength, treeHashBytes(),
+                                                 expectedBytes);
     parser_->setStopCheck(options_.stopRequested);
     tokens_.clear();
     pending_.clear();

@@ -4,6 +4,7 @@
 #include "codec/CommonPrefix.h"
 
 #include <algorithm>
+#include <bit>
 #include <limits>
 
 namespace cab::lzx {
@@ -30,12 +31,18 @@ constexpr std::uint32_t kUnsearchedMatch = 64;
 constexpr std::uint32_t kSearchedTail = 32;
 
 vexel::codec::MatchFinderParams finderParams(int windowBits, std::uint32_t maxChain,
-                                             std::uint32_t niceLength, std::uint32_t treeHashBytes)
+                                             std::uint32_t niceLength, std::uint32_t treeHashBytes,
+                                             std::uint64_t expectedBytes)
 {
     vexel::codec::MatchFinderParams params;
-    params.windowSize = 1u << windowBits;
+    const std::uint32_t window = 1u << windowBits;
+    constexpr std::uint64_t kSmallestSearchWindow = std::uint64_t{1} << 15;
+    params.windowSize = expectedBytes == 0
+        ? window
+        : static_cast<std::uint32_t>(std::clamp<std::uint64_t>(
+              std::bit_ceil(expectedBytes), kSmallestSearchWindow, window));
     // The reader refuses the last three positions of the window.
-    params.maxDistance = params.windowSize - 3;
+    params.maxDistance = std::min(params.windowSize, window - 3);
     params.maxMatch = kMaxMatch;
     params.maxChain = maxChain;
     params.niceLength = niceLength;
@@ -50,15 +57,15 @@ vexel::codec::MatchFinderParams finderParams(int windowBits, std::uint32_t maxCh
     // (a 2 MiB window: 28 MiB); small windows' tables stay in the cache, and there the
     // lanes' bookkeeping costs more than it saves (2^15: 18% more time, 2^17: 6%).
     constexpr int kLaneWindowBits = 20;
-    params.lanes = windowBits >= kLaneWindowBits ? vexel::codec::MatchFinder::kMaxLanes : 1;
+    params.lanes = params.windowSize >= (1u << kLaneWindowBits) ? vexel::codec::MatchFinder::kMaxLanes : 1;
     return params;
 }
 
 } // namespace
 
 LzxOptimalParser::LzxOptimalParser(int windowBits, std::uint32_t maxChain, std::uint32_t niceLength,
-                                   std::uint32_t treeHashBytes)
-    : finder_(finderParams(windowBits, maxChain, niceLength, treeHashBytes)),
+                                   std::uint32_t treeHashBytes, std::uint64_t expectedBytes)
+    : finder_(finderParams(windowBits, maxChain, niceLength, treeHashBytes, expectedBytes)),
       niceLength_(niceLength)
 {
     std::fill(mainBits_.begin(), mainBits_.begin() + kNumChars, kDefaultLiteralBits);

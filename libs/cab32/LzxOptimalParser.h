@@ -23,8 +23,13 @@ namespace cab::lzx {
 
 class LzxOptimalParser {
 public:
+    // `expectedBytes`: the stream's length if known (0: not known). Matches are then
+    // looked for in a window of the power of two above it, where that is smaller:
+    // no match reaches further back than the stream is long, and the finder's tables
+    // shrink with the window. A longer stream is still parsed, its matches limited
+    // to that window.
     LzxOptimalParser(int windowBits, std::uint32_t maxChain, std::uint32_t niceLength,
-                     std::uint32_t treeHashBytes = 4);
+                     std::uint32_t treeHashBytes = 4, std::uint64_t expectedBytes = 0);
 
     // Appends stream bytes and parses every frame that has a full match of lookahead.
     void feed(std::span<const std::uint8_t> input, std::vector<vexel::codec::LzToken> &out);

@@ -22,7 +22,7 @@ MszipEncoder::~MszipEncoder() { deflateEnd(&stream_->z); }
 
 std::uint16_t MszipEncoder::method() const { return kMethodMszip; }
 
-void MszipEncoder::beginFolder(FrameSink sink)
+void MszipEncoder::beginFolder(FrameSink sink, std::uint64_t /*expectedBytes*/)
 {
     sink_ = std::move(sink);
     history_.clear();

@@ -18,7 +18,7 @@ public:
     ~MszipEncoder() override;
 
     std::uint16_t method() const override;
-    void beginFolder(FrameSink sink) override;
+    void beginFolder(FrameSink sink, std::uint64_t expectedBytes) override;
     void addFrame(const std::uint8_t *data, std::size_t size) override;
     void endFolder() override;
 

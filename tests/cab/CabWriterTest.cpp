@@ -90,7 +90,7 @@ TEST(LzxEncoder, AStopWhileTheFirstMegabyteIsParsedEndsTheFolderAtOnce)
         options.stopRequested = [&] { return ++polls >= stopAtPoll; };
         cab::LzxEncoder encoder(options);
         int written = 0;
-        encoder.beginFolder([&](const std::uint8_t *, std::size_t, std::uint32_t) { ++written; });
+        encoder.beginFolder([&](const std::uint8_t *, std::size_t, std::uint32_t) { ++written; }, 0);
         const Bytes data = textBytes(20 * cab::kFrameSize, 4);
         for (std::size_t at = 0; at < data.size(); at += cab::kFrameSize)
             encoder.addFrame(data.data() + at, cab::kFrameSize);
@@ -108,7 +108,7 @@ TEST(LzxEncoder, AStopBetweenBlocksEndsTheCodingOfTheFirstMegabyte)
     cab::LzxEncoder::Options options;
     options.stopRequested = [&written] { return written > 0; };
     cab::LzxEncoder encoder(options);
-    encoder.beginFolder([&](const std::uint8_t *, std::size_t, std::uint32_t) { ++written; });
+    encoder.beginFolder([&](const std::uint8_t *, std::size_t, std::uint32_t) { ++written; }, 0);
     const Bytes data = textBytes(40 * cab::kFrameSize, 5);
     for (std::size_t at = 0; at < data.size(); at += cab::kFrameSize)
         encoder.addFrame(data.data() + at, cab::kFrameSize);
@@ -174,7 +174,7 @@ TEST(CabWriter, NamesUseBackslashesAndTheUtf8FlagOnlyOnValidUtf8)
 class TokenEncoder final : public cab::FolderEncoder {
 public:
     std::uint16_t method() const override { return 0; }
-    void beginFolder(FrameSink sink) override { sink_ = std::move(sink); }
+    void beginFolder(FrameSink sink, std::uint64_t) override { sink_ = std::move(sink); }
     void addFrame(const std::uint8_t *, std::size_t size) override
     {
         const std::uint8_t token = 0;

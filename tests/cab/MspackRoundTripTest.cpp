@@ -172,4 +172,30 @@ TEST(CabMspackRoundTrip, SeededInputsRoundTripThroughLibmspack)
     }
 }
 
+// A folder shorter than the window is searched in a window sized to it (the files'
+// sizes tell its length): a copy of its first bytes at its end, spread over two files,
+// is still found, whichever side of a power of two the folder's length falls.
+TEST(CabMspackRoundTrip, AFolderShorterThanTheWindowFindsMatchesBackToItsFirstByte)
+{
+    for (std::size_t power : {std::size_t{1} << 15, std::size_t{1} << 17}) {
+        for (std::size_t length : {power - 1, power, power + 1}) {
+            SCOPED_TRACE(std::to_string(length) + " bytes");
+            const std::size_t copy = length / 3;
+            Bytes data = randomBytes(length - copy, std::uint32_t(length));
+            data.insert(data.end(), data.begin(), data.begin() + std::ptrdiff_t(copy));
+            TempFolder folder;
+            const fs::path dir(folder.path());
+            const std::vector<cab::CabEntry> entries = writeInputs(dir, data, 1);
+            const fs::path cabPath = dir / "test.cab";
+            cab::LzxEncoder encoder({});
+            std::string error;
+            ASSERT_TRUE(cab::writeCabinet(cabPath.string(), entries, encoder, {}, &error)) << error;
+            EXPECT_LT(fs::file_size(cabPath), length - copy + copy / 4);
+            const Bytes back = extractWithMspack(cabPath, dir, &error);
+            ASSERT_TRUE(error.empty()) << error;
+            ASSERT_TRUE(back == data) << "libmspack extracted different bytes";
+        }
+    }
+}
+
 } // namespace
