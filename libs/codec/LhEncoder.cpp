@@ -50,6 +50,7 @@ LzOptimalParams parserParams(const LhMethodInfo &m, const LhEncoderOptions &o, b
     LzOptimalParams p;
     p.finder.windowSize = windowFor(m, reach);
     p.finder.maxDistance = p.finder.windowSize;
+    p.finder.streamBytes = reach;
     p.finder.maxMatch = lh::kMaxMatch;
     p.finder.maxChain = o.maxChain ? o.maxChain : kDefaultChain;
     p.finder.niceLength = o.niceLength ? o.niceLength : kDefaultNice;

@@ -63,7 +63,9 @@ MatchFinder::MatchFinder(const MatchFinderParams &params) : params_(params)
     ring_ = std::bit_ceil(params.maxDistance + 1);
     hashBits_ = hashBitsFor(w);
     hash4Bits_ = std::min(hashBits_, kMaxShortHash4Bits);
-    capacity_ = std::max<std::size_t>(4 * std::size_t{ring_}, 1u << 18);
+    capacity_ = 4 * std::size_t{ring_};
+    if (params.streamBytes == 0 || params.streamBytes > capacity_)
+        capacity_ = std::max<std::size_t>(capacity_, 1u << 18);
     buffer_ = makeBigTable<std::uint8_t>(capacity_ + 8);
     headCount_ = std::size_t{1} << hashBits_;
     head_ = makeBigTable<std::int32_t>(headCount_);

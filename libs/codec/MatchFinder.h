@@ -1,7 +1,8 @@
 // Match finder over a sliding window, fed a stream piece by piece.
 //
 // The finder owns a buffer of the recent input (4 times the power of two above
-// maxDistance, at least 256 KiB) and a cursor into it. Matches are searched at the
+// maxDistance, at least 256 KiB unless the whole stream fits in less) and a cursor into
+// it. Matches are searched at the
 // cursor among earlier positions at most `maxDistance` bytes back, in hash chains or
 // binary trees (MatchStructure); either way the finder reports matches of 3 bytes or
 // more. Shorter matches (LZX's 2-byte matches, repeated offsets) are the caller's to
@@ -63,6 +64,10 @@ struct MatchFinderParams {
     // 3-byte hash: a table look-up and a comparison per position. Without it, the
     // shortest matches reported are 4 bytes long.
     bool threeByteMatches = true;
+    // The stream's whole length, history included, when known (0: not known). Where it
+    // fits in 4 times the ring, the buffer is no larger: the 256 KiB that spare a
+    // small window's long streams frequent slides would be made for nothing.
+    std::uint64_t streamBytes = 0;
 };
 
 class MatchFinder {
