@@ -57,7 +57,8 @@ vexel::codec::MatchFinderParams finderParams(int windowBits, std::uint32_t maxCh
     // (a 2 MiB window: 28 MiB); small windows' tables stay in the cache, and there the
     // lanes' bookkeeping costs more than it saves (2^15: 18% more time, 2^17: 6%).
     constexpr int kLaneWindowBits = 20;
-    params.lanes = params.windowSize >= (1u << kLaneWindowBits) ? vexel::codec::MatchFinder::kMaxLanes : 1;
+    params.lanes =
+        params.windowSize >= (1u << kLaneWindowBits) ? vexel::codec::MatchFinder::kMaxLanes : 1;
     return params;
 }
 

@@ -90,7 +90,8 @@ TEST(LzxEncoder, AStopWhileTheFirstMegabyteIsParsedEndsTheFolderAtOnce)
         options.stopRequested = [&] { return ++polls >= stopAtPoll; };
         cab::LzxEncoder encoder(options);
         int written = 0;
-        encoder.beginFolder([&](const std::uint8_t *, std::size_t, std::uint32_t) { ++written; }, 0);
+        encoder.beginFolder(
+            [&](const std::uint8_t *, std::size_t, std::uint32_t) { ++written; }, 0);
         const Bytes data = textBytes(20 * cab::kFrameSize, 4);
         for (std::size_t at = 0; at < data.size(); at += cab::kFrameSize)
             encoder.addFrame(data.data() + at, cab::kFrameSize);
