@@ -115,14 +115,11 @@ public:
     std::uint32_t write(const std::vector<CabEntry> &entries, const FolderPlan &plan)
     {
         frames_ = 0;
-        std::uint64_t expectedBytes = 0;
-        for (std::size_t i = plan.firstEntry; i < plan.firstEntry + plan.entryCount; ++i)
-            expectedBytes += entries[i].size;
         encoder_.beginFolder(
             [this](const std::uint8_t *payload, std::size_t size, std::uint32_t frameSize) {
                 appendData(payload, size, frameSize);
             },
-            expectedBytes);
+            plan.bytes);
         for (std::size_t i = plan.firstEntry; i < plan.firstEntry + plan.entryCount; ++i)
             readEntry(entries[i]);
         if (!frame_.empty())

@@ -4,7 +4,6 @@
 #include "codec/CommonPrefix.h"
 
 #include <algorithm>
-#include <bit>
 #include <limits>
 
 namespace cab::lzx {
@@ -35,14 +34,12 @@ vexel::codec::MatchFinderParams finderParams(int windowBits, std::uint32_t maxCh
                                              std::uint64_t expectedBytes)
 {
     vexel::codec::MatchFinderParams params;
-    const std::uint32_t window = 1u << windowBits;
-    constexpr std::uint64_t kSmallestSearchWindow = std::uint64_t{1} << 15;
-    params.windowSize = expectedBytes == 0
-        ? window
-        : static_cast<std::uint32_t>(std::clamp<std::uint64_t>(
-              std::bit_ceil(expectedBytes), kSmallestSearchWindow, window));
+    params.windowSize = 1u << windowBits;
     // The reader refuses the last three positions of the window.
-    params.maxDistance = std::min(params.windowSize, window - 3);
+    params.maxDistance = params.windowSize - 3;
+    // A folder shorter than the window is searched in a window fitted to it.
+    constexpr std::uint32_t kSmallestSearchWindow = 1u << 15;
+    params.fitToStream(expectedBytes, kSmallestSearchWindow);
     params.maxMatch = kMaxMatch;
     params.maxChain = maxChain;
     params.niceLength = niceLength;

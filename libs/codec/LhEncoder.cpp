@@ -4,7 +4,6 @@
 #include "LzOptimalParser.h"
 
 #include <algorithm>
-#include <bit>
 #include <stdexcept>
 #include <thread>
 
@@ -32,25 +31,17 @@ constexpr std::size_t kLargestChunk = std::size_t{1} << 28;
 // core), so a stopped run is not held up by a background parse.
 constexpr std::size_t kFeedPiece = std::size_t{1} << 13;
 
-// A chunk's finder holds `reach` bytes at most (its history and its data), so no
-// distance reaches further back than that: a window sized to it finds the same
-// matches in smaller tables. With thousands of small files that matters: the tables of
-// the whole dictionary, made and touched for every file, took over half of the time.
-std::uint32_t windowFor(const LhMethodInfo &m, std::size_t reach)
-{
-    constexpr std::size_t kSmallestWindow = std::size_t{1} << 10;
-    const std::size_t dictionary = std::size_t{1} << m.dictBits;
-    return static_cast<std::uint32_t>(
-        std::clamp(std::bit_ceil(std::max<std::size_t>(reach, 1)), kSmallestWindow, dictionary));
-}
-
+// `reach`: the bytes a chunk's finder holds at most, its history and its data. The
+// tables of the whole dictionary, made and touched for every small file, took over half
+// of the time; fitted to the chunk they shrink with it.
 LzOptimalParams parserParams(const LhMethodInfo &m, const LhEncoderOptions &o, bool warmUp,
                              std::size_t reach)
 {
+    constexpr std::uint32_t kSmallestWindow = 1u << 10;
     LzOptimalParams p;
-    p.finder.windowSize = windowFor(m, reach);
-    p.finder.maxDistance = p.finder.windowSize;
-    p.finder.streamBytes = reach;
+    p.finder.windowSize = 1u << m.dictBits;
+    p.finder.maxDistance = 1u << m.dictBits;
+    p.finder.fitToStream(reach, kSmallestWindow);
     p.finder.maxMatch = lh::kMaxMatch;
     p.finder.maxChain = o.maxChain ? o.maxChain : kDefaultChain;
     p.finder.niceLength = o.niceLength ? o.niceLength : kDefaultNice;

@@ -36,6 +36,16 @@ constexpr std::uint32_t kMaxShortHash4Bits = 16;
 
 } // namespace
 
+void MatchFinderParams::fitToStream(std::uint64_t bytes, std::uint32_t smallestWindow)
+{
+    streamBytes = bytes;
+    if (bytes == 0)
+        return;
+    windowSize = static_cast<std::uint32_t>(std::clamp<std::uint64_t>(
+        std::bit_ceil(bytes), std::min(smallestWindow, windowSize), windowSize));
+    maxDistance = std::min(maxDistance, windowSize);
+}
+
 inline std::uint32_t MatchFinder::matchLength(std::size_t a, std::size_t b,
                                               std::uint32_t limit) const
 {

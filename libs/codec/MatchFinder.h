@@ -2,8 +2,8 @@
 //
 // The finder owns a buffer of the recent input (4 times the power of two above
 // maxDistance, at least 256 KiB unless the whole stream fits in less) and a cursor into
-// it. Matches are searched at the
-// cursor among earlier positions at most `maxDistance` bytes back, in hash chains or
+// it. Matches are searched at the cursor among earlier positions at most `maxDistance`
+// bytes back, in hash chains or
 // binary trees (MatchStructure); either way the finder reports matches of 3 bytes or
 // more. Shorter matches (LZX's 2-byte matches, repeated offsets) are the caller's to
 // look for with current() and history(). Memory: the buffer, 4 (chains) or 8 (trees)
@@ -68,6 +68,13 @@ struct MatchFinderParams {
     // fits in 4 times the ring, the buffer is no larger: the 256 KiB that spare a
     // small window's long streams frequent slides would be made for nothing.
     std::uint64_t streamBytes = 0;
+
+    // For a stream of known length (0: not known, nothing changes): sets streamBytes,
+    // and shrinks the window to the power of two above that length, `smallestWindow`
+    // at least, and maxDistance with it. No match reaches further back than the stream
+    // is long, so the matches are the same; the tables shrink with the window, which
+    // matters where thousands of small files each make their own.
+    void fitToStream(std::uint64_t bytes, std::uint32_t smallestWindow);
 };
 
 class MatchFinder {
