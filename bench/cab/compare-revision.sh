@@ -2,8 +2,9 @@
 # Sizes and times of this tree's LZX encoder against an earlier revision's, on the same
 # inputs in the same run, alternating sides. Both sides are compiled here with g++ -O2
 # (as RelWithDebInfo does): the codec kit, the cabinet writer and the tuning driver of
-# each tree. Time is CPU time (user + system) of the driver: on a shared, loaded
-# machine wall time varies by tens of per cent between identical runs, CPU time less.
+# each tree. Both CPU time (user + system, all threads) and wall time of the driver are
+# given: on a shared, loaded machine wall time varies by tens of per cent between
+# identical runs, CPU time less; an encoder with a second thread shows in wall time.
 #   bench/cab/compare-revision.sh REV [window bits, default 21] [runs, default 1] [inputs]
 # (inputs: any of mixed1 mixed16 mixed64, default all three)
 # Inputs, the same content mix at every size (so that size and content are told apart):
@@ -13,7 +14,8 @@
 #   mixed64:         that whole file.
 # Every cabinet of this tree is checked with cabextract -t. Prints per input and side
 # the bytes and seconds, then the ratios this tree / REV (time below 1 is faster,
-# size above 1 is larger) and MB/s, so that the cost per MB can be compared by size.
+# size above 1 is larger) and MB/s of wall time, so that the cost per MB can be compared
+# by size.
 # Results: stdout and bench/out/cab-compare.txt.
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -80,14 +82,15 @@ for input in "$@"; do
     for side in old new; do
       "$work/cputime" "$work/cpu" "$work/$side/driver" "$work/$side.cab" "lzx:$bits" "$work/$input.bin" |
         cut -d' ' -f1 >"$work/size"
-      printf '%s %s\n' "$(cat "$work/size")" "$(awk '{ print $1 + $2 }' "$work/cpu")" >>"$work/$side.times"
+      printf '%s %s\n' "$(cat "$work/size")" "$(awk '{ print $1 + $2, $3 }' "$work/cpu")" >>"$work/$side.times"
     done
     i=$((i + 1))
   done
   cabextract -t "$work/new.cab" >/dev/null 2>&1 || { echo "cabextract refuses this tree's $input cabinet" >&2; exit 1; }
   awk -v input="$input" -v bytes="$(stat -L -c %s "$work/$input.bin")" '
-    FNR == NR { os = $1; ot += $2; n++; next } { ns = $1; nt += $2 }
-    END { printf "%-8s %9d bytes  old %9d B %8.3fs %5.2f MB/s  new %9d B %8.3fs %5.2f MB/s  size %.4f  cpu time %.3f\n",
-                 input, bytes, os, ot / n, bytes / ot * n / 1e6, ns, nt / n, bytes / nt * n / 1e6, ns / os, nt / ot }' \
+    FNR == NR { os = $1; ot += $2; ow += $3; n++; next } { ns = $1; nt += $2; nw += $3 }
+    END { printf "%-8s %9d bytes  old %9d B cpu %7.3fs wall %7.3fs %5.2f MB/s  new %9d B cpu %7.3fs wall %7.3fs %5.2f MB/s  size %.4f  cpu time %.3f  wall time %.3f\n",
+                 input, bytes, os, ot / n, ow / n, bytes / ow * n / 1e6, ns, nt / n, nw / n, bytes / nw * n / 1e6,
+                 ns / os, nt / ot, nw / ow }' \
     "$work/old.times" "$work/new.times" | tee -a "$results"
 done

@@ -50,7 +50,7 @@ void LzxEncoder::beginFolder(FrameSink sink, std::uint64_t expectedBytes)
     sink_ = std::move(sink);
     parser_ = std::make_unique<LzxOptimalParser>(options_.windowBits, options_.maxChain,
                                                  options_.niceLength, treeHashBytes(),
-                                                 expectedBytes);
+                                                 expectedBytes, options_.searchOnItsOwnThread);
     parser_->setStopCheck(options_.stopRequested);
     tokens_.clear();
     pending_.clear();
@@ -129,8 +129,7 @@ void LzxEncoder::translateAndParse(std::size_t at, std::uint32_t firstFrame)
             return;
         }
         pos += size;
-        for (std::size_t i = before; i < tokens_.size(); ++i)
-            tokenEnd_ += tokens_[i].isLiteral() ? 1 : tokens_[i].value;
+        countNewTokens(before);
         encodeReadyBlocks(false);
         if (stopped_)
             return;
@@ -144,12 +143,26 @@ void LzxEncoder::endFolder()
             decideE8();
         // decideE8() parses up to a MiB and may have met a stop on the way.
         if (!stopped_)
-            parser_->finish(tokens_);
+            parser_->endInput();
+        // The frames left are parsed one at a time, each block coded as soon as its
+        // tokens are in, as while the folder was being fed.
+        for (std::size_t before = tokens_.size(); !stopped_ && parser_->parseNextFrame(tokens_);
+             before = tokens_.size()) {
+            countNewTokens(before);
+            encodeReadyBlocks(false);
+        }
         stopped_ = stopped_ || parser_->stopped();
         if (!stopped_)
             encodeReadyBlocks(true);
     }
     parser_.reset();
+}
+
+// Moves the end of the parsed bytes past the tokens from index `before` on.
+void LzxEncoder::countNewTokens(std::size_t before)
+{
+    for (std::size_t i = before; i < tokens_.size(); ++i)
+        tokenEnd_ += tokens_[i].isLiteral() ? 1 : tokens_[i].value;
 }
 
 void LzxEncoder::encodeReadyBlocks(bool final)

@@ -31,6 +31,9 @@ public:
         // 8 costs 0.06-0.26% on the 1 MiB input for about a fifth less time; smaller
         // windows lose 0.3-0.6% with 8 and take 6 (at most 0.04%, a few per cent faster).
         std::uint32_t treeHashBytes = 0;
+        // The match searches run a frame ahead on a thread of their own while this
+        // thread prices and codes; the output is the same either way.
+        bool searchOnItsOwnThread = true;
         // Polled between frames; once true the folder is being dropped and nothing
         // more is parsed or written. Empty: never.
         std::function<bool()> stopRequested;
@@ -48,6 +51,7 @@ public:
 private:
     std::uint32_t treeHashBytes() const;
     void decideE8();
+    void countNewTokens(std::size_t before);
     void translateAndParse(std::size_t at, std::uint32_t firstFrame);
     void encodeReadyBlocks(bool final);
     // Fills items_.

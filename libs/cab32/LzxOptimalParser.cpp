@@ -21,13 +21,6 @@ constexpr std::uint32_t kUnreached = std::numeric_limits<std::uint32_t>::max();
 // A frame takes tens of milliseconds to parse on a busy machine (text, the largest
 // window); a stop is looked at eight times per frame.
 constexpr std::size_t kStopCheckPositions = 4096;
-// Inside a match this long, positions are not searched but for its last kSearchedTail,
-// where the next step starts: a search there finds little that the match itself does
-// not offer, yet cost as much as anywhere. On the mixed inputs of
-// bench/cab/compare-revision.sh it saved 8% of the time at 16 MiB and 3% at 1 MiB, for
-// 0.13% and 0.03% more bytes (no searched tail, or one of 16, cost 0.3-0.4% there).
-constexpr std::uint32_t kUnsearchedMatch = 64;
-constexpr std::uint32_t kSearchedTail = 32;
 
 vexel::codec::MatchFinderParams finderParams(int windowBits, std::uint32_t maxChain,
                                              std::uint32_t niceLength, std::uint32_t treeHashBytes,
@@ -62,10 +55,14 @@ vexel::codec::MatchFinderParams finderParams(int windowBits, std::uint32_t maxCh
 } // namespace
 
 LzxOptimalParser::LzxOptimalParser(int windowBits, std::uint32_t maxChain, std::uint32_t niceLength,
-                                   std::uint32_t treeHashBytes, std::uint64_t expectedBytes)
-    : finder_(finderParams(windowBits, maxChain, niceLength, treeHashBytes, expectedBytes)),
-      niceLength_(niceLength)
+                                   std::uint32_t treeHashBytes, std::uint64_t expectedBytes,
+                                   bool searchOnItsOwnThread)
+    : params_(finderParams(windowBits, maxChain, niceLength, treeHashBytes, expectedBytes)),
+      search_(params_, niceLength, searchOnItsOwnThread), niceLength_(niceLength)
 {
+    // Room for the history a repeated offset reaches and the frames on their way: the
+    // bytes then move to the front once per window's worth, not per frame.
+    bytes_.reserve(2 * std::size_t{params_.maxDistance} + 4 * std::size_t{kFrameSize});
     std::fill(mainBits_.begin(), mainBits_.begin() + kNumChars, kDefaultLiteralBits);
     std::fill(mainBits_.begin() + kNumChars, mainBits_.end(), kDefaultMatchBits);
     lengthBits_.fill(kDefaultLengthBits);
@@ -91,22 +88,47 @@ void LzxOptimalParser::updateLengthTail()
 
 void LzxOptimalParser::feed(std::span<const std::uint8_t> input, std::vector<LzToken> &out)
 {
-    while (!input.empty()) {
-        const std::size_t taken = finder_.append(input);
-        input = input.subspan(taken);
-        appended_ += taken;
-        // A frame is parsed once a whole match of bytes after it is in the finder, so
-        // that the tree is built with full comparisons.
-        while (!stopped_ && (parsed_ / kFrameSize + 1) * kFrameSize + kMaxMatch + 1 <= appended_)
-            parseFrame((parsed_ / kFrameSize + 1) * kFrameSize, out);
+    keepBytes(input);
+    search_.append(input);
+    // The newest searchable frame is left to the search while the ones before it
+    // are priced.
+    while (!stopped_ && framesParsed_ + 1 < search_.searchableFrames())
+        parseNextFrame(out);
+}
+
+void LzxOptimalParser::endInput() { search_.finish(); }
+
+bool LzxOptimalParser::parseNextFrame(std::vector<LzToken> &out)
+{
+    if (stopped_ || framesParsed_ >= search_.searchableFrames())
+        return false;
+    if (!search_.take(frame_, stopRequested_)) {
+        stopped_ = true;
+        return false;
     }
+    parseFrame(frame_, out);
+    search_.giveBack(std::move(frame_));
+    ++framesParsed_;
+    return !stopped_;
 }
 
 void LzxOptimalParser::finish(std::vector<LzToken> &out)
 {
-    while (!stopped_ && parsed_ < appended_)
-        parseFrame(std::min<std::uint64_t>((parsed_ / kFrameSize + 1) * kFrameSize, appended_),
-                   out);
+    endInput();
+    while (parseNextFrame(out)) {
+    }
+}
+
+// Appends `input` to the bytes kept for pricing, first dropping what no repeated
+// offset from the next position to price can reach any more, when room runs out.
+void LzxOptimalParser::keepBytes(std::span<const std::uint8_t> input)
+{
+    const std::uint64_t oldest = parsed_ > params_.maxDistance ? parsed_ - params_.maxDistance : 0;
+    if (bytes_.size() + input.size() > bytes_.capacity() && oldest > bytesStart_) {
+        bytes_.erase(bytes_.begin(), bytes_.begin() + std::ptrdiff_t(oldest - bytesStart_));
+        bytesStart_ = oldest;
+    }
+    bytes_.insert(bytes_.end(), input.begin(), input.end());
 }
 
 void LzxOptimalParser::reach(std::size_t index)
@@ -182,14 +204,15 @@ std::uint32_t LzxOptimalParser::firstRepeatLength(const Node &here, int r)
 void LzxOptimalParser::relaxFrom(std::size_t i, const LzMatch &best, std::uint32_t limit)
 {
     const Node here = nodes_[i];
-    const std::uint8_t *cur = finder_.current();
+    const std::uint64_t at = parsed_ + i;
+    const std::uint8_t *cur = bytes_.data() + (at - bytesStart_);
     reach(i + 1);
     // A literal keeps the offsets; its step keeps the byte in `distance`.
     if (here.price + literalPrice(*cur) < nodes_[i + 1].price)
         nodes_[i + 1] = Node{here.price + literalPrice(*cur), *cur, 0, here.offsets};
     std::uint32_t longestRepeat = 0;
     bool bestIsRepeated = false;
-    const std::uint32_t history = finder_.history();
+    const auto history = std::uint32_t(std::min<std::uint64_t>(at, params_.maxDistance));
     for (int r = 0; r < kRepeatSlots && limit >= kMinMatch; ++r) {
         const std::uint32_t distance = here.offsets.r[r];
         if (distance > history || std::find(here.offsets.r, here.offsets.r + r, distance)
@@ -220,54 +243,30 @@ void LzxOptimalParser::relaxFrom(std::size_t i, const LzMatch &best, std::uint32
     }
 }
 
-void LzxOptimalParser::parseFrame(std::uint64_t frameEnd, std::vector<LzToken> &out)
+void LzxOptimalParser::parseFrame(const SearchedFrame &frame, std::vector<LzToken> &out)
 {
     nodes_.resize(kFrameSize + 1);
-    while (parsed_ < frameEnd) {
-        const std::size_t span = std::size_t(frameEnd - parsed_);
+    while (parsed_ < frame.end) {
+        const std::size_t span = std::size_t(frame.end - parsed_);
+        const LzMatch *found = frame.best.data() + (parsed_ - frame.start);
         nodes_[0] = Node{0, 0, 0, offsets_};
         reached_ = 0;
         std::size_t i = 0;
-        // Positions from here to `unsearchedEnd` lie inside a long match at
-        // `insideDistance` that reaches kSearchedTail bytes further.
-        std::size_t unsearchedEnd = 0;
-        std::uint32_t insideDistance = 0;
         for (; i < span; ++i) {
             if (i % kStopCheckPositions == 0 && stopRequested_ && stopRequested_()) {
                 stopped_ = true;
+                search_.cancel();
                 return;
             }
-            const std::uint32_t limit = std::uint32_t(std::min<std::size_t>(kMaxMatch, span - i));
-            LzMatch best;
-            if (i < unsearchedEnd) {
-                // What is left of the long match stands in for a search.
-                best = finder_.findAheadOrInsertShort();
-                const auto rest = std::uint32_t(unsearchedEnd + kSearchedTail - i);
-                if (best.length < rest)
-                    best = {rest, insideDistance};
-            } else {
-                best = finder_.findAndInsert();
-            }
-            best.length = std::min(best.length, limit);
-            if (best.length >= kUnsearchedMatch && i + best.length - kSearchedTail > unsearchedEnd) {
-                unsearchedEnd = i + best.length - kSearchedTail;
-                insideDistance = best.distance;
-            }
+            const LzMatch best = found[i];
             if (best.length >= niceLength_) { // taken whole: runs and long repeats stay linear
-                // The positions inside it go into the short-match hashes only: its
-                // source is in the trees already, and a tree walk per byte of a long
-                // repeat cost more than the 0.1% it gained.
-                finder_.advance();
-                for (std::uint32_t k = 1; k < best.length; ++k, finder_.advance())
-                    finder_.insertShortOnly();
                 emitPath(i, out);
                 out.push_back({best.distance, std::uint16_t(best.length)});
                 offsets_.code(best.distance, std::uint16_t(best.length));
                 parsed_ += best.length;
                 break;
             }
-            relaxFrom(i, best, limit);
-            finder_.advance();
+            relaxFrom(i, best, std::uint32_t(std::min<std::size_t>(kMaxMatch, span - i)));
         }
         if (i == span)
             emitPath(span, out);

@@ -5,10 +5,16 @@
 // relies on are the ones the reader will hold. A match of niceLength or more is taken
 // at once, and a match is not priced again at every position inside it, which keeps
 // long runs linear. Inside a long match, only the positions near its end are searched.
-// No token crosses a frame end. Memory: the match finder plus a few bytes per position
-// of one frame. Not thread-safe; one parser per stream.
+// No token crosses a frame end.
+//
+// The matches come from LzxFrameSearch, by default a frame ahead on a thread of its
+// own: a frame is priced once the frame after it is searchable, so its tokens come one
+// feed() later than the bytes allow. The output does not depend on the thread.
+// Memory: the match finder, the window's bytes once more for the pricing, and a few
+// bytes per position of a few frames. Not thread-safe; one parser per stream.
 #pragma once
 
+#include "LzxFrameSearch.h"
 #include "LzxOffsets.h"
 #include "LzxTables.h"
 #include "codec/LzParser.h"
@@ -28,12 +34,20 @@ public:
     // no match reaches further back than the stream is long, and the finder's tables
     // shrink with the window. A longer stream is still parsed, its matches limited
     // to that window.
+    // `searchOnItsOwnThread` false: the searches run on the caller's thread.
     LzxOptimalParser(int windowBits, std::uint32_t maxChain, std::uint32_t niceLength,
-                     std::uint32_t treeHashBytes = 4, std::uint64_t expectedBytes = 0);
+                     std::uint32_t treeHashBytes = 4, std::uint64_t expectedBytes = 0,
+                     bool searchOnItsOwnThread = true);
 
-    // Appends stream bytes and parses every frame that has a full match of lookahead.
+    // Appends stream bytes (copied) and parses every frame whose next frame has a full
+    // match of lookahead (a frame is searched while the one before it is priced).
     void feed(std::span<const std::uint8_t> input, std::vector<vexel::codec::LzToken> &out);
-    // Parses the rest; the parser must not be fed afterwards.
+    // No more bytes: every frame left can then be parsed.
+    void endInput();
+    // Parses the next frame that can be, if any; false when none is left (or stopped).
+    // The caller may set new costs between frames.
+    bool parseNextFrame(std::vector<vexel::codec::LzToken> &out);
+    // endInput(), then parses the rest; the parser must not be fed afterwards.
     void finish(std::vector<vexel::codec::LzToken> &out);
 
     // Asked every few thousand positions while a frame is parsed; once it answers
@@ -57,7 +71,8 @@ private:
         RepeatedOffsets offsets;    // R0-R2 after the best path to this node
     };
 
-    void parseFrame(std::uint64_t frameEnd, std::vector<vexel::codec::LzToken> &out);
+    void keepBytes(std::span<const std::uint8_t> input);
+    void parseFrame(const SearchedFrame &frame, std::vector<vexel::codec::LzToken> &out);
     void relaxFrom(std::size_t i, const vexel::codec::LzMatch &best, std::uint32_t limit);
     void reach(std::size_t index);
     void relax(std::size_t from, std::uint32_t distance, int slot,
@@ -67,10 +82,16 @@ private:
     void emitPath(std::size_t to, std::vector<vexel::codec::LzToken> &out);
     std::uint32_t literalPrice(std::uint8_t byte) const { return mainBits_[byte]; }
 
-    vexel::codec::MatchFinder finder_;
+    const vexel::codec::MatchFinderParams params_;
+    LzxFrameSearch search_;
     std::uint32_t niceLength_;
-    std::uint64_t appended_ = 0; // stream bytes handed to the finder
-    std::uint64_t parsed_ = 0;   // stream bytes turned into tokens
+    std::uint64_t parsed_ = 0;         // stream bytes turned into tokens
+    std::uint64_t framesParsed_ = 0;   // frames whose tokens are out
+    SearchedFrame frame_;              // the frame being parsed
+    // The bytes from the farthest a repeated offset reaches back from `parsed_` on:
+    // bytes_[0] is stream byte `bytesStart_`.
+    std::vector<std::uint8_t> bytes_;
+    std::uint64_t bytesStart_ = 0;
     RepeatedOffsets offsets_;    // at `parsed_`
     std::vector<Node> nodes_;    // one stretch of a frame; node 0 is at `parsed_`
     std::size_t reached_ = 0;    // nodes beyond this one hold stale prices
