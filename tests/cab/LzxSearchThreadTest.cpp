@@ -84,7 +84,7 @@ TEST(LzxSearchThread, FoldersComeOutTheSameAsWithTheSearchOnTheCaller)
     // is about the thread, not the sizes, a few small folders.
     const std::vector<std::size_t> sizes =
         vexel::test::kSanitizedBuild
-        ? std::vector<std::size_t>{cab::kFrameSize + 100, 3 * cab::kFrameSize + 257}
+        ? std::vector<std::size_t>{3 * cab::kFrameSize + 257}
         : std::vector<std::size_t>{0,
                                    1,
                                    200,
@@ -96,14 +96,14 @@ TEST(LzxSearchThread, FoldersComeOutTheSameAsWithTheSearchOnTheCaller)
                                    41 * cab::kFrameSize + 40};
     int seed = 0;
     for (const std::size_t size : sizes) {
-        for (const int windowBits : {15, 18, 21}) {
+        for (const int windowBits : {15, 21}) {
             ++seed;
             const Bytes data = streamData(size, std::uint32_t(seed));
             cab::LzxEncoder::Options options;
             options.windowBits = windowBits;
             options.framesPerBlock = 1 + std::uint32_t(seed % 4);
             options.e8 = static_cast<cab::LzxEncoder::E8Mode>(seed % 3);
-            const std::uint64_t expected = seed % 2 ? data.size() : 0;
+            const std::uint64_t expected = seed % 4 == 1 || seed % 4 == 2 ? data.size() : 0;
             const Bytes alone = encodeFolder(data, options, false, expected);
             const Bytes ahead = encodeFolder(data, options, true, expected);
             EXPECT_TRUE(alone == ahead) << size << " bytes, window 2^" << windowBits << ": "
@@ -126,8 +126,10 @@ TEST(LzxSearchThread, BytesInOnePieceOrInFramesGiveTheSameTokens)
             << "window 2^" << windowBits << ", one piece";
         EXPECT_TRUE(sameTokens(reference, parseWhole(data, windowBits, true, 1000)))
             << "window 2^" << windowBits << ", pieces of 1000 bytes";
-        EXPECT_TRUE(sameTokens(reference, parseWhole(data, windowBits, false, data.size())))
-            << "window 2^" << windowBits << ", one piece, no thread";
+        if (!vexel::test::kSanitizedBuild) { // no thread to check
+            EXPECT_TRUE(sameTokens(reference, parseWhole(data, windowBits, false, data.size())))
+                << "window 2^" << windowBits << ", one piece, no thread";
+        }
     }
 }
 
