@@ -208,7 +208,10 @@ SearchedFrame LzxFrameSearch::freshFrame()
 // niceLength or more; what a long match leaves unsearched ends with its stretch.
 bool LzxFrameSearch::searchFrame(SearchedFrame &frame)
 {
-    frame.best.resize(std::size_t(frame.end - frame.start));
+    const auto positions = std::size_t(frame.end - frame.start);
+    frame.lookaheadEnd = appended_;
+    frame.best.resize(positions);
+    frame.searched.resize(positions);
     // Positions below `unsearchedEnd` lie inside a long match at `insideDistance` that
     // reaches kSearchedTail bytes further.
     std::uint64_t unsearchedEnd = 0;
@@ -216,33 +219,39 @@ bool LzxFrameSearch::searchFrame(SearchedFrame &frame)
     for (std::uint64_t pos = frame.start; pos < frame.end;) {
         if ((pos - frame.start) % kCancelCheckPositions == 0 && cancelled_)
             return false;
-        const auto limit = std::uint32_t(std::min<std::uint64_t>(kMaxMatch, frame.end - pos));
+        const std::size_t at = std::size_t(pos - frame.start);
         LzMatch best;
         if (pos < unsearchedEnd) {
             // What is left of the long match stands in for a search.
+            frame.searched[at] = finder_.searchedAhead();
             best = finder_.findAheadOrInsertShort();
             const auto rest = std::uint32_t(unsearchedEnd + kSearchedTail - pos);
             if (best.length < rest)
                 best = {rest, insideDistance};
         } else {
+            frame.searched[at] = 1;
             best = finder_.findAndInsert();
         }
-        best.length = std::min(best.length, limit);
+        frame.best[at] = best;
+        best.length = std::min(best.length,
+                               std::uint32_t(std::min<std::uint64_t>(kMaxMatch, frame.end - pos)));
         if (best.length >= kUnsearchedMatch && pos + best.length - kSearchedTail > unsearchedEnd) {
             unsearchedEnd = pos + best.length - kSearchedTail;
             insideDistance = best.distance;
         }
-        frame.best[std::size_t(pos - frame.start)] = best;
         finder_.advance();
         if (best.length < niceLength_) {
             ++pos;
             continue;
         }
         // Taken whole: runs and long repeats stay linear. The positions inside it go
-        // into the short-match hashes only: its source is in the trees already, and a
+        // into the short-match hash only: its source is in the trees already, and a
         // tree walk per byte of a long repeat cost more than the 0.1% it gained.
-        for (std::uint32_t k = 1; k < best.length; ++k, finder_.advance())
+        for (std::uint32_t k = 1; k < best.length; ++k, finder_.advance()) {
+            frame.best[at + k] = {};
+            frame.searched[at + k] = finder_.searchedAhead();
             finder_.insertShortOnly();
+        }
         pos += best.length;
         unsearchedEnd = 0;
     }

@@ -3,10 +3,11 @@
 // the bytes, never on prices, so the parser gets the same matches as a search on its own
 // thread would give (which the class also does, for tests and comparisons).
 //
-// For every position of a frame the search gives the longest match found there, cut to
-// the frame's end. Positions inside a match of niceLength or more are not searched (the
-// parser takes such a match whole), and inside a match of kUnsearchedMatch or more only
-// its last kSearchedTail positions are (elsewhere the rest of that match stands in).
+// For every position of a frame the search gives the longest match its trees hold there
+// (the 4- to 7-byte matches are the parser's to add: see SearchedFrame). Positions inside
+// a match of niceLength or more are not searched (the parser takes such a match whole),
+// and inside a match of kUnsearchedMatch or more only its last kSearchedTail positions
+// are (elsewhere the rest of that match stands in).
 //
 // One producer (the thread) and one consumer (the caller); the caller's thread does all
 // calls. Memory: the match finder, the bytes handed over and not yet taken, and a few
@@ -36,16 +37,24 @@ namespace cab::lzx {
 constexpr std::uint32_t kUnsearchedMatch = 64;
 constexpr std::uint32_t kSearchedTail = 32;
 
-// The searched matches of one frame: `best[p - start]` for position p.
+// The searched matches of one frame: `best[p - start]` for position p, not yet cut at
+// the frame's end. The newest position sharing 4 bytes is the parser's to look up, at
+// the positions with `searched[p - start]` set, and to enter at every position: so the
+// walks of the search's thread spend no time on that table. A position's match may be
+// at most min(kMaxMatch, lookaheadEnd - p) long.
 struct SearchedFrame {
     std::uint64_t start = 0;
     std::uint64_t end = 0;
+    std::uint64_t lookaheadEnd = 0;
     std::vector<vexel::codec::LzMatch> best;
+    std::vector<std::uint8_t> searched;
 };
 
 class LzxFrameSearch {
 public:
     // `onItsOwnThread` false: every search runs in append() and finish(), on the caller.
+    // `params` must be for trees keyed by more than 4 bytes, without 3- and 4-byte
+    // matches (their hash is the parser's).
     LzxFrameSearch(const vexel::codec::MatchFinderParams &params, std::uint32_t niceLength,
                    bool onItsOwnThread);
     // Stops the thread where it is and waits for it (a few thousand positions at most).

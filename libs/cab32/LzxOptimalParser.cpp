@@ -4,6 +4,7 @@
 #include "codec/CommonPrefix.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace cab::lzx {
@@ -21,6 +22,9 @@ constexpr std::uint32_t kUnreached = std::numeric_limits<std::uint32_t>::max();
 // A frame takes tens of milliseconds to parse on a busy machine (text, the largest
 // window); a stop is looked at eight times per frame.
 constexpr std::size_t kStopCheckPositions = 4096;
+// The table of the newest position per 4-byte hash: small enough for the cache nearest
+// the core, looked up at every searched position.
+constexpr std::uint32_t kFourByteHashBits = 16;
 
 vexel::codec::MatchFinderParams finderParams(int windowBits, std::uint32_t maxChain,
                                              std::uint32_t niceLength, std::uint32_t treeHashBytes,
@@ -41,8 +45,10 @@ vexel::codec::MatchFinderParams finderParams(int windowBits, std::uint32_t maxCh
     params.structure = vexel::codec::MatchStructure::BinaryTree;
     params.treeHashBytes = treeHashBytes;
     // A new distance is priced from 4 bytes on (relaxFrom): 3-byte matches would
-    // only be looked for and dropped.
+    // only be looked for and dropped. The 4- to 7-byte matches are added by the parser
+    // (addFourByteMatches), off the search's thread.
     params.threeByteMatches = false;
+    params.fourByteMatches = false;
     // Side-by-side searches overlap the cache misses of tables larger than the caches
     // (a 2 MiB window: 28 MiB); small windows' tables stay in the cache, and there the
     // lanes' bookkeeping costs more than it saves (2^15: 18% more time, 2^17: 6%).
@@ -58,7 +64,8 @@ LzxOptimalParser::LzxOptimalParser(int windowBits, std::uint32_t maxChain, std::
                                    std::uint32_t treeHashBytes, std::uint64_t expectedBytes,
                                    bool searchOnItsOwnThread)
     : params_(finderParams(windowBits, maxChain, niceLength, treeHashBytes, expectedBytes)),
-      search_(params_, niceLength, searchOnItsOwnThread), niceLength_(niceLength)
+      search_(params_, niceLength, searchOnItsOwnThread), niceLength_(niceLength),
+      fourByteHeads_(std::size_t{1} << kFourByteHashBits, 0)
 {
     // Room for the history a repeated offset reaches and the frames on their way: the
     // bytes then move to the front once per window's worth, not per frame.
@@ -106,6 +113,7 @@ bool LzxOptimalParser::parseNextFrame(std::vector<LzToken> &out)
         stopped_ = true;
         return false;
     }
+    addFourByteMatches(frame_);
     parseFrame(frame_, out);
     search_.giveBack(std::move(frame_));
     ++framesParsed_;
@@ -129,6 +137,40 @@ void LzxOptimalParser::keepBytes(std::span<const std::uint8_t> input)
         bytesStart_ = oldest;
     }
     bytes_.insert(bytes_.end(), input.begin(), input.end());
+}
+
+// The search's trees are keyed by 8 bytes: the newest position sharing the first 4
+// gives the shorter matches. Every position of the frame enters the table, in stream
+// order; the searched ones look it up first and keep the longer of the two matches, or
+// on a tie this one: any tree match that long shares the 4 bytes too, so this newest
+// position sharing them is the closer (or the same).
+void LzxOptimalParser::addFourByteMatches(SearchedFrame &frame)
+{
+    auto byteAt = [this](std::uint64_t pos) { return bytes_.data() + (pos - bytesStart_); };
+    for (std::uint64_t pos = frame.start; pos < frame.end; ++pos) {
+        const auto limit =
+            std::uint32_t(std::min<std::uint64_t>(kMaxMatch, frame.lookaheadEnd - pos));
+        if (limit < 4)
+            continue;
+        const std::uint8_t *cur = byteAt(pos);
+        std::uint32_t key;
+        std::memcpy(&key, cur, 4);
+        // Positions + 1, so that 0 is none. A folder is far shorter than 4 GiB; in a
+        // longer stream a wrapped position would lie beyond the window, and be passed.
+        std::uint32_t &head = fourByteHeads_[(key * 2654435761u) >> (32 - kFourByteHashBits)];
+        const std::size_t at = std::size_t(pos - frame.start);
+        LzMatch &best = frame.best[at];
+        if (frame.searched[at] && head != 0) {
+            const std::uint64_t distance = pos - (head - 1);
+            if (distance <= params_.maxDistance && cur[0 - std::ptrdiff_t(distance)] == cur[0]) {
+                const std::uint32_t length = vexel::codec::commonPrefixLength(
+                    cur, cur - std::ptrdiff_t(distance), limit);
+                if (length >= 4 && length >= best.length)
+                    best = {length, std::uint32_t(distance)};
+            }
+        }
+        head = std::uint32_t(pos + 1);
+    }
 }
 
 void LzxOptimalParser::reach(std::size_t index)
@@ -258,7 +300,9 @@ void LzxOptimalParser::parseFrame(const SearchedFrame &frame, std::vector<LzToke
                 search_.cancel();
                 return;
             }
-            const LzMatch best = found[i];
+            LzMatch best = found[i];
+            best.length = std::min(best.length,
+                                   std::uint32_t(std::min<std::size_t>(kMaxMatch, span - i)));
             if (best.length >= niceLength_) { // taken whole: runs and long repeats stay linear
                 emitPath(i, out);
                 out.push_back({best.distance, std::uint16_t(best.length)});

@@ -72,6 +72,7 @@ private:
     };
 
     void keepBytes(std::span<const std::uint8_t> input);
+    void addFourByteMatches(SearchedFrame &frame);
     void parseFrame(const SearchedFrame &frame, std::vector<vexel::codec::LzToken> &out);
     void relaxFrom(std::size_t i, const vexel::codec::LzMatch &best, std::uint32_t limit);
     void reach(std::size_t index);
@@ -92,6 +93,9 @@ private:
     // bytes_[0] is stream byte `bytesStart_`.
     std::vector<std::uint8_t> bytes_;
     std::uint64_t bytesStart_ = 0;
+    // The newest position (+ 1; 0: none) by hash of its first 4 bytes, for the 4- to
+    // 7-byte matches that the search's trees, keyed by 8 bytes, do not hold.
+    std::vector<std::uint32_t> fourByteHeads_;
     RepeatedOffsets offsets_;    // at `parsed_`
     std::vector<Node> nodes_;    // one stretch of a frame; node 0 is at `parsed_`
     std::size_t reached_ = 0;    // nodes beyond this one hold stale prices

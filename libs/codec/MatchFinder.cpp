@@ -82,7 +82,8 @@ MatchFinder::MatchFinder(const MatchFinderParams &params) : params_(params)
     std::fill(head_.get(), head_.get() + headCount_, kNone);
     if (params.structure == MatchStructure::HashChains || params.threeByteMatches)
         head3_.assign(std::size_t{1} << kShortHashBits, kNone);
-    if (params.structure == MatchStructure::BinaryTree && params.treeHashBytes > kHashBytes)
+    if (params.structure == MatchStructure::BinaryTree && params.treeHashBytes > kHashBytes &&
+        (params.fourByteMatches || params.threeByteMatches))
         head4_.assign(std::size_t{1} << hash4Bits_, kNone);
     linkCount_ = params.structure == MatchStructure::HashChains ? ring_ : 2 * std::size_t{ring_};
     links_ = makeBigTable<std::int32_t>(linkCount_);
@@ -469,7 +470,7 @@ void MatchFinder::insertShortOnly()
 
 LzMatch MatchFinder::findAheadOrInsertShort()
 {
-    if (cursor_ >= aheadStart_ && cursor_ < aheadEnd_)
+    if (searchedAhead())
         return ahead_[cursor_ - aheadStart_];
     insertShortOnly();
     return {};

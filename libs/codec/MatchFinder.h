@@ -64,6 +64,12 @@ struct MatchFinderParams {
     // 3-byte hash: a table look-up and a comparison per position. Without it, the
     // shortest matches reported are 4 bytes long.
     bool threeByteMatches = true;
+    // Trees keyed by more than 4 bytes, without 3-byte matches: whether the finder looks
+    // up the 4- to 7-byte matches (from the newest position sharing 4 bytes) itself.
+    // False: it reports tree matches only, and the caller keeps that hash, looking up
+    // the positions that were searched and entering the others (searchedAhead() tells
+    // which): a caller on another thread then takes that table's misses off the walks.
+    bool fourByteMatches = true;
     // The stream's whole length, history included, when known (0: not known). Where it
     // fits in 4 times the ring, the buffer is no larger: the 256 KiB that spare a
     // small window's long streams frequent slides would be made for nothing.
@@ -118,6 +124,8 @@ public:
     // match does not give: the match of a side-by-side search (lanes) that took the
     // cursor already, else insertShortOnly() and no match. Does not move the cursor.
     LzMatch findAheadOrInsertShort();
+    // Whether the cursor was searched already, by a side-by-side search ahead of it.
+    bool searchedAhead() const { return cursor_ >= aheadStart_ && cursor_ < aheadEnd_; }
 
     const MatchFinderParams &params() const { return params_; }
 

@@ -174,3 +174,28 @@ TEST(LzxSearchThread, AParserDroppedInTheMiddleEndsItsSearch)
         EXPECT_EQ(covered, frames >= 2 ? (frames - 2) * cab::kFrameSize : 0) << frames << " frames";
     }
 }
+
+TEST(LzxSearchThread, TheShortMatchesTheTreesLeaveOutAreFound)
+{
+    // The search's trees are keyed by 8 bytes; the 4- to 7-byte matches come from the
+    // parser's own hash. Words of 5 bytes from a small vocabulary, each followed by a
+    // random byte, repeat at 5 bytes and hardly ever at 8: the parse codes most words
+    // as matches of 5 (or 6, with the byte after).
+    std::mt19937 rng(3);
+    std::vector<Bytes> words(64);
+    for (Bytes &w : words)
+        w = randomBytes(5, std::uint32_t(rng()));
+    Bytes data;
+    while (data.size() < 200000) {
+        const Bytes &w = words[rng() % words.size()];
+        data.insert(data.end(), w.begin(), w.end());
+        data.push_back(std::uint8_t(rng()));
+    }
+    for (const bool onItsOwnThread : {false, true}) {
+        const std::vector<LzToken> tokens = parseWhole(data, 21, onItsOwnThread, cab::kFrameSize);
+        const auto shortMatches = std::count_if(tokens.begin(), tokens.end(), [](const LzToken &t) {
+            return !t.isLiteral() && t.value >= 4 && t.value <= 7;
+        });
+        EXPECT_GT(shortMatches, std::ptrdiff_t(data.size() / 6 / 2)) << onItsOwnThread;
+    }
+}
