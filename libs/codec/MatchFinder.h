@@ -66,9 +66,10 @@ struct MatchFinderParams {
     bool threeByteMatches = true;
     // Trees keyed by more than 4 bytes, without 3-byte matches: whether the finder looks
     // up the 4- to 7-byte matches (from the newest position sharing 4 bytes) itself.
-    // False: it reports tree matches only, and the caller keeps that hash, looking up
-    // the positions that were searched and entering the others (searchedAhead() tells
-    // which): a caller on another thread then takes that table's misses off the walks.
+    // False: it reports tree matches only, and the caller keeps that hash: it enters
+    // every position, looking up first those that were searched (findAndInsert, or a
+    // side-by-side search ahead, which searchedAhead() tells). A caller on another
+    // thread then takes that table's cache misses off the walks.
     bool fourByteMatches = true;
     // The stream's whole length, history included, when known (0: not known). Where it
     // fits in 4 times the ring, the buffer is no larger: the 256 KiB that spare a
