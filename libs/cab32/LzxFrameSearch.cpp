@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <system_error>
 
 namespace cab::lzx {
 namespace {
@@ -34,8 +35,13 @@ LzxFrameSearch::LzxFrameSearch(const vexel::codec::MatchFinderParams &params,
                                std::uint32_t niceLength, bool onItsOwnThread)
     : finder_(params), niceLength_(niceLength), threaded_(onItsOwnThread)
 {
-    if (threaded_)
+    if (!threaded_)
+        return;
+    try {
         thread_ = std::thread([this] { serve(); });
+    } catch (const std::system_error &) {
+        threaded_ = false; // no thread to be had: the searches run on the caller's thread
+    }
 }
 
 LzxFrameSearch::~LzxFrameSearch()

@@ -94,7 +94,7 @@ private:
 
     vexel::codec::MatchFinder finder_;
     const std::uint32_t niceLength_;
-    const bool threaded_;
+    bool threaded_; // set before the thread starts, never after
     // The search's own place: touched by the searching thread only.
     std::uint64_t appended_ = 0;
     std::uint64_t searched_ = 0;
