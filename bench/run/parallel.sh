@@ -8,12 +8,14 @@
 # Reported: J0 / S (target <= 1.15 on a machine with at least as many cores as formats)
 # and J0 / J1; also how long an interrupt takes to end a J0 run (target < 1 s).
 # Usage: sh bench/run/parallel.sh [build folder]   (MB=16: about that many megabytes of
-#        the corpus, 0 = all; REPEAT=1 rounds, each side keeps its best wall time)
+#        the corpus, 0 = all; REPEAT=1 rounds, each side keeps its best wall time;
+#        CAB=lzx:21: the cabinet method, default the stored one, MSZIP on a first start)
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-${BUILD:-$root/build}}" 2>/dev/null && pwd || echo "${1:-$root/build}")
 mb=${MB:-16}
 repeat=${REPEAT:-1}
+cab_option=${CAB:+--cab $CAB}
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXEL_BUILD_TESTS=ON >/dev/null
@@ -40,7 +42,7 @@ batch() {
   rm -f "$work/save/"*
   (cd "$work/in" && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
      XDG_CONFIG_HOME="$work/config" TMPDIR="$work/tmp" \
-     "$build/bin/vexel" --batch -q --json -j "$1" -o whole -f "$2" -d "$work/save" slice \
+     "$build/bin/vexel" --batch -q --json -j "$1" $cab_option -o whole -f "$2" -d "$work/save" slice \
      >"$work/report.json")
 }
 # measure NAME JOBS FORMATS: one timed run, its wall seconds noted for NAME.
@@ -69,7 +71,7 @@ echo "load after:  $(uptime)"
 rm -f "$work/save/"*
 (cd "$work/in" && exec env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
    XDG_CONFIG_HOME="$work/config" TMPDIR="$work/tmp" \
-   "$build/bin/vexel" --batch -q -j 0 -o stop -f LHA,ZIP,CAB,GZIP,BZIP2 -d "$work/save" slice \
+   "$build/bin/vexel" --batch -q -j 0 $cab_option -o stop -f LHA,ZIP,CAB,GZIP,BZIP2 -d "$work/save" slice \
    2>/dev/null) &
 pid=$!
 sleep 1.5
