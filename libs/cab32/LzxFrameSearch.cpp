@@ -62,13 +62,12 @@ void LzxFrameSearch::append(std::span<const std::uint8_t> bytes)
     if (bytes.empty())
         return;
     noteSearchable(bytes.size(), false);
-    Job job;
     if (!threaded_) {
-        job.bytes.assign(bytes.begin(), bytes.end());
-        run(job);
+        run(bytes, false);
         return;
     }
     std::lock_guard lock(mutex_);
+    Job job;
     if (!spareBytes_.empty()) {
         job.bytes = std::move(spareBytes_.back());
         spareBytes_.pop_back();
@@ -81,14 +80,12 @@ void LzxFrameSearch::append(std::span<const std::uint8_t> bytes)
 void LzxFrameSearch::finish()
 {
     noteSearchable(0, true);
-    Job job;
-    job.last = true;
     if (!threaded_) {
-        run(job);
+        run({}, true);
         return;
     }
     std::lock_guard lock(mutex_);
-    jobs_.push_back(std::move(job));
+    jobs_.push_back({{}, true});
     work_.notify_one();
 }
 
@@ -104,7 +101,7 @@ bool LzxFrameSearch::take(SearchedFrame &frame, const std::function<bool()> &sto
         }
         if (failure_)
             std::rethrow_exception(failure_);
-        if (ended_ || !threaded_)
+        if (cancelled_ || !threaded_)
             return false;
         if (done_.wait_for(lock, kStopPollInterval) == std::cv_status::timeout) {
             lock.unlock();
@@ -126,9 +123,8 @@ void LzxFrameSearch::giveBack(SearchedFrame &&frame)
 
 void LzxFrameSearch::cancel()
 {
-    cancelled_ = true;
     std::lock_guard lock(mutex_);
-    ended_ = true;
+    cancelled_ = true;
     work_.notify_all();
     done_.notify_all();
 }
@@ -146,11 +142,10 @@ void LzxFrameSearch::serve()
             jobs_.pop_front();
         }
         try {
-            run(job);
+            run(job.bytes, job.last);
         } catch (...) {
             std::lock_guard lock(mutex_);
             failure_ = std::current_exception();
-            ended_ = true;
             done_.notify_all();
             return;
         }
@@ -159,12 +154,11 @@ void LzxFrameSearch::serve()
     }
 }
 
-// Appends the job's bytes as far as the finder takes them, searching every frame that
-// has its lookahead on the way (the finder makes room by dropping history behind
-// the last search only).
-void LzxFrameSearch::run(Job &job)
+// Appends `input` as far as the finder takes it, searching every frame that has its
+// lookahead on the way (the finder makes room by dropping history behind the last
+// search only); `last`: the stream ends there.
+void LzxFrameSearch::run(std::span<const std::uint8_t> input, bool last)
 {
-    std::span<const std::uint8_t> input(job.bytes);
     while (!input.empty()) {
         const std::size_t taken = finder_.append(input);
         input = input.subspan(taken);
@@ -172,7 +166,7 @@ void LzxFrameSearch::run(Job &job)
         if (!searchReadyFrames(false))
             return;
     }
-    if (job.last)
+    if (last)
         searchReadyFrames(true);
 }
 

@@ -86,7 +86,7 @@ private:
     };
 
     void serve();
-    void run(Job &job);
+    void run(std::span<const std::uint8_t> input, bool last);
     bool searchReadyFrames(bool last);
     bool searchFrame(SearchedFrame &frame);
     SearchedFrame freshFrame();
@@ -109,8 +109,7 @@ private:
     std::deque<SearchedFrame> frames_;
     std::vector<SearchedFrame> spare_;
     std::vector<std::vector<std::uint8_t>> spareBytes_;
-    std::exception_ptr failure_;
-    bool ended_ = false; // no frame will come any more (cancelled, or failed)
+    std::exception_ptr failure_; // what the thread threw; it searches no more
     std::atomic<bool> cancelled_{false};
     std::thread thread_;
 };

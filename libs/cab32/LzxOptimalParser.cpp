@@ -4,7 +4,6 @@
 #include "codec/CommonPrefix.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 
 namespace cab::lzx {
@@ -153,11 +152,9 @@ void LzxOptimalParser::addFourByteMatches(SearchedFrame &frame)
         if (limit < 4)
             continue;
         const std::uint8_t *cur = byteAt(pos);
-        std::uint32_t key;
-        std::memcpy(&key, cur, 4);
         // Positions + 1, so that 0 is none. A folder is far shorter than 4 GiB; in a
         // longer stream a wrapped position would lie beyond the window, and be passed.
-        std::uint32_t &head = fourByteHeads_[(key * 2654435761u) >> (32 - kFourByteHashBits)];
+        std::uint32_t &head = fourByteHeads_[vexel::codec::fourByteHash(cur, kFourByteHashBits)];
         const std::size_t at = std::size_t(pos - frame.start);
         LzMatch &best = frame.best[at];
         if (frame.searched[at] && head != 0) {
@@ -300,9 +297,9 @@ void LzxOptimalParser::parseFrame(const SearchedFrame &frame, std::vector<LzToke
                 search_.cancel();
                 return;
             }
+            const auto limit = std::uint32_t(std::min<std::size_t>(kMaxMatch, span - i));
             LzMatch best = found[i];
-            best.length = std::min(best.length,
-                                   std::uint32_t(std::min<std::size_t>(kMaxMatch, span - i)));
+            best.length = std::min(best.length, limit);
             if (best.length >= niceLength_) { // taken whole: runs and long repeats stay linear
                 emitPath(i, out);
                 out.push_back({best.distance, std::uint16_t(best.length)});
@@ -310,7 +307,7 @@ void LzxOptimalParser::parseFrame(const SearchedFrame &frame, std::vector<LzToke
                 parsed_ += best.length;
                 break;
             }
-            relaxFrom(i, best, std::uint32_t(std::min<std::size_t>(kMaxMatch, span - i)));
+            relaxFrom(i, best, limit);
         }
         if (i == span)
             emitPath(span, out);

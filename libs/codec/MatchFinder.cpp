@@ -131,9 +131,7 @@ void MatchFinder::slide()
 
 inline std::uint32_t MatchFinder::hashAt(std::size_t pos, std::uint32_t bits) const
 {
-    std::uint32_t v;
-    std::memcpy(&v, buffer_.get() + pos, 4);
-    return (v * 2654435761u) >> (32 - bits);
+    return fourByteHash(buffer_.get() + pos, bits);
 }
 
 inline std::uint32_t MatchFinder::hash3At(std::size_t pos, std::uint32_t bits) const

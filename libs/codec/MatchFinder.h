@@ -3,9 +3,8 @@
 // The finder owns a buffer of the recent input (4 times the power of two above
 // maxDistance, at least 256 KiB unless the whole stream fits in less) and a cursor into
 // it. Matches are searched at the cursor among earlier positions at most `maxDistance`
-// bytes back, in hash chains or
-// binary trees (MatchStructure); either way the finder reports matches of 3 bytes or
-// more. Shorter matches (LZX's 2-byte matches, repeated offsets) are the caller's to
+// bytes back, in hash chains or binary trees (MatchStructure); either way the finder
+// reports matches of 3 bytes or more. Shorter matches (LZX's 2-byte matches, repeated offsets) are the caller's to
 // look for with current() and history(). Memory: the buffer, 4 (chains) or 8 (trees)
 // bytes per ring position and 4 bytes per hash slot (about one slot per window byte;
 // trees keyed by more than 4 bytes add 256 KiB at most), whatever the stream length.
@@ -17,6 +16,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <span>
 #include <vector>
@@ -27,6 +27,15 @@ struct LzMatch {
     std::uint32_t length = 0;   // 0 = no match
     std::uint32_t distance = 0; // 1 = the byte just before the cursor
 };
+
+// The finder's hash of the 4 bytes at `bytes`, `bits` wide (1..32): for a caller that
+// keeps the 4-byte hash itself (MatchFinderParams::fourByteMatches).
+inline std::uint32_t fourByteHash(const std::uint8_t *bytes, std::uint32_t bits)
+{
+    std::uint32_t v;
+    std::memcpy(&v, bytes, 4);
+    return (v * 2654435761u) >> (32 - bits);
+}
 
 enum class MatchStructure {
     // Chains of positions sharing a 4-byte hash, plus the newest position sharing
